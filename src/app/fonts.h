@@ -1,0 +1,13 @@
+#pragma once
+// The fonts the forms ask for, with Japanese Gothic fallbacks for machines
+// without the Windows fonts.
+#include <QFont>
+
+namespace app {
+
+// "ＭＳ ゴシック" (fixed pitch).
+QFont gothicFont(double pointSize, bool bold = false);
+// "ＭＳ Ｐゴシック" (proportional), the forms' default.
+QFont pGothicFont(double pointSize, bool bold = false);
+
+}  // namespace app

@@ -1,0 +1,732 @@
+#include "app/form1.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+#include "app/appicon.h"
+#include "app/fonts.h"
+#include "app/keyhead.h"
+#include "dialogs/msgbox.h"
+#include "headline/colors.h"
+#include "headline/headline.h"
+#include "platform/core/datetime.h"
+#include "platform/core/mailslot.h"
+#include "platform/ufcom.h"
+#include "recorder/keycatalog.h"
+#include "recorder/recorder.h"
+
+namespace {
+
+Form1* g_instance = nullptr;
+std::function<void()> g_processEnd;
+
+// Texts of the main window.
+const QString kCloseTitle = QStringLiteral("終了確認");
+const QString kCloseQuestion = QStringLiteral("を終了しますか？");
+const QString kLoaded = QStringLiteral("を Load しました。");
+const QString kUnloaded = QStringLiteral("を UnLoad しました。");
+const QString kSlotFailHead = QStringLiteral("【");
+const QString kSlotFailTail = QStringLiteral("】 が準備できません。終了します。");
+const QString kWatchStopped = QStringLiteral("定周期監視は停止中です。");
+const QString kCRLF = QStringLiteral("\r\n");
+
+constexpr int kMsgLenMax = 64;
+constexpr int kListItemMax = 100;
+constexpr qint32 kCloseCommand = -88888;
+// Title bar and borders of the window, which the layout counts in its
+// height but Qt's window size leaves out.
+constexpr int kNonClientHeightTw = 430;
+
+QString buttonStyle(int r, int g, int b)
+{
+    return QStringLiteral("QPushButton { background-color: rgb(%1, %2, %3); color: black; border: 1px solid "
+                          "#404040; padding: 0px; } QPushButton:pressed { border: 2px inset #202020; } "
+                          "QPushButton:focus { border: 1px dotted black; }")
+        .arg(r)
+        .arg(g)
+        .arg(b);
+}
+
+// The tool tip doubles as the accessible description.
+void setTip(QWidget* w, const QString& tip)
+{
+    w->setToolTip(tip);
+    w->setAccessibleDescription(tip);
+}
+
+void endProcessDefault()
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::_exit(0);
+}
+
+}  // namespace
+
+Form1* Form1::instance()
+{
+    return g_instance;
+}
+
+void Form1::setProcessEndHandler(std::function<void()> handler)
+{
+    g_processEnd = std::move(handler);
+}
+
+Form1::Form1(QWidget* parent) : QMainWindow(parent)
+{
+    g_instance = this;
+    setObjectName(QStringLiteral("Form1"));
+    uFCom_Bas::ScaleGet(this, unitsX_, unitsY_);
+    setupControls();
+    setupMenus();
+}
+
+Form1::~Form1()
+{
+    if (OwnSlotHandle >= 0) platform::mailslot::HandleClose(OwnSlotHandle);
+    if (TrayShown == 1) uFCom_Bas::TrayIconDelete(this, windowIcon());
+    if (g_instance == this) g_instance = nullptr;
+}
+
+int Form1::px(int twips) const
+{
+    return uFCom_Bas::twipsToPixels(twips, unitsX_);
+}
+
+int Form1::pxY(int twips) const
+{
+    return uFCom_Bas::twipsToPixels(twips, unitsY_);
+}
+
+int Form1::windowWidthTw() const
+{
+    const QWidget* c = centralWidget();
+    return (c ? c->width() : width()) * unitsX_;
+}
+
+int Form1::windowHeightTw() const
+{
+    return height() * unitsY_ + kNonClientHeightTw;
+}
+
+void Form1::setupControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Form1_Client"));
+    setCentralWidget(client);
+    client->resize(px(9540), pxY(6825));
+    resize(px(9540), pxY(6825) + 20);
+
+    auto geom = [this](QWidget* w, int l, int t, int wd, int h) {
+        w->setGeometry(px(l), pxY(t), px(wd), pxY(h));
+    };
+    auto label = [&](QWidget* parent, const QString& name, const QString& text, int l, int t, int w, int h) {
+        auto* lb = new QLabel(text, parent);
+        lb->setObjectName(name);
+        geom(lb, l, t, w, h);
+        return lb;
+    };
+    auto button = [&](QWidget* parent, const QString& name, const QString& text, int l, int t, int w, int h,
+                      const QString& style) {
+        auto* b = new QPushButton(text, parent);
+        b->setObjectName(name);
+        geom(b, l, t, w, h);
+        b->setStyleSheet(style);
+        b->setAutoDefault(false);
+        return b;
+    };
+    auto frame = [&](QWidget* parent, const QString& name, const QString& text, int l, int t, int w, int h) {
+        auto* f = new QGroupBox(text, parent);
+        f->setObjectName(name);
+        geom(f, l, t, w, h);
+        return f;
+    };
+    auto textBox = [&](QWidget* parent, const QString& name, const QString& a11y, int l, int t, int w, int h) {
+        auto* e = new QPlainTextEdit(parent);
+        e->setObjectName(name);
+        geom(e, l, t, w, h);
+        e->setFont(app::gothicFont(9));
+        e->setTabChangesFocus(true);
+        e->setAccessibleName(a11y);
+        return e;
+    };
+    auto list = [&](QWidget* parent, const QString& name, const QString& a11y, int l, int t, int w, int h) {
+        auto* lw = new QListWidget(parent);
+        lw->setObjectName(name);
+        geom(lw, l, t, w, h);
+        lw->setFont(app::gothicFont(9));
+        lw->setAccessibleName(a11y);
+        lw->setSelectionMode(QAbstractItemView::SingleSelection);
+        return lw;
+    };
+    const QString green = buttonStyle(128, 255, 128);
+    const QString cyan = buttonStyle(128, 255, 255);
+    const QString pink = buttonStyle(255, 128, 255);
+    const QString blue = buttonStyle(192, 192, 255);
+
+    // Head row: message line, clock, history.  Dummy_Text lies under the
+    // history drop-down; it only takes the keyboard focus.
+    Dummy_Text = new QLineEdit(client);
+    Dummy_Text->setObjectName(QStringLiteral("Dummy_Text"));
+    geom(Dummy_Text, 0, 360, 1095, 270);
+    Dummy_Text->setAccessibleName(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
+    Dummy_Label = label(client, QStringLiteral("Dummy_Label"), QString(), 1200, 360, 1095, 255);
+    Dummy_Label->setVisible(false);
+    Head_Combo = new QComboBox(client);
+    Head_Combo->setObjectName(QStringLiteral("Head_Combo"));
+    geom(Head_Combo, 0, 360, 9375, 300);
+    Head_Combo->setEditable(false);
+    {
+        QPalette pal = Head_Combo->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+        Head_Combo->setPalette(pal);
+    }
+    Head_Label[1] = label(client, QStringLiteral("Head_Label_1"), QString(), 0, 0, 7815, 300);
+    Head_Label[0] = label(client, QStringLiteral("Head_Label_0"), QString(), 7800, 0, 1575, 300);
+    for (QLabel* l : Head_Label) {
+        l->setAutoFillBackground(true);
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->installEventFilter(this);
+    }
+    Head_Label[0]->setAlignment(Qt::AlignCenter);
+    Head_Label[0]->setAccessibleName(QStringLiteral("yyyy/mm/dd hh:mm:ss"));
+
+    // Left half: message setting.
+    Frame1 = frame(client, QStringLiteral("Frame1"), QStringLiteral("ﾒｯｾｰｼﾞ設定"), 120, 720, 4455, 5895);
+    Label1[0] = label(Frame1, QStringLiteral("Label1_0"), QStringLiteral("固定ﾒｯｾｰｼﾞ"), 120, 240, 1095, 255);
+    Label1[1] = label(Frame1, QStringLiteral("Label1_1"), QStringLiteral("可変ﾒｯｾｰｼﾞ"), 120, 1320, 1095, 255);
+    Text1 = textBox(Frame1, QStringLiteral("Text1"), Label1[0]->text(), 120, 480, 4215, 735);
+    Text2 = textBox(Frame1, QStringLiteral("Text2"), Label1[1]->text(), 120, 1560, 4215, 735);
+    Label1[0]->setBuddy(Text1);
+    Label1[1]->setBuddy(Text2);
+    Label2 = label(Frame1, QStringLiteral("Label2"), QString(), 120, 2400, 4215, 1200);
+    Label2->setFont(app::pGothicFont(9, true));
+    Label2->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setWordWrap(true);
+    Command2[0] = button(Frame1, QStringLiteral("Command2_0"), QStringLiteral("定型登録"), 120, 3720, 1215, 255, green);
+    Command2[1] = button(Frame1, QStringLiteral("Command2_1"), QStringLiteral("定型削除"), 1440, 3720, 1215, 255, green);
+    Command1 = button(Frame1, QStringLiteral("Command1"), QStringLiteral("CV手動通知"), 3120, 3720, 1215, 255, pink);
+    Frame3 = frame(Frame1, QStringLiteral("Frame3"), QStringLiteral("定型部ﾒｯｾｰｼﾞ"), 120, 4080, 4215, 1575);
+    List1 = list(Frame3, QStringLiteral("List1"), Frame3->title(), 120, 240, 2775, 780);
+    Command3[0] = button(Frame3, QStringLiteral("Command3_0"), QStringLiteral("ｶﾞｲﾄﾞ部登録"), 3000, 240, 1095, 255, cyan);
+    Command5[0] = button(Frame3, QStringLiteral("Command5_0"), QStringLiteral("全て削除"), 3000, 720, 1095, 255, green);
+
+    // Right half: guide section and the (hidden) monitor area.
+    Frame2 = frame(client, QStringLiteral("Frame2"), QStringLiteral("ｶﾞｲﾄﾞ部監視"), 4800, 720, 4575, 5895);
+    Label4 = label(Frame2, QStringLiteral("Label4"), QStringLiteral("定周期監視時間(Sec) [Max 1H]"), 120, 240, 3135, 255);
+    Label3 = label(Frame2, QStringLiteral("Label3"), QString(), 3240, 240, 975, 255);
+    VScroll1 = new QScrollBar(Qt::Vertical, Frame2);
+    VScroll1->setObjectName(QStringLiteral("VScroll1"));
+    geom(VScroll1, 4200, 240, 255, 255);
+    VScroll1->setRange(1, 3600);
+    VScroll1->setSingleStep(1);
+    VScroll1->setAccessibleName(Label4->text());
+    Label5 = label(Frame2, QStringLiteral("Label5"), QString(), 120, 600, 4335, 495);
+    Label5->setFont(app::gothicFont(9));
+    Label5->setAutoFillBackground(true);
+    Check1 = new QCheckBox(QStringLiteral("立上時監視開始"), Frame2);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    geom(Check1, 120, 1200, 1695, 255);
+    Command4[0] = button(Frame2, QStringLiteral("Command4_0"), QStringLiteral("監視開始"), 1920, 1200, 1215, 255, blue);
+    Command4[1] = button(Frame2, QStringLiteral("Command4_1"), QStringLiteral("監視停止"), 3240, 1200, 1215, 255, blue);
+    Label6 = label(Frame2, QStringLiteral("Label6"), QString(), 120, 240, 975, 1215);
+    Label6->setFont(app::gothicFont(9, true));
+    Label6->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
+    Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label6->setWordWrap(true);
+    Text3 = textBox(Frame2, QStringLiteral("Text3"), Frame2->title(), 120, 1560, 4335, 975);
+    Text3->setReadOnly(true);
+    Frame4 = frame(Frame2, QStringLiteral("Frame4"), QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞ"), 120, 2640, 4335, 3015);
+    List2 = list(Frame4, QStringLiteral("List2"), Frame4->title(), 120, 240, 2895, 780);
+    Command3[1] = button(Frame4, QStringLiteral("Command3_1"), QStringLiteral("ｶﾞｲﾄﾞ部削除"), 3120, 240, 1095, 255, cyan);
+    Command5[1] = button(Frame4, QStringLiteral("Command5_1"), QStringLiteral("全て削除"), 3120, 720, 1095, 255, cyan);
+    Head_Combo->setAccessibleName(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
+
+    // Timers.
+    Timer1 = new uFCom_Bas::Timer(Frame2, QStringLiteral("Timer1"));
+    Timer2 = new uFCom_Bas::Timer(Frame2, QStringLiteral("Timer2"));
+    DateTimer = new uFCom_Bas::Timer(this, QStringLiteral("DateTimer"));
+    HeadMsgTimer = new uFCom_Bas::Timer(this, QStringLiteral("HeadMsgTimer"));
+    MailRecvTimer = new uFCom_Bas::Timer(this, QStringLiteral("MailRecvTimer"));
+    connect(DateTimer, &uFCom_Bas::Timer::Tick, this, &Form1::DateTimer_Timer);
+    connect(MailRecvTimer, &uFCom_Bas::Timer::Tick, this, &Form1::MailRecvTimer_Timer);
+    connect(HeadMsgTimer, &uFCom_Bas::Timer::Tick, this, [this]() { uFHLabel_Bas::HeadMsgTimer_Tick(this); });
+    connect(Head_Combo, QOverload<int>::of(&QComboBox::activated), this, [this](int) { Head_Combo_Click(); });
+}
+
+void Form1::setupMenus()
+{
+    menu = menuBar()->addMenu(QStringLiteral("VL ﾒﾆｭｰ(&M)"));
+    menu->setObjectName(QStringLiteral("menu"));
+    auto item = [](QMenu* m, const QString& name, const QString& text, bool visible) {
+        QAction* a = text == QStringLiteral("-") ? m->addSeparator() : m->addAction(text);
+        a->setObjectName(name);
+        a->setVisible(visible);
+        return a;
+    };
+    menu_adjust = item(menu, QStringLiteral("menu_adjust"), QStringLiteral("画面の位置調整"), true);
+    menu_dummy0 = item(menu, QStringLiteral("menu_dummy0"), QStringLiteral("-"), true);
+    menu_tomr = item(menu, QStringLiteral("menu_tomr"), QStringLiteral("ｳﾞｪﾙﾓﾗのﾒｯｾｰｼﾞ"), false);
+    menu_dummy1 = item(menu, QStringLiteral("menu_dummy1"), QStringLiteral("-"), false);
+    menu_explorer = item(menu, QStringLiteral("menu_explorer"), QStringLiteral("Explorer起動"), false);
+    menu_dummy2 = item(menu, QStringLiteral("menu_dummy2"), QStringLiteral("-"), false);
+    menu_end = item(menu, QStringLiteral("menu_end"), QStringLiteral("画面終了"), true);
+
+    menu_help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    menu_help->setObjectName(QStringLiteral("menu_help"));
+    menu_help_help = item(menu_help, QStringLiteral("menu_help_help"), QStringLiteral("ｳﾞｪﾙﾓﾗのﾍﾙﾌﾟ"), false);
+    menu_help_dummy0 = item(menu_help, QStringLiteral("menu_help_dummy0"), QStringLiteral("-"), false);
+    menu_help_ver = item(menu_help, QStringLiteral("menu_help_ver"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), true);
+
+    sub1_menu = new QMenu(QStringLiteral("ｻﾌﾞﾒﾆｭｰ"), this);
+    sub1_menu->setObjectName(QStringLiteral("sub1_menu"));
+    sub1_menu_dsp = item(sub1_menu, QStringLiteral("sub1_menu_dsp"), QStringLiteral("表示"), true);
+    sub1_menu_dummy0 = item(sub1_menu, QStringLiteral("sub1_menu_dummy0"), QStringLiteral("-"), true);
+    sub1_menu_end = item(sub1_menu, QStringLiteral("sub1_menu_end"), QStringLiteral("終了"), true);
+    sub1_menu_dummy1 = item(sub1_menu, QStringLiteral("sub1_menu_dummy1"), QStringLiteral("-"), true);
+    sub1_menu_cansel = item(sub1_menu, QStringLiteral("sub1_menu_cansel"), QStringLiteral("ｷｬﾝｾﾙ"), true);
+
+    connect(menu_end, &QAction::triggered, this, &Form1::menu_end_Click);
+    connect(sub1_menu_end, &QAction::triggered, this, &Form1::sub1_menu_end_Click);
+    connect(sub1_menu_dsp, &QAction::triggered, this, &Form1::sub1_menu_dsp_Click);
+    connect(menu_tomr, &QAction::triggered, this, [this]() {
+        if (keyCatalog_) keyCatalog_->exec();
+    });
+    connect(menu_explorer, &QAction::triggered, this, [this]() {
+        uFCom_Bas::ExplorerOpen(this, Env.BasePath + QStringLiteral("\\"));
+    });
+    // 画面の位置調整 and ﾊﾞｰｼﾞｮﾝ情報 open their dialogs once those exist.
+}
+
+QString Form1::FormKeyMsgHead() const
+{
+    return QStringLiteral("[") + meForm_StrTitle + QStringLiteral("]");
+}
+
+bool Form1::Form_Load(const QString& caption, const QIcon& icon)
+{
+    // 1. Environment copy, own slot, title.
+    Env = uFCom_Bas::EnvGet();
+    OwnProgIndex = uFCom_Bas::ProgIndexGet(uFCom_Bas::ExeBaseName());
+    if (OwnProgIndex >= 0) meForm_StrTitle = Env.Progs[OwnProgIndex].Title;
+    app::setMainTitle(meForm_StrTitle);
+    uMsgBox_SetMainWindow(this);
+
+    // 2. Icon and caption of the start-up window.
+    setWindowIcon(icon);
+    setWindowTitle(caption);
+
+    // 3. Clock: first tick at once.
+    DateTimer->setInterval(1);
+    DateTimer->setEnabled(true);
+
+    // 4. Own mailslot; without it the program cannot be closed from outside.
+    const QString exeName = OwnProgIndex >= 0 ? Env.Progs[OwnProgIndex].ExeName : uFCom_Bas::ExeBaseName();
+    OwnSlotHandle = platform::mailslot::SlotCreate(exeName.toStdString(), 0);
+    if (OwnSlotHandle < 0) {
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(),
+                        kSlotFailHead + windowTitle() + kSlotFailTail, QMessageBox::Ok);
+        box.exec();
+        Form_Unload();
+        return false;
+    }
+
+    // 5. Receive timer.
+    MailRecvTimer->setInterval(1);
+    MailRecvTimer->setEnabled(true);
+
+    // 6. Placement.
+    FormPlaceInit();
+
+    // 7. Lists and settings.
+    List1->clear();
+    List2->clear();
+
+    // 8. Texts.
+    FormTextSet();
+
+    // 9. Status line, also to the recorder.
+    uFHLabel_Bas::HeadMsgShow(this, 11, -1, FormKeyMsgHead() + kLoaded, QString());
+
+    loaded_ = true;
+    return true;
+}
+
+void Form1::FormPlaceInit()
+{
+    uFCom_Bas::ScaleGet(this, unitsX_, unitsY_);
+    const int ux = unitsX_, uy = unitsY_;
+    uFCom_Bas::ProgEntry own;
+    if (OwnProgIndex >= 0 && OwnProgIndex < static_cast<int>(Env.Progs.size())) own = Env.Progs[OwnProgIndex];
+
+    int width = own.FormWidth;
+    if (width > ux) width = ux;
+    if (width < 0) width = 9;
+    int height = own.FormHeight;
+    if (height > uy) height = uy;
+    if (height < 0) height = 13;
+    int top = own.FormTop;
+    if (top < 0) top = 0;
+    else if (top > uy - height) top = uy - height;
+    int left = own.FormLeft;
+    if (left < 0) left = 0;
+    else if (left > ux - width) left = ux - width;
+
+    uFCom_Bas::PlaceCalc(this, own.StyleName, top, left, width, height);
+    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
+    const int pw = uFCom_Bas::twipsToPixels(r.width, ux);
+    const int ph = uFCom_Bas::twipsToPixels(r.height, uy);
+    move(uFCom_Bas::twipsToPixels(r.left, ux), uFCom_Bas::twipsToPixels(r.top, uy));
+    // The stored height is the outer one; Qt sizes the client part.
+    resize(pw, qMax(1, ph - pxY(kNonClientHeightTw)));
+
+    for (QLabel* l : Head_Label) l->clear();
+    const int clockWidth = 2000;
+    Head_Label[0]->setGeometry(px(windowWidthTw() - 100 - clockWidth), 0, px(clockWidth), pxY(300));
+    Head_Label[1]->setGeometry(0, 0, Head_Label[0]->x(), pxY(300));
+    Dummy_Text->clear();
+    Dummy_Text->move(0, Head_Label[1]->y() + Head_Label[1]->height() + pxY(60));
+    Head_Combo->move(0, Head_Label[1]->y() + Head_Label[1]->height() + pxY(60));
+    Dummy_Text->lower();
+
+    const QString style = own.StyleName;
+    if (style == QStringLiteral("MIN")) {
+        setWindowState(Qt::WindowMinimized);
+    } else if (style == QStringLiteral("MAX")) {
+        setWindowState(Qt::WindowMaximized);
+    } else {
+        setWindowState(Qt::WindowNoState);
+    }
+}
+
+void Form1::HeadRowLayout()
+{
+    const int clockWidthTw = Head_Label[0]->width() * unitsX_;
+    const int clockLeftTw = windowWidthTw() - 100 - clockWidthTw;
+    Head_Label[0]->move(px(clockLeftTw), Head_Label[0]->y());
+    Head_Label[1]->resize(qMax(0, Head_Label[0]->x()), Head_Label[1]->height());
+    const int comboWidthTw = windowWidthTw() - 100;
+    if (comboWidthTw >= 0) Head_Combo->resize(px(comboWidthTw), Head_Combo->height());
+    Dummy_Text->setFocus();
+}
+
+void Form1::FormLayout()
+{
+    // Works in twips; a size that comes out negative is skipped.
+    auto tw = [this](int pixels) { return pixels * unitsX_; };
+    auto twY = [this](int pixels) { return pixels * unitsY_; };
+    const int B = twY(Head_Combo->y() + Head_Combo->height());
+    const int W = tw(Head_Combo->width());
+    const int H = windowHeightTw();
+
+    auto setTop = [this](QWidget* w, int t) { w->move(w->x(), pxY(t)); };
+    auto setLeft = [this](QWidget* w, int l) { w->move(px(l), w->y()); };
+    auto setWidth = [this](QWidget* w, int v) {
+        if (v >= 0) w->resize(px(v), w->height());
+    };
+    auto setHeight = [this](QWidget* w, int v) {
+        if (v >= 0) w->resize(w->width(), pxY(v));
+    };
+    auto L = [&](QWidget* w) { return tw(w->x()); };
+    auto T = [&](QWidget* w) { return twY(w->y()); };
+    auto Wd = [&](QWidget* w) { return tw(w->width()); };
+    auto Ht = [&](QWidget* w) { return twY(w->height()); };
+
+    // 1. Left half.
+    setTop(Frame1, B + 100 + 20);
+    setWidth(Frame1, W / 2 - 200);
+    setHeight(Frame1, H - B - 1000);
+    // 2. Fixed-form frame and the inputs.
+    setWidth(Frame3, Wd(Frame1) - L(Frame3) - 100);
+    setHeight(Frame3, Ht(Frame1) - T(Frame3) - 200);
+    setWidth(Text1, Wd(Frame3));
+    setWidth(Text2, Wd(Frame3));
+    setWidth(Label2, Wd(Text2));
+    setLeft(Command1, L(Label2) + Wd(Label2) - Wd(Command1));
+    // 3. Fixed-form list and its buttons.
+    setWidth(List1, Wd(Frame3) - L(List1) - Wd(Command3[0]) - 200);
+    setHeight(List1, Ht(Frame3) - T(List1) - 100);
+    setLeft(Command3[0], L(List1) + Wd(List1) + 100);
+    setLeft(Command5[0], L(Command3[0]));
+    setTop(Command5[0], T(List1) + Ht(List1) - Ht(Command5[0]));
+    // 4. Right half.
+    setTop(Frame2, T(Frame1));
+    setWidth(Frame2, Wd(Frame1));
+    setHeight(Frame2, Ht(Frame1));
+    setLeft(Frame2, L(Frame1) + Wd(Frame1) + 200);
+    // 5. Guide frame as the fixed-form frame.
+    setWidth(Frame4, Wd(Frame2) - L(Frame4) - 100);
+    setHeight(Frame4, Ht(Frame2) - T(Frame4) - 200);
+    setWidth(Label5, Wd(Frame4));
+    setWidth(Text3, Wd(Frame4));
+    setWidth(List2, Wd(Frame4) - L(List2) - Wd(Command3[1]) - 200);
+    setHeight(List2, Ht(Frame4) - T(List2) - 100);
+    setLeft(Command3[1], L(List2) + Wd(List2) + 100);
+    setLeft(Command5[1], L(Command3[1]));
+    setTop(Command5[1], T(List2) + Ht(List2) - Ht(Command5[1]));
+    setWidth(Label6, Wd(Label5));
+    setHeight(Label6, T(Command4[0]) + Ht(Command4[0]) - 200);
+}
+
+void Form1::FormTextSet()
+{
+    FormLayout();
+
+    const QString limit = QString::number(kMsgLenMax);
+    const QString items = QString::number(kListItemMax);
+    setTip(Text1, QStringLiteral("固定ﾒｯｾｰｼﾞの文字数は最大") + limit + QStringLiteral("文字です。"));
+    setTip(Text2, QStringLiteral("可変ﾒｯｾｰｼﾞの文字数は最大") + limit + QStringLiteral("文字です。"));
+    Text1->clear();
+    Text2->clear();
+
+    Label2->setText(QStringLiteral("*注)") + kCRLF + QStringLiteral("定型部へは固定ﾒｯｾｰｼﾞのみの登録となります。") + kCRLF +
+                    QStringLiteral("ｶﾞｲﾄﾞ部へは固定、可変ﾒｯｾｰｼﾞの登録となります。") + kCRLF + kCRLF +
+                    QStringLiteral("ｺｰｳﾞｪｲﾝがないと") + QStringLiteral("ｺｰｳﾞｪｲﾝの機能は") + QStringLiteral("使用できません。"));
+
+    setTip(List1, QStringLiteral("定型部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));
+    setTip(Command1, QStringLiteral("入力されたﾒｯｾｰｼﾞをｺｰｳﾞｪｲﾝへ強制通知します。"));
+    setTip(Command2[0], QStringLiteral("入力されたﾒｯｾｰｼﾞを定型部へ登録します。"));
+    setTip(Command2[1], QStringLiteral("選択された定型ﾒｯｾｰｼﾞを削除します。"));
+    setTip(Command5[0], QStringLiteral("定型部ﾒｯｾｰｼﾞを全て削除します。"));
+    setTip(Command5[1], QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを全て削除します。"));
+    setTip(Command3[0], QStringLiteral("選択された定型ﾒｯｾｰｼﾞをｶﾞｲﾄﾞ部へ登録します。"));
+    setTip(Command3[1], QStringLiteral("選択されたｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを削除します。"));
+
+    VScroll1->setValue(WatchSeconds);
+    Label3->setText(QString::number(VScroll1->value()));
+    Label5->setText(kWatchStopped);
+    {
+        QPalette pal = Label5->palette();
+        pal.setColor(QPalette::Window, uFCom_Bas::colorFromValue(uFCom_Bas::ColorGet(10)));
+        Label5->setPalette(pal);
+    }
+    Text3->clear();
+    setTip(Text3, QStringLiteral("入力は出来ません。ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの選択で表示されます。"));
+    setTip(List2, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));
+
+    const bool panel = WatchPanelShow != 0;
+    Label6->setText(QStringLiteral("登録されているｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞより") + kCRLF +
+                    QStringLiteral("指定日時にｶﾞｲﾄﾞﾒｯｾｰｼﾞの表示を行います。") + kCRLF + kCRLF +
+                    QStringLiteral("経過した日時のﾒｯｾｰｼﾞは削除されます。") + kCRLF +
+                    QStringLiteral("また表示時、ｺｰｳﾞｪｲﾝへの通知も行います。") + QStringLiteral("(但し、ｺｰｳﾞｪｲﾝがある時のみ)"));
+    Label6->setVisible(!panel);
+    for (QWidget* w : {static_cast<QWidget*>(Label4), static_cast<QWidget*>(Label3), static_cast<QWidget*>(VScroll1),
+                       static_cast<QWidget*>(Label5), static_cast<QWidget*>(Check1), static_cast<QWidget*>(Command4[0]),
+                       static_cast<QWidget*>(Command4[1])})
+        w->setVisible(panel);
+
+    VScroll1->setEnabled(true);
+    Command4[0]->setEnabled(true);
+    Command4[1]->setEnabled(false);
+    Check1->setChecked(WatchAutoStart != 0);
+}
+
+void Form1::DateTimer_Timer()
+{
+    if (DateTimer->Interval() < 1000) DateTimer->setInterval(1000);
+    std::string display;
+    platform::DateTimeText(display);
+    Head_Label[0]->setText(QString::fromStdString(display.substr(0, 19)));
+}
+
+void Form1::MailRecvTimer_Timer()
+{
+    MailRecvTimer->setEnabled(false);
+    MailRecvTimer->setInterval(0);
+    char buffer[platform::mailslot::kMaxMessage];
+    std::memset(buffer, 0, sizeof buffer);
+    const int n = platform::mailslot::SlotRead(OwnSlotHandle, platform::mailslot::kMaxMessage, buffer);
+    if (n >= 1) {
+        qint32 code = 0;
+        std::memcpy(&code, buffer, sizeof code);  // little-endian hosts
+        if (code == kCloseCommand) {
+            Form_Unload();
+            return;
+        }
+    }
+    MailRecvTimer->setInterval(20);
+    MailRecvTimer->setEnabled(true);
+}
+
+QString Form1::CloseConfirmText() const
+{
+    return FormKeyMsgHead() + kCloseQuestion;
+}
+
+int Form1::CloseConfirm()
+{
+    return uMsgBox_Show(this, 0, kCloseTitle, CloseConfirmText());
+}
+
+void Form1::closeEvent(QCloseEvent* e)
+{
+    if (unloading_) {
+        e->accept();
+        return;
+    }
+    Form_QueryUnload(e);
+}
+
+void Form1::Form_QueryUnload(QCloseEvent* e)
+{
+    if (isMinimized() || TrayShown == 1) {
+        if (TrayShown == 1) uFCom_Bas::TrayIconDelete(this, windowIcon());
+        setWindowState(Qt::WindowNoState);
+        TrayShown = 0;
+        show();
+    }
+    if (CloseConfirm() < 0) {
+        e->ignore();
+        return;
+    }
+    e->ignore();
+    Form_Unload();
+}
+
+void Form1::menu_end_Click()
+{
+    if (CloseConfirm() < 0) return;
+    Form_Unload();
+}
+
+void Form1::sub1_menu_end_Click()
+{
+    menu_end_Click();
+}
+
+void Form1::sub1_menu_dsp_Click()
+{
+    if (uFCom_Bas::TrayIconDelete(this, windowIcon()) != 0) return;
+    setWindowState(Qt::WindowNoState);
+    TrayShown = 0;
+    show();
+    raise();
+    activateWindow();
+}
+
+void Form1::Head_Combo_Click()
+{
+    Dummy_Text->setFocus();
+}
+
+void Form1::Form_MouseMove(Qt::MouseButtons buttons)
+{
+    if (isMinimized() && (buttons & Qt::RightButton)) showSubMenuAtCursor();
+}
+
+void Form1::trayRightClicked()
+{
+    Form_MouseMove(Qt::RightButton);
+}
+
+void Form1::showSubMenuAtCursor()
+{
+    sub1_menu->popup(QCursor::pos());
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress &&
+        (watched == Head_Label[0] || watched == Head_Label[1])) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        Form_MouseMove(me->buttons());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    if (loaded_) Form_Resize();
+}
+
+void Form1::changeEvent(QEvent* e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && loaded_) Form_Resize();
+}
+
+void Form1::Form_Resize()
+{
+    if (!isMinimized()) {
+        HeadRowLayout();
+        FormLayout();
+        return;
+    }
+    if (TrayShown == 1) return;
+    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
+    if (r.areaBottom > 600 && uFCom_Bas::TrayIconAdd(this, windowIcon(), windowTitle()) == 0) {
+        TrayShown = 1;
+        // Hidden after the state change has been handled by the window system.
+        QTimer::singleShot(0, this, [this]() {
+            if (TrayShown == 1) hide();
+        });
+    }
+}
+
+void Form1::Form_Unload()
+{
+    if (unloading_) return;
+    unloading_ = true;
+
+    // 3. Monitor countdown off.
+    Timer1->setEnabled(false);
+    Timer1->setInterval(0);
+    Timer1->Tag.clear();
+    Timer2->setEnabled(false);
+
+    // 5. Status line, forwarded while the recorder's handle is still open.
+    uFHLabel_Bas::HeadMsgShow(this, 11, -1, FormKeyMsgHead() + kUnloaded, QString());
+
+    // 6. The catalogue goes with the window.
+    if (keyCatalog_) {
+        keyCatalog_->setUnloading(true);
+        keyCatalog_->close();
+    }
+
+    // 7. Own timers off before the handles go.
+    DateTimer->setEnabled(false);
+    DateTimer->setInterval(0);
+    MailRecvTimer->setEnabled(false);
+    MailRecvTimer->setInterval(0);
+    HeadMsgTimer->setEnabled(false);
+
+    // 8. Icon.
+    if (TrayShown == 1) {
+        uFCom_Bas::TrayIconDelete(this, windowIcon());
+        TrayShown = 0;
+    }
+
+    // 9, 10. Handles.
+    uFCom_Bas::RecorderClose();
+    if (OwnSlotHandle >= 0) platform::mailslot::HandleClose(OwnSlotHandle);
+    OwnSlotHandle = -1;
+
+    // 11, 12. The process ends.
+    if (g_processEnd) {
+        g_processEnd();
+    } else {
+        endProcessDefault();
+    }
+}

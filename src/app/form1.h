@@ -1,0 +1,164 @@
+#pragma once
+// The main window: head line with clock and history, the message setting
+// half (fixed-form list) and the guide half (guide list, monitor area).
+#include <QMainWindow>
+#include <array>
+#include <functional>
+
+#include "config/env.h"
+#include "platform/timer.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollBar;
+class CVMsgKey_Dialog;
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The single main window, or null before it loads.
+    static Form1* instance();
+
+    // Load sequence; returns false when the window unloaded while loading.
+    bool Form_Load(const QString& caption, const QIcon& icon);
+    // The shutdown: always ends the process (through the process-end hook).
+    void Form_Unload();
+
+    QString FormKeyMsgHead() const;
+    QString CloseConfirmText() const;
+    int CloseConfirm();
+
+    void FormPlaceInit();
+    void FormTextSet();
+    void HeadRowLayout();
+    void FormLayout();
+
+    // Public members.
+    QString meForm_StrTitle;
+
+    // Controls (names are the object names).
+    std::array<QLabel*, 2> Head_Label{};
+    QComboBox* Head_Combo = nullptr;
+    QLineEdit* Dummy_Text = nullptr;
+    QLabel* Dummy_Label = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    std::array<QLabel*, 2> Label1{};
+    QPlainTextEdit* Text1 = nullptr;
+    QPlainTextEdit* Text2 = nullptr;
+    QPlainTextEdit* Text3 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    std::array<QPushButton*, 2> Command2{};
+    QPushButton* Command1 = nullptr;
+    std::array<QPushButton*, 2> Command3{};
+    std::array<QPushButton*, 2> Command4{};
+    std::array<QPushButton*, 2> Command5{};
+    QListWidget* List1 = nullptr;
+    QListWidget* List2 = nullptr;
+    QScrollBar* VScroll1 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    uFCom_Bas::Timer* Timer1 = nullptr;
+    uFCom_Bas::Timer* Timer2 = nullptr;
+    uFCom_Bas::Timer* DateTimer = nullptr;
+    uFCom_Bas::Timer* HeadMsgTimer = nullptr;
+    uFCom_Bas::Timer* MailRecvTimer = nullptr;
+
+    // Menus.
+    QMenu* menu = nullptr;
+    QAction* menu_adjust = nullptr;
+    QAction* menu_dummy0 = nullptr;
+    QAction* menu_tomr = nullptr;
+    QAction* menu_dummy1 = nullptr;
+    QAction* menu_explorer = nullptr;
+    QAction* menu_dummy2 = nullptr;
+    QAction* menu_end = nullptr;
+    QMenu* menu_help = nullptr;
+    QAction* menu_help_help = nullptr;
+    QAction* menu_help_dummy0 = nullptr;
+    QAction* menu_help_ver = nullptr;
+    QMenu* sub1_menu = nullptr;
+    QAction* sub1_menu_dsp = nullptr;
+    QAction* sub1_menu_dummy0 = nullptr;
+    QAction* sub1_menu_end = nullptr;
+    QAction* sub1_menu_dummy1 = nullptr;
+    QAction* sub1_menu_cansel = nullptr;
+
+    // State.
+    uFCom_Bas::EnvRecord Env;
+    int OwnProgIndex = -1;
+    int OwnSlotHandle = -1;
+    int TrayShown = 0;
+    int WatchAutoStart = 1;
+    int WatchSeconds = 60;
+    int WatchAutoGuide = 1;
+    int WatchPanelShow = 0;
+    bool unloading() const { return unloading_; }
+
+    // Window units (twips) per pixel.
+    int unitsX() const { return unitsX_; }
+    int unitsY() const { return unitsY_; }
+    int px(int twips) const;
+    int pxY(int twips) const;
+
+    // The outer window size in twips as the layout rules count it.
+    int windowWidthTw() const;
+    int windowHeightTw() const;
+
+    // Handlers.
+    void DateTimer_Timer();
+    void MailRecvTimer_Timer();
+    void menu_end_Click();
+    void sub1_menu_end_Click();
+    void sub1_menu_dsp_Click();
+    void Head_Combo_Click();
+    // A right button on the notification-area icon or the head label while
+    // the window is minimised opens the icon menu.
+    void Form_MouseMove(Qt::MouseButtons buttons);
+
+    // The last step of the shutdown.  Tests replace it; the program's ends
+    // the process.
+    static void setProcessEndHandler(std::function<void()> handler);
+    // The catalogue loaded at start-up (may be null).
+    CVMsgKey_Dialog* keyCatalog() const { return keyCatalog_; }
+    void setKeyCatalog(CVMsgKey_Dialog* dialog) { keyCatalog_ = dialog; }
+
+public slots:
+    void trayRightClicked();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setupControls();
+    void setupMenus();
+    void Form_Resize();
+    void Form_QueryUnload(QCloseEvent* e);
+    void showSubMenuAtCursor();
+
+    int unitsX_ = 15;
+    int unitsY_ = 15;
+    bool loaded_ = false;
+    bool unloading_ = false;
+    bool confirmedClose_ = false;
+    CVMsgKey_Dialog* keyCatalog_ = nullptr;
+};

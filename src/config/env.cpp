@@ -1,0 +1,124 @@
+#include "config/env.h"
+
+#include <QFileInfo>
+
+#include "platform/core/instancelock.h"
+#include "platform/ufcom.h"
+
+namespace uFCom_Bas {
+
+namespace {
+EnvRecord g_env;
+QString g_exeNameOverride;
+
+void clearSlot(ProgEntry& e, int width, int height)
+{
+    e = ProgEntry{};
+    e.FormWidth = width;
+    e.FormHeight = height;
+}
+}  // namespace
+
+QString ExeBaseName()
+{
+    if (!g_exeNameOverride.isEmpty()) return g_exeNameOverride;
+    return QString::fromStdString(platform::runningExecutableBaseName());
+}
+
+void setExeNameForTest(const QString& name)
+{
+    g_exeNameOverride = name;
+}
+
+void EnvResetForTest()
+{
+    g_env = EnvRecord{};
+}
+
+static QString unixPath(QString p)
+{
+    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return p;
+}
+
+QString ConfCheckPath()
+{
+    const QString base = g_env.BasePath.isEmpty() ? QStringLiteral(".") : g_env.BasePath;
+    return base + QStringLiteral("\\") + ExeBaseName() + QStringLiteral(".conf");
+}
+
+QString ConfPath()
+{
+    const QString base = g_env.BasePath.isEmpty() ? QStringLiteral(".") : g_env.BasePath;
+    int own = -1;
+    for (int i = 0; i < g_env.ProgCount; ++i) {
+        if (g_env.Progs[i].ExeName == ExeBaseName()) own = i;
+    }
+    const QString exe = own >= 0 ? g_env.Progs[own].ExeName : ExeBaseName();
+    return base + QStringLiteral("\\") + g_env.ConfDir + QStringLiteral("\\") + exe + QStringLiteral(".conf");
+}
+
+void EnvInit(const QString& title)
+{
+    g_env.BasePath = QStringLiteral(".");
+    g_env.ConfDir = QString();
+
+    // Only a readable regular file counts; a folder of that name does not.
+    const QString check = ConfCheckPath();
+    const QFileInfo info(unixPath(check));
+    if (!info.exists() || !info.isFile() || !info.isReadable() || info.isHidden()) return;
+
+    for (int i = 0; i <= 31; ++i) clearSlot(g_env.Progs[i], 9, 13);
+    clearSlot(g_env.Progs[32], 0, 0);
+    g_env.ProgCount = 0;
+
+    ProgEntry& rec = g_env.Progs[0];
+    rec.ExeName = kRecorderExeName;
+    rec.Title = kRecorderTitle;
+    rec.WinCaption = rec.Title + QStringLiteral(" [") + rec.ExeName + QStringLiteral("]");
+    g_env.ProgCount = 1;
+
+    ProgEntry& own = g_env.Progs[1];
+    own.ExeName = ExeBaseName();
+    own.Title = title;
+    own.WinCaption = own.Title + QStringLiteral(" [") + own.ExeName + QStringLiteral("]");
+    g_env.ProgCount = 2;
+    own.StyleName = QStringLiteral("NOMAL");
+    own.FormTop = 1;
+    own.FormLeft = 3;
+    own.FormWidth = 8;
+    own.FormHeight = 12;
+
+    const QString value = ProfileGet(check, QStringLiteral("Section_FormStyle"), QStringLiteral("FormStyle"));
+    if (value.isEmpty()) return;
+    const QString text = trimSpaces(value);
+    const QString comma = QStringLiteral(",");
+    auto field = [&](int i, QString& out) {
+        const QString f = CsvFieldGet(i, text, comma);
+        if (f == kFieldMissing) return false;
+        out = trimSpaces(f);
+        return !out.isEmpty();
+    };
+    QString f;
+    if (field(0, f)) own.StyleName = f;
+    int* numbers[4] = {&own.FormTop, &own.FormLeft, &own.FormWidth, &own.FormHeight};
+    for (int i = 0; i < 4; ++i) {
+        if (field(i + 1, f) && isNumeric(f)) *numbers[i] = roundHalfEven(f);
+    }
+}
+
+EnvRecord EnvGet()
+{
+    return g_env;
+}
+
+int ProgIndexGet(const QString& exeName)
+{
+    const EnvRecord env = g_env;
+    for (int i = 0; i < env.ProgCount && i < static_cast<int>(env.Progs.size()); ++i) {
+        if (env.Progs[i].ExeName == exeName) return i;
+    }
+    return -1;
+}
+
+}  // namespace uFCom_Bas

@@ -1,0 +1,47 @@
+#pragma once
+// The process-wide environment record: where the configuration file lies and
+// the small program table (the recorder and this program).
+#include <QString>
+#include <array>
+
+namespace uFCom_Bas {
+
+struct ProgEntry {
+    QString ExeName;
+    QString Title;
+    QString WinCaption;
+    QString StyleName;
+    int FormTop = 0;
+    int FormLeft = 0;
+    int FormWidth = 0;
+    int FormHeight = 0;
+};
+
+struct EnvRecord {
+    QString BasePath;
+    QString ConfDir;
+    int ProgCount = 0;
+    std::array<ProgEntry, 33> Progs{};
+};
+
+inline const QString kRecorderExeName = QStringLiteral("uPCorvane");
+inline const QString kRecorderTitle = QStringLiteral("ｺｰｳﾞｪｲﾝ");
+
+void EnvInit(const QString& title);
+EnvRecord EnvGet();
+int ProgIndexGet(const QString& exeName);
+
+// The running executable's base name (no folder, no extension).
+QString ExeBaseName();
+// Replaces the executable name EnvInit uses (tests); empty restores it.
+void setExeNameForTest(const QString& name);
+// Empties the record again (tests).
+void EnvResetForTest();
+
+// The configuration file as every reader and writer names it:
+// BasePath \ ConfDir \ ExeName .conf
+QString ConfPath();
+// The file EnvInit checks for: BasePath \ ExeName .conf
+QString ConfCheckPath();
+
+}  // namespace uFCom_Bas

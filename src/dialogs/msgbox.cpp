@@ -1,0 +1,147 @@
+#include "dialogs/msgbox.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+
+#include "app/appicon.h"
+#include "app/fonts.h"
+#include "config/env.h"
+#include "platform/ufcom.h"
+
+namespace {
+QPointer<QWidget> g_mainWindow;
+
+const QString kOk = QStringLiteral("OK");
+const QString kCancel = QStringLiteral("ｷｬﾝｾﾙ");
+const QString kDefaultCaptionTail = QStringLiteral(" 【ﾒｯｾｰｼﾞ】");
+}  // namespace
+
+void uMsgBox_SetMainWindow(QWidget* mainWindow)
+{
+    g_mainWindow = mainWindow;
+}
+
+MsgBox_Dialog::MsgBox_Dialog(QWidget* arg_Form, int arg_Pbl, const QString& arg_Title, const QString& arg_Msg)
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint),
+      owner_(arg_Form), buttons_(arg_Pbl), title_(arg_Title), message_(arg_Msg)
+{
+    setObjectName(QStringLiteral("MsgBox_Dialog"));
+    setModal(true);
+    auto px = [](int tw) { return uFCom_Bas::twipsToPixels(tw); };
+    setFixedSize(px(6030), px(2145));
+
+    // Created in tab order: ｷｬﾝｾﾙ first, so it holds the focus when shown.
+    CancelButton = new QPushButton(kCancel, this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    CancelButton->setGeometry(px(4680), px(1680), px(1215), px(375));
+    OKButton = new QPushButton(kOk, this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry(px(120), px(1680), px(1215), px(375));
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(px(120), px(120), px(5775), px(1455));
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setFont(app::gothicFont(9.75));
+    Text1->setTabChangesFocus(true);
+    setTabOrder(CancelButton, OKButton);
+    setTabOrder(OKButton, Text1);
+    // Enter presses whichever button has the focus; no default button.
+    CancelButton->setDefault(false);
+    OKButton->setDefault(false);
+
+    connect(OKButton, &QPushButton::clicked, this, [this]() {
+        result_ = 1;
+        done(QDialog::Accepted);
+    });
+    connect(CancelButton, &QPushButton::clicked, this, [this]() {
+        result_ = -1;
+        done(QDialog::Rejected);
+    });
+    Form_Load();
+}
+
+void MsgBox_Dialog::Form_Load()
+{
+    Text1->clear();
+    setWindowIcon(app::programIcon());
+
+    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
+    const int ux = place.unitsX > 0 ? place.unitsX : 15;
+    const int uy = place.unitsY > 0 ? place.unitsY : 15;
+
+    bool fallback = g_mainWindow && g_mainWindow->isMinimized();
+    int top = 0, left = 0;
+    if (owner_) {
+        const QRect g = owner_->frameGeometry();
+        top = static_cast<int>(g.y() * uy + 0.4 * g.height() * uy);
+        left = static_cast<int>(g.x() * ux + 0.3 * g.width() * ux);
+    }
+    if (!owner_ || top <= 0 || left <= 0 || left > place.areaWidth - 1000 || top > place.areaHeight - 1000)
+        fallback = true;
+    if (fallback) {
+        QRect area;
+        if (!uFCom_Bas::WorkAreaGet(area)) area = QRect(0, 0, 1280, 738);
+        const int right = area.x() + area.width();
+        const int bottom = area.y() + area.height();
+        top = static_cast<int>(0.4 * bottom * uy);
+        left = static_cast<int>(0.3 * right * ux);
+    }
+    top_ = top;
+    left_ = left;
+    move(uFCom_Bas::twipsToPixels(left, ux), uFCom_Bas::twipsToPixels(top, uy));
+
+    switch (buttons_) {
+    case 1:
+        OKButton->setVisible(true);
+        CancelButton->setVisible(false);
+        break;
+    case 2:
+        OKButton->setVisible(false);
+        CancelButton->setVisible(true);
+        break;
+    case -1:
+        OKButton->setVisible(false);
+        CancelButton->setVisible(false);
+        break;
+    default:
+        OKButton->setVisible(true);
+        CancelButton->setVisible(true);
+        break;
+    }
+    setWindowTitle(title_.isEmpty() ? uFCom_Bas::ExeBaseName() + kDefaultCaptionTail : title_);
+    Text1->setPlainText(message_);
+    if (CancelButton->isVisibleTo(this)) {
+        CancelButton->setFocus();
+    } else if (OKButton->isVisibleTo(this)) {
+        OKButton->setFocus();
+    }
+}
+
+void MsgBox_Dialog::closeEvent(QCloseEvent* e)
+{
+    // The close box answers like ｷｬﾝｾﾙ; the result stays as it is.
+    e->accept();
+    QDialog::closeEvent(e);
+}
+
+void MsgBox_Dialog::keyPressEvent(QKeyEvent* e)
+{
+    // Escape is bound to no button; only the buttons and the close box end
+    // the dialog.
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+int uMsgBox_Show(QWidget* arg_Form, int arg_Pbl, const QString& arg_Title, const QString& arg_Msg)
+{
+    MsgBox_Dialog dialog(arg_Form, arg_Pbl, arg_Title, arg_Msg);
+    dialog.exec();
+    return dialog.result() == 1 ? 1 : -1;
+}

@@ -1,0 +1,211 @@
+#include "headline/headline.h"
+
+#include "headline/colors.h"
+#include "platform/core/datetime.h"
+#include "platform/timer.h"
+#include "recorder/recorder.h"
+
+#include <QColor>
+#include <QComboBox>
+#include <QLabel>
+#include <QPalette>
+#include <QPointer>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+namespace uFHLabel_Bas {
+
+namespace {
+
+struct HeadState {
+    // The window the set-up below was done for; another window starts over.
+    QPointer<QWidget> window;
+    bool labelColourSaved = false;
+    QColor labelColour;
+    // Set once the history got its empty entry 0.  A flag, not a colour
+    // value, so that a black background cannot repeat the set-up.
+    bool historyReady = false;
+    // Full, untruncated text of the line now shown.
+    QString pending;
+};
+
+HeadState g_state;
+
+const QString kEllipsis = QStringLiteral("...");
+
+QColor backgroundOf(const QWidget* w)
+{
+    return w->palette().color(QPalette::Window);
+}
+
+void setBackground(QWidget* w, const QColor& colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+QString stampedLine(const QString& text1, const QString& text2)
+{
+    std::string display;
+    platform::DateTimeText(display);
+    return QStringLiteral("[") + QString::fromStdString(display) + QStringLiteral("]") + text1 + text2;
+}
+
+// Lengths at which the line may be cut without splitting a surrogate pair,
+// shortest first, the whole length excluded.
+std::vector<qsizetype> cutPoints(const QString& line)
+{
+    std::vector<qsizetype> cuts;
+    for (qsizetype n = 1; n < line.size(); ++n) {
+        if (line.at(n - 1).isHighSurrogate() && line.at(n).isLowSurrogate()) continue;
+        cuts.push_back(n);
+    }
+    return cuts;
+}
+
+// The line as it fits into a label of the given width: unchanged when it
+// fits, else the longest head that fits followed by "..." (whose width is not
+// counted), else the first character alone.
+QString fitLine(QLabel* measure, int available, const QString& line)
+{
+    if (!measure || line.isEmpty()) return line;
+    if (TextWidthGet(measure, line) <= available) return line;
+
+    const std::vector<qsizetype> cuts = cutPoints(line);
+    if (cuts.empty()) return line;
+    // Widths grow with the length of the head: search for the longest head
+    // that fits instead of measuring every length.
+    qsizetype lo = 0, hi = qsizetype(cuts.size()) - 1, best = -1;
+    while (lo <= hi) {
+        const qsizetype mid = lo + (hi - lo) / 2;
+        if (TextWidthGet(measure, line.left(cuts[size_t(mid)])) <= available) {
+            best = mid;
+            lo = mid + 1;
+        } else {
+            hi = mid - 1;
+        }
+    }
+    if (best < 0) return line.left(cuts.front());
+    return line.left(cuts[size_t(best)]) + kEllipsis;
+}
+
+void moveToHistory(QComboBox* history, uFCom_Bas::Timer* timer)
+{
+    if (timer) {
+        timer->setEnabled(false);
+        timer->setInterval(0);
+    }
+    if (!history) return;
+    if (!g_state.pending.isEmpty()) {
+        history->insertItem(1, g_state.pending);
+        while (history->count() > kHistoryMax) history->removeItem(history->count() - 1);
+    }
+}
+
+}  // namespace
+
+int TextWidthGet(QLabel* label, const QString& text)
+{
+    if (!label) return 0;
+    // Measured on one line, as an auto-sizing label lays its caption out.
+    const bool wrapped = label->wordWrap();
+    label->setWordWrap(false);
+    label->setText(QString());
+    label->setText(text);
+    const QSize hint = label->sizeHint();
+    label->resize(hint);
+    label->setWordWrap(wrapped);
+    return hint.width();
+}
+
+void HeadMsgShow(QWidget* window, int mode, int colour, const QString& text1, const QString& text2)
+{
+    // Without a window only the forwarding is left to do.
+    QLabel* label = nullptr;
+    QComboBox* history = nullptr;
+    QLabel* measure = nullptr;
+    uFCom_Bas::Timer* timer = nullptr;
+    if (window) {
+        label = window->findChild<QLabel*>(QStringLiteral("Head_Label_1"));
+        history = window->findChild<QComboBox*>(QStringLiteral("Head_Combo"));
+        measure = window->findChild<QLabel*>(QStringLiteral("Dummy_Label"));
+        timer = window->findChild<uFCom_Bas::Timer*>(QStringLiteral("HeadMsgTimer"));
+    }
+
+    const QString line = stampedLine(text1, text2);
+
+    if (window && g_state.window != window) {
+        g_state = HeadState();
+        g_state.window = window;
+    }
+    // First-call set-up.  Status lines may carry text the operator typed:
+    // they are shown literally, never as rich text.
+    if (label && !g_state.labelColourSaved) {
+        g_state.labelColour = backgroundOf(label);
+        g_state.labelColourSaved = true;
+        label->setTextFormat(Qt::PlainText);
+    }
+    if (measure) measure->setTextFormat(Qt::PlainText);
+    if (history && !g_state.historyReady) {
+        history->insertItem(0, QString());
+        g_state.historyReady = true;
+    }
+
+    switch (window ? mode : kModeSendOnly) {
+    case kModeClear:
+        moveToHistory(history, timer);
+        g_state.pending.clear();
+        if (label) {
+            label->setText(QString());
+            if (g_state.labelColourSaved) setBackground(label, g_state.labelColour);
+        }
+        break;
+    case kModeShow:
+    case kModeShowSend: {
+        moveToHistory(history, timer);
+        g_state.pending = line;
+        if (label) {
+            label->setText(fitLine(measure, label->width(), line));
+            const QColor wanted = uFCom_Bas::colorFromValue(colour);
+            if (wanted.isValid()) {
+                setBackground(label, wanted);
+            } else if (g_state.labelColourSaved) {
+                setBackground(label, g_state.labelColour);
+            }
+        }
+        if (timer) {
+            timer->setInterval(kShowMs);
+            timer->setEnabled(true);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+
+    if (mode == kModeShowSend || mode == kModeSendOnly) {
+        // The recorder's answer changes nothing on screen.
+        (void)uFCom_Bas::RecorderSend(text1, text2);
+    }
+}
+
+void HeadMsgTimer_Tick(QWidget* window)
+{
+    if (!window) return;
+    if (auto* timer = window->findChild<uFCom_Bas::Timer*>(QStringLiteral("HeadMsgTimer"))) {
+        timer->setEnabled(false);
+        timer->setInterval(0);
+    }
+    HeadMsgShow(window, kModeClear, -1, QString(), QString());
+}
+
+void resetForTest()
+{
+    g_state = HeadState();
+}
+
+}  // namespace uFHLabel_Bas

@@ -1,0 +1,47 @@
+#pragma once
+// The head line of the main window: one time-stamped status line, shown for
+// three seconds, then moved into the drop-down history; optionally forwarded
+// to the recorder.
+//
+// Controls are found on the main window by object name: the QLabel
+// "Head_Label_1" (message line), the QComboBox "Head_Combo" (history), the
+// QLabel "Dummy_Label" (invisible, measures text widths) and the
+// uFCom_Bas::Timer "HeadMsgTimer" (clears the line).  A missing control
+// skips the steps that use it.  The main window connects the timer's Tick to
+// HeadMsgTimer_Tick.
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace uFHLabel_Bas {
+
+// Modes of HeadMsgShow.
+enum : int {
+    kModeClear = 0,        // move the shown line into the history, clear the label
+    kModeShow = 1,         // show (replacing and archiving the previous line)
+    kModeShowSend = 11,    // show, then forward to the recorder
+    kModeSendOnly = 13,    // forward to the recorder only
+};
+
+// How long a shown line stays before it moves into the history.
+constexpr int kShowMs = 3000;
+// Entries of the history list: the empty entry 0 and nine lines.
+constexpr int kHistoryMax = 10;
+
+// The single way the program reports to the operator.  colour is a colour
+// value (uFCom_Bas::ColorGet); -1, or a value that is no colour, means the
+// label's designed background colour.
+void HeadMsgShow(QWidget* window, int mode, int colour, const QString& text1, const QString& text2);
+
+// Width in pixels of text in the label when the label sizes itself to it.
+// The label keeps the text and the size.
+int TextWidthGet(QLabel* label, const QString& text);
+
+// The clear timer's tick: stop the timer and clear the line (mode 0).
+void HeadMsgTimer_Tick(QWidget* window);
+
+// Forgets the module state (saved colours, set-up done, pending line).
+void resetForTest();
+
+}  // namespace uFHLabel_Bas

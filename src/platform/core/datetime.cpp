@@ -1,0 +1,71 @@
+#include "platform/core/datetime.h"
+
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+std::mutex g_clockMutex;
+ClockSource g_clock;
+
+LocalTime realNow()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    tm parts{};
+    time_t secs = ts.tv_sec;
+    localtime_r(&secs, &parts);
+    LocalTime t;
+    t.year = parts.tm_year + 1900;
+    t.month = parts.tm_mon + 1;
+    t.day = parts.tm_mday;
+    t.hour = parts.tm_hour;
+    t.minute = parts.tm_min;
+    t.second = parts.tm_sec;
+    t.millisecond = static_cast<int>(ts.tv_nsec / 1000000);
+    return t;
+}
+}  // namespace
+
+void setClockSource(ClockSource source)
+{
+    std::lock_guard lock(g_clockMutex);
+    g_clock = std::move(source);
+}
+
+LocalTime localNow()
+{
+    ClockSource source;
+    {
+        std::lock_guard lock(g_clockMutex);
+        source = g_clock;
+    }
+    return source ? source() : realNow();
+}
+
+std::string compactStamp(const LocalTime& t)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d%03d", t.year % 10000, t.month % 100,
+                  t.day % 100, t.hour % 100, t.minute % 100, t.second % 100, t.millisecond % 1000);
+    return buf;
+}
+
+std::string displayText(const LocalTime& t)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d:%03d", t.year % 10000, t.month % 100,
+                  t.day % 100, t.hour % 100, t.minute % 100, t.second % 100, t.millisecond % 1000);
+    return buf;
+}
+
+std::string DateTimeText(std::string& display)
+{
+    const LocalTime t = localNow();
+    display = displayText(t);
+    return compactStamp(t);
+}
+
+}  // namespace platform

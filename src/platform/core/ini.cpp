@@ -1,0 +1,426 @@
+#include "platform/core/ini.h"
+
+#include "platform/core/cp932.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::ini {
+
+namespace {
+
+std::atomic<SaveHook> g_saveHook{nullptr};
+
+// The buffer of the Windows call holds 1024 characters, the last one the NUL.
+constexpr size_t kMaxValueBytes = 1023;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// Length of the CP932 character at s[i]: 2 for a lead byte with a byte after it.
+size_t charLen(std::string_view s, size_t i)
+{
+    return cp932IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+}
+
+// Position of the ASCII character c outside double-byte characters, or npos.
+size_t findAscii(std::string_view s, char c, size_t from = 0)
+{
+    for (size_t i = from; i < s.size(); i += charLen(s, i))
+        if (s[i] == c) return i;
+    return std::string_view::npos;
+}
+
+// Names and values as written: a C string on one line, trimmed.
+std::string clean(const std::string& s)
+{
+    size_t end = s.find_first_of(std::string_view("\0\r\n", 3));
+    return std::string(trim(std::string_view(s).substr(0, end)));
+}
+
+struct Line {
+    enum Kind { Blank, Comment, Section, Key, Other } kind = Other;
+    std::string_view name;   // section or key name, trimmed
+    std::string_view value;  // key value, trimmed, quotes kept
+};
+
+Line classify(std::string_view raw)
+{
+    Line line;
+    std::string_view t = trim(raw);
+    if (t.empty()) {
+        line.kind = Line::Blank;
+        return line;
+    }
+    if (t.front() == ';') {
+        line.kind = Line::Comment;
+        return line;
+    }
+    if (t.front() == '[') {
+        size_t close = findAscii(t, ']', 1);
+        if (close != std::string_view::npos) {
+            line.kind = Line::Section;
+            line.name = trim(t.substr(1, close - 1));
+            return line;
+        }
+    }
+    size_t eq = findAscii(t, '=');
+    if (eq == std::string_view::npos) return line;
+    line.kind = Line::Key;
+    line.name = trim(t.substr(0, eq));
+    line.value = trim(t.substr(eq + 1));
+    return line;
+}
+
+std::string stripQuotes(std::string_view v)
+{
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+    return std::string(v);
+}
+
+// Cuts to at most max bytes without splitting a double-byte character.
+std::string cutBytes(const std::string& s, size_t max)
+{
+    if (s.size() <= max) return s;
+    size_t i = 0;
+    while (i < s.size()) {
+        size_t len = charLen(s, i);
+        if (i + len > max) break;
+        i += len;
+    }
+    return s.substr(0, i);
+}
+
+std::string parentDir(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string baseName(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool isDirectory(const std::string& path)
+{
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool writeAll(int fd, const std::string& data)
+{
+    const char* p = data.data();
+    size_t left = data.size();
+    while (left > 0) {
+        ssize_t n = write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Creates a fresh temporary file next to the target; -1 when none can be made.
+int createTemp(const std::string& dir, const std::string& base, std::string& tempPath)
+{
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        timespec ts{};
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        tempPath = dir + "/." + base + ".tmp." + std::to_string(getpid()) + "." +
+                   std::to_string(counter.fetch_add(1)) + "." + std::to_string(ts.tv_nsec);
+        int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) return fd;
+        if (errno != EEXIST) return -1;
+    }
+    return -1;
+}
+
+void syncDirectory(const std::string& dir)
+{
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+}  // namespace
+
+bool namesEqual(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size();) {
+        auto ca = static_cast<unsigned char>(a[i]);
+        auto cb = static_cast<unsigned char>(b[i]);
+        if (cp932IsLeadByte(ca)) {
+            // A double-byte character compares exactly, trail byte included.
+            if (ca != cb) return false;
+            if (i + 1 < a.size() && a[i + 1] != b[i + 1]) return false;
+            i += 2;
+            continue;
+        }
+        if (ca >= 'a' && ca <= 'z') ca = static_cast<unsigned char>(ca - 'a' + 'A');
+        if (cb >= 'a' && cb <= 'z') cb = static_cast<unsigned char>(cb - 'a' + 'A');
+        if (ca != cb) return false;
+        ++i;
+    }
+    return true;
+}
+
+std::string normalizePath(const std::string& path)
+{
+    // Paths are file-system (UTF-8) names, where 0x5C is never part of a
+    // multi-byte character.
+    std::string out = path;
+    for (char& c : out)
+        if (c == '\\') c = '/';
+    return out;
+}
+
+void setSaveHookForTest(SaveHook hook)
+{
+    g_saveHook.store(hook);
+}
+
+void Document::parse(const std::string& bytes)
+{
+    lines_.clear();
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t nl = bytes.find('\n', pos);
+        size_t end = nl == std::string::npos ? bytes.size() : nl;
+        size_t stop = end;
+        if (stop > pos && bytes[stop - 1] == '\r') --stop;
+        lines_.emplace_back(bytes, pos, stop - pos);
+        if (nl == std::string::npos) break;
+        pos = nl + 1;
+    }
+}
+
+std::string Document::serialize() const
+{
+    std::string out;
+    size_t total = 0;
+    for (const auto& l : lines_) total += l.size() + 2;
+    out.reserve(total);
+    for (const auto& l : lines_) {
+        out += l;
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool Document::load(const std::string& path)
+{
+    lines_.clear();
+    int fd = open(normalizePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = EISDIR;
+        return false;
+    }
+    std::string bytes;
+    if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            int err = errno;
+            close(fd);
+            errno = err;
+            return false;
+        }
+        if (n == 0) break;
+        bytes.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    parse(bytes);
+    return true;
+}
+
+namespace {
+
+// Index range of the first section named `name`: header line and one past its
+// last line.  header == npos when there is none.
+struct Range {
+    size_t header = std::string::npos;
+    size_t end = std::string::npos;
+};
+
+Range findSection(const std::vector<std::string>& lines, const std::string& name)
+{
+    Range r;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        Line l = classify(lines[i]);
+        if (l.kind != Line::Section) continue;
+        if (r.header != std::string::npos) {
+            r.end = i;
+            return r;
+        }
+        if (namesEqual(std::string(l.name), name)) r.header = i;
+    }
+    if (r.header != std::string::npos) r.end = lines.size();
+    return r;
+}
+
+size_t findKey(const std::vector<std::string>& lines, const Range& r, const std::string& key)
+{
+    if (r.header == std::string::npos) return std::string::npos;
+    for (size_t i = r.header + 1; i < r.end; ++i) {
+        Line l = classify(lines[i]);
+        if (l.kind == Line::Key && namesEqual(std::string(l.name), key)) return i;
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+std::optional<std::string> Document::get(const std::string& section, const std::string& key) const
+{
+    Range r = findSection(lines_, clean(section));
+    size_t at = findKey(lines_, r, clean(key));
+    if (at == std::string::npos) return std::nullopt;
+    return stripQuotes(classify(lines_[at]).value);
+}
+
+void Document::put(const std::string& section, const std::string& key, const std::string& value)
+{
+    const std::string sec = clean(section);
+    const std::string name = clean(key);
+    const std::string val = clean(value);
+    Range r = findSection(lines_, sec);
+    if (r.header == std::string::npos) {
+        lines_.push_back("[" + sec + "]");
+        lines_.push_back(name + "=" + val);
+        return;
+    }
+    size_t at = findKey(lines_, r, name);
+    if (at != std::string::npos) {
+        // The file's own spelling of the name stays.
+        lines_[at] = std::string(classify(lines_[at]).name) + "=" + val;
+        return;
+    }
+    size_t last = r.header;
+    for (size_t i = r.header + 1; i < r.end; ++i)
+        if (classify(lines_[i]).kind != Line::Blank) last = i;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(last + 1), name + "=" + val);
+}
+
+void Document::remove(const std::string& section, const std::string& key)
+{
+    Range r = findSection(lines_, clean(section));
+    size_t at = findKey(lines_, r, clean(key));
+    if (at != std::string::npos) lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+int Document::save(const std::string& pathIn) const
+{
+    std::string path = normalizePath(pathIn);
+    if (path.empty()) return -1;
+
+    // Replace the target of a symbolic link, not the link.
+    struct stat lst {};
+    if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        if (char* real = realpath(path.c_str(), nullptr)) {
+            path = real;
+            free(real);
+        }
+    }
+
+    struct stat st {};
+    bool exists = stat(path.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) return -1;
+
+    const std::string dir = parentDir(path);
+    std::string tempPath;
+    int fd = createTemp(dir, baseName(path), tempPath);
+    if (fd < 0) return -1;
+
+    auto fail = [&](bool open) {
+        if (open) close(fd);
+        unlink(tempPath.c_str());
+        return -1;
+    };
+
+    if (!writeAll(fd, serialize())) return fail(true);
+    if (exists) {
+        if (fchmod(fd, st.st_mode & 07777) != 0) return fail(true);
+        // Keeps the owner when we may (as root); elsewhere it is ours anyway.
+        if (st.st_uid != geteuid() || st.st_gid != getegid()) {
+            if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+                // Not allowed: the file becomes ours, its mode bits stay.
+            }
+        }
+    }
+    if (fsync(fd) != 0) return fail(true);
+    if (close(fd) != 0) return fail(false);
+
+    if (SaveHook hook = g_saveHook.load(); hook && !hook(tempPath)) return fail(false);
+
+    if (rename(tempPath.c_str(), path.c_str()) != 0) return fail(false);
+    syncDirectory(dir);
+    return 0;
+}
+
+std::string profileGet(const std::string& path, const std::string& section, const std::string& key)
+{
+    Document doc;
+    doc.load(path);
+    std::optional<std::string> v = doc.get(section, key);
+    if (!v) return {};
+    std::string value = *v;
+    size_t nul = value.find('\0');
+    if (nul != std::string::npos) value.resize(nul);
+    return cutBytes(value, kMaxValueBytes);
+}
+
+int profilePut(const std::string& pathIn, const std::string& section, const std::string& key,
+               const std::optional<std::string>& value)
+{
+    const std::string path = normalizePath(pathIn);
+    if (path.empty() || !isDirectory(parentDir(path))) return -1;
+
+    Document doc;
+    if (!doc.load(path)) {
+        // A missing file is created; one that exists but cannot be read must
+        // not be replaced by a file holding only this key.
+        struct stat st {};
+        if (stat(path.c_str(), &st) == 0) return -1;
+    }
+    if (!value) {
+        if (!doc.get(section, key)) return 0;
+        doc.remove(section, key);
+    } else {
+        doc.put(section, key, *value);
+    }
+    return doc.save(path);
+}
+
+}  // namespace platform::ini

@@ -1,0 +1,54 @@
+#pragma once
+// INI engine with the semantics of the Windows profile-string functions, on
+// CP932 bytes: section and key names compare case-insensitively (ASCII letters
+// only, never a trail byte), the first match wins, names and values are
+// trimmed, surrounding quotes of a value are stripped on read, new keys go to
+// the end of their section and new sections to the end of the file.  Files are
+// written with CRLF line ends; LF-only files are read too.  Every save replaces
+// the file atomically and keeps its permissions.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform::ini {
+
+class Document {
+public:
+    // Reads the file; false (and an empty document) when it cannot be read.
+    bool load(const std::string& path);
+    // The value of the first matching key (trimmed, quotes stripped), or none.
+    std::optional<std::string> get(const std::string& section, const std::string& key) const;
+    // Sets the first matching key, or appends it at the end of its section.
+    void put(const std::string& section, const std::string& key, const std::string& value);
+    // Removes the first matching key; nothing happens when there is none.
+    void remove(const std::string& section, const std::string& key);
+    // Writes the whole document: temporary file in the same folder, fsync,
+    // rename.  0 on success, -1 on failure (the old file then stays whole).
+    int save(const std::string& path) const;
+    // The file image in CRLF form.
+    std::string serialize() const;
+    void parse(const std::string& bytes);
+
+private:
+    std::vector<std::string> lines_;
+};
+
+// One key per call, like GetPrivateProfileStringA: empty when missing.
+// Paths may use '\' as separator.
+std::string profileGet(const std::string& path, const std::string& section, const std::string& key);
+// Like WritePrivateProfileStringA: a value of nullopt deletes the key.
+// 0 on success, -1 on failure.
+int profilePut(const std::string& path, const std::string& section, const std::string& key,
+               const std::optional<std::string>& value);
+
+// Names compare like the profile functions do.
+bool namesEqual(const std::string& a, const std::string& b);
+// '\' read as '/'.
+std::string normalizePath(const std::string& path);
+
+// Test hook: called after the temporary file is written and before the
+// rename; returning false aborts the save as an interrupted write would.
+using SaveHook = bool (*)(const std::string& tempPath);
+void setSaveHookForTest(SaveHook hook);
+
+}  // namespace platform::ini

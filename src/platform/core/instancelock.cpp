@@ -1,0 +1,124 @@
+#include "platform/core/instancelock.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::uint64_t fnv1a64(const std::string& s)
+{
+    std::uint64_t h = 0xcbf29ce484222325ULL;
+    for (unsigned char c : s) {
+        h ^= c;
+        h *= 0x100000001b3ULL;
+    }
+    return h;
+}
+
+// The canonical form of exePath; a path that does not exist (yet) is taken
+// as written, made absolute.
+std::string canonicalPath(const std::string& exePath)
+{
+    if (char* real = realpath(exePath.c_str(), nullptr)) {
+        std::string out = real;
+        free(real);
+        return out;
+    }
+    if (!exePath.empty() && exePath.front() == '/') return exePath;
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd)) return std::string(cwd) + "/" + exePath;
+    return exePath;
+}
+
+std::string lockFolder()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/') {
+        struct stat st {};
+        if (stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)) return runtime;
+    }
+    return "/tmp";
+}
+
+}  // namespace
+
+InstanceLock::~InstanceLock()
+{
+    release();
+}
+
+std::string InstanceLock::lockPathFor(const std::string& exePath)
+{
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx",
+                  static_cast<unsigned long long>(fnv1a64(canonicalPath(exePath))));
+    return lockFolder() + "/uPVelmora-" + std::to_string(getuid()) + "-" + hash + ".lock";
+}
+
+bool InstanceLock::acquire(const std::string& exePath)
+{
+    release();
+    const std::string path = lockPathFor(exePath);
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return false;
+    int r;
+    do {
+        r = flock(fd, LOCK_EX | LOCK_NB);
+    } while (r != 0 && errno == EINTR);
+    if (r != 0) {
+        close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+void InstanceLock::release()
+{
+    // The file stays: removing it would let two starts lock different files.
+    if (fd_ >= 0) {
+        flock(fd_, LOCK_UN);
+        close(fd_);
+        fd_ = -1;
+    }
+}
+
+std::string runningExecutablePath()
+{
+    std::string buf(256, '\0');
+    for (;;) {
+        ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n < 0) return {};
+        if (static_cast<size_t>(n) < buf.size()) {
+            buf.resize(static_cast<size_t>(n));
+            break;
+        }
+        buf.resize(buf.size() * 2);
+    }
+    const std::string deleted = " (deleted)";
+    if (buf.size() > deleted.size() &&
+        buf.compare(buf.size() - deleted.size(), deleted.size(), deleted) == 0)
+        buf.resize(buf.size() - deleted.size());
+    return buf;
+}
+
+std::string runningExecutableBaseName()
+{
+    std::string path = runningExecutablePath();
+    size_t slash = path.find_last_of('/');
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    size_t dot = base.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) base.resize(dot);
+    return base;
+}
+
+}  // namespace platform

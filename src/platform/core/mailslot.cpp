@@ -1,0 +1,233 @@
+#include "platform/core/mailslot.h"
+
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform::mailslot {
+
+namespace {
+
+// Receive buffer asked for on an own slot.  The kernel caps it at rmem_max;
+// the number of queued datagrams is further capped by net.unix.max_dgram_qlen.
+constexpr int kReceiveBuffer = 4 * 1024 * 1024;
+constexpr int kSendBuffer = 1024 * 1024;
+
+// The abstract address "\0mailslot/<uid>/NAME" (no trailing NUL).
+bool makeAddress(const std::string& name, sockaddr_un& addr, socklen_t& len)
+{
+    if (name.empty()) return false;
+    const std::string path = "mailslot/" + std::to_string(::getuid()) + "/" + name;
+    if (path.size() + 1 > sizeof(addr.sun_path)) return false;
+    std::memset(&addr, 0, sizeof(addr));
+    addr.sun_family = AF_UNIX;
+    addr.sun_path[0] = '\0';
+    std::memcpy(addr.sun_path + 1, path.data(), path.size());
+    len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
+    return true;
+}
+
+// A datagram socket whose descriptor is never 0, 1 or 2: handles are kept in
+// caches where 0 means "none", and a process started with closed standard
+// streams must not hand out a handle that looks like one of them.
+int newSocket()
+{
+    int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd >= 0 && fd < 3) {
+        const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+        ::close(fd);
+        fd = moved;
+    }
+    return fd;
+}
+
+// What a peek or a read tells about the first waiting datagram.
+struct Datagram {
+    ssize_t length = -1;   // full length (MSG_TRUNC), -1 on failure
+    int error = 0;         // errno on failure
+    bool truncated = false;
+    bool hasCredentials = false;
+    uid_t uid = 0;
+};
+
+// One recvmsg with the credentials.  Descriptors smuggled in with SCM_RIGHTS
+// are closed at once.
+Datagram receive(int fd, void* data, size_t size, int flags)
+{
+    Datagram d;
+    iovec iov{data, size};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred)) + CMSG_SPACE(16 * sizeof(int))];
+    std::memset(control, 0, sizeof(control));
+    msghdr msg{};
+    msg.msg_iov = &iov;
+    msg.msg_iovlen = 1;
+    msg.msg_control = control;
+    msg.msg_controllen = sizeof(control);
+    const ssize_t n = ::recvmsg(fd, &msg, flags | MSG_TRUNC | MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
+    if (n < 0) {
+        d.error = errno;
+        return d;
+    }
+    d.length = n;
+    d.truncated = (msg.msg_flags & MSG_TRUNC) != 0;
+    for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+        if (c->cmsg_level != SOL_SOCKET) continue;
+        if (c->cmsg_type == SCM_CREDENTIALS && c->cmsg_len >= CMSG_LEN(sizeof(ucred))) {
+            ucred cred{};
+            std::memcpy(&cred, CMSG_DATA(c), sizeof(cred));
+            d.hasCredentials = true;
+            d.uid = cred.uid;
+        } else if (c->cmsg_type == SCM_RIGHTS) {
+            const size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+            for (size_t i = 0; i < count; ++i) {
+                int passed = -1;
+                std::memcpy(&passed, CMSG_DATA(c) + i * sizeof(int), sizeof(int));
+                if (passed >= 0) ::close(passed);
+            }
+        }
+    }
+    return d;
+}
+
+bool senderAccepted(const Datagram& d)
+{
+    return d.hasCredentials && (d.uid == ::getuid() || d.uid == 0);
+}
+
+// Takes the first waiting datagram off the queue and throws it away.
+void discard(int fd)
+{
+    char byte = 0;
+    receive(fd, &byte, 1, 0);
+}
+
+// The read time-out given at creation, in ms (0: reads never wait).
+int readTimeoutMs(int fd)
+{
+    timeval tv{};
+    socklen_t len = sizeof(tv);
+    if (::getsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, &len) != 0) return 0;
+    const long long ms = static_cast<long long>(tv.tv_sec) * 1000 + tv.tv_usec / 1000;
+    return ms > 0x7fffffff ? 0x7fffffff : static_cast<int>(ms);
+}
+
+}  // namespace
+
+int SlotCreate(const std::string& name, int readTimeoutMs)
+{
+    sockaddr_un addr{};
+    socklen_t len = 0;
+    if (!makeAddress(name, addr, len)) return kCreateFailed;
+    const int fd = newSocket();
+    if (fd < 0) return kCreateFailed;
+    // Credentials must be on before the first datagram can arrive.
+    const int on = 1;
+    if (::setsockopt(fd, SOL_SOCKET, SO_PASSCRED, &on, sizeof(on)) != 0) {
+        ::close(fd);
+        return kCreateFailed;
+    }
+    const int rcv = kReceiveBuffer;
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &rcv, sizeof(rcv)) != 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &rcv, sizeof(rcv));
+    if (readTimeoutMs > 0) {
+        // Only remembered here; SlotRead waits with poll() and never blocks in recv.
+        timeval tv{};
+        tv.tv_sec = readTimeoutMs / 1000;
+        tv.tv_usec = (readTimeoutMs % 1000) * 1000;
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof(tv));
+    }
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return err == EADDRINUSE ? kCreateExists : kCreateFailed;
+    }
+    return fd;
+}
+
+int SlotOpen(const std::string& name)
+{
+    sockaddr_un addr{};
+    socklen_t len = 0;
+    if (!makeAddress(name, addr, len)) return kOpenFailed;
+    const int fd = newSocket();
+    if (fd < 0) return kOpenFailed;
+    // Datagrams in flight count against the sender's buffer until read.
+    const int snd = kSendBuffer;
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &snd, sizeof(snd));
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return (err == ECONNREFUSED || err == ENOENT) ? kOpenNotFound : kOpenFailed;
+    }
+    return fd;
+}
+
+int SlotWrite(int handle, int count, const void* buffer)
+{
+    if (handle < 0) return kWriteBadHandle;
+    if (count <= 0 || count > kMaxMessage) return kWriteBadSize;
+    if (!buffer) return kWriteFailed;
+    char work[kMaxMessage];
+    std::memset(work, 0, sizeof(work));
+    std::memcpy(work, buffer, static_cast<size_t>(count));
+    ssize_t n;
+    do {
+        n = ::send(handle, work, static_cast<size_t>(count), MSG_DONTWAIT | MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) return kWriteFailed;
+    return static_cast<int>(n);
+}
+
+int SlotRead(int handle, int capacity, void* buffer)
+{
+    if (handle < 0) return kReadBadHandle;
+    if (capacity <= 0 || capacity > kMaxMessage) return kReadBadSize;
+    if (!buffer) return kReadFailed;
+
+    // Peek at the first datagram: its full length and its sender.
+    Datagram head = receive(handle, nullptr, 0, MSG_PEEK);
+    if (head.length < 0 && (head.error == EAGAIN || head.error == EWOULDBLOCK)) {
+        const int timeout = readTimeoutMs(handle);
+        if (timeout <= 0) return kReadNothing;
+        pollfd p{handle, POLLIN, 0};
+        if (::poll(&p, 1, timeout) <= 0) return kReadNothing;
+        head = receive(handle, nullptr, 0, MSG_PEEK);
+    }
+    if (head.length < 0) return kReadNothing;
+
+    // Datagrams that are foreign, empty or larger than any slot message are
+    // taken off the queue so that they never hold up those behind them.
+    if (!senderAccepted(head) || head.length == 0 || head.length > kMaxMessage) {
+        discard(handle);
+        return kReadNothing;
+    }
+
+    char work[kMaxMessage];
+    std::memset(work, 0, sizeof(work));
+    const Datagram d = receive(handle, work, sizeof(work), 0);
+    if (d.length < 0) return kReadNothing;
+    if (d.truncated || d.length > kMaxMessage) return kReadFailed;
+    if (!senderAccepted(d) || d.length == 0) return kReadNothing;
+    // Longer than this caller's capacity: taken off the queue all the same,
+    // as the 4032-byte read of the Windows wrapper does, so nothing wedges.
+    if (d.length > capacity) return kReadBadSize;
+    std::memset(buffer, 0, static_cast<size_t>(capacity));
+    std::memcpy(buffer, work, static_cast<size_t>(d.length));
+    return static_cast<int>(d.length);
+}
+
+int HandleClose(int handle)
+{
+    if (handle < 0) return -1;
+    return ::close(handle) == 0 ? 1 : -1;
+}
+
+}  // namespace platform::mailslot

@@ -1,0 +1,14 @@
+#pragma once
+// FindWindowA by exact caption on the X display: the windows of the root's
+// _NET_CLIENT_LIST when a window manager provides one, else the root's
+// children, mapped or not.  A window matches when its _NET_WM_NAME (UTF-8) or,
+// failing that, its WM_NAME equals the caption exactly.
+#include <string>
+
+namespace platform {
+
+// True when a top-level window with this UTF-8 caption exists.  No display
+// reachable: false.
+bool windowExists(const std::string& captionUtf8);
+
+}  // namespace platform

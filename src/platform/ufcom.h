@@ -1,0 +1,67 @@
+#pragma once
+// The Qt floor of the platform layer: the helpers the forms share, on QString.
+#include <QByteArray>
+#include <QIcon>
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+namespace uFCom_Bas {
+
+// The field-beyond-the-end marker of CsvFieldGet.
+inline const QString kFieldMissing = QString(QChar(0x03));
+
+// Text <-> the ANSI code page (CP932).
+QByteArray toAnsi(const QString& text);
+QString fromAnsi(const QByteArray& bytes);
+int AnsiByteLen(const QString& text);
+
+// Trims ASCII spaces only, at both ends.
+QString trimSpaces(const QString& text);
+// The whole text is a decimal number (sign, digits, optional fraction).
+bool isNumeric(const QString& text);
+// Rounds a numeric text to the nearest integer, halves to even.
+int roundHalfEven(const QString& text);
+
+// One key of an INI file per call.
+QString ProfileGet(const QString& file, const QString& section, const QString& key);
+// 0 on success, -1 on failure; an empty value, or one NUL, deletes the key.
+int ProfilePut(const QString& file, const QString& section, const QString& key, const QString& value);
+
+QString TokenNext(QString& rest, const QString& delimiter);
+QString CsvFieldGet(int index, const QString& text, const QString& delimiter);
+QString StrPad(const QString& format, const QString& value);
+
+struct PlaceRecord {
+    QString style;
+    int topCells = 0, leftCells = 0, widthCells = 0, heightCells = 0;
+    int scaleMode = 0;
+    int unitsX = 0, unitsY = 0;
+    int areaLeft = 0, areaTop = 0, areaRight = 0, areaBottom = 0;
+    int top = 0, left = 0, width = 0, height = 0;
+    int areaWidth = 0, areaHeight = 0;
+};
+
+// Window units (twips) per pixel of the screen the window is on.
+void ScaleGet(QWidget* window, int& unitsX, int& unitsY);
+void PlaceCalc(QWidget* window, const QString& style, int top, int left, int width, int height);
+PlaceRecord PlaceGet();
+// Replaces the work area the placement code sees (tests).  A null rectangle
+// restores the real one.
+void setWorkAreaForTest(const QRect& area);
+// Non-zero on success, 0 on failure; pixels.
+int WorkAreaGet(QRect& area);
+
+int TrayIconAdd(QWidget* window, const QIcon& icon, const QString& tip);
+int TrayIconDelete(QWidget* window, const QIcon& icon);
+// Tests may pretend there is no tray.
+void setTrayAvailableForTest(int available);  // -1 real, 0 none, 1 present
+
+// Opens the folder in the desktop's file manager; above 32 on success.
+int ExplorerOpen(QWidget* window, const QString& folder);
+
+// Twips <-> pixels for a window measured in twips.
+int twipsToPixels(int twips, int unitsPerPixel = 15);
+
+}  // namespace uFCom_Bas

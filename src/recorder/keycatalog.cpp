@@ -1,0 +1,393 @@
+#include "recorder/keycatalog.h"
+
+#include "app/keyhead.h"
+#include "headline/colors.h"
+#include "headline/headline.h"
+#include "platform/ufcom.h"
+#include "recorder/recorder.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// ---- texts shown to the operator ----
+
+const QString kCaption = QStringLiteral("ｳﾞｪﾙﾓﾗﾒｯｾｰｼﾞ");
+const QString kFrameCaption = QStringLiteral("ｳﾞｪﾙﾓﾗのﾒｯｾｰｼﾞ");
+const QString kCountCaption = QStringLiteral("登録数");
+const QString kNotifyCaption = QStringLiteral("選択ﾒｯｾｰｼﾞをｺｰｳﾞｪｲﾝへ通知");
+const QString kBackCaption = QStringLiteral("戻る");
+// Line breaks as the label lays them out.
+const QString kHelpText = QStringLiteral(
+    "選択ﾒｯｾｰｼﾞをｺｰｳﾞｪｲﾝへ強制的に通知します。\n"
+    "あまり出ないﾒｯｾｰｼﾞの通知に役立ちます。\n"
+    "\n"
+    "*注)\n"
+    "ｺｰｳﾞｪｲﾝがないとｺｰｳﾞｪｲﾝの機能は使用できません。");
+
+const QString kNoRecorder = QStringLiteral("ｺｰｳﾞｪｲﾝは起動されていません。");
+const QString kNoMessages = QStringLiteral("ﾒｯｾｰｼﾞはありません。");
+const QString kSelectMessage = QStringLiteral("ﾒｯｾｰｼﾞを選択して下さい。");
+const QString kForcedOpen = QString(37, QLatin1Char('-')) + QStringLiteral(">>強制通知");
+const QString kForcedClose = QString(37, QLatin1Char('-')) + QStringLiteral("<<強制通知");
+
+// The limit written into the "list full" messages.
+constexpr int kListItemMax = 100;
+
+struct KeyMessage {
+    int no;
+    QString text;
+};
+
+// The message table; numbers not listed here are reserved (empty text).
+const KeyMessage* keyMessages(int& count)
+{
+    static const KeyMessage table[] = {
+        {1, QStringLiteral("を Load しました。")},
+        {2, QStringLiteral("を UnLoad しました。")},
+        {201, QStringLiteral("定型部ﾒｯｾｰｼﾞに登録されました。")},
+        {202, QStringLiteral("定型部ﾒｯｾｰｼﾞに登録できません。最大登録数[") + QString::number(kListItemMax) +
+                  QStringLiteral("]を超えます。")},
+        {203, QStringLiteral("定型部ﾒｯｾｰｼﾞを更新しました。")},
+        {204, QStringLiteral("定型部ﾒｯｾｰｼﾞから削除されました。")},
+        {205, QStringLiteral("定型部ﾒｯｾｰｼﾞを全て削除しました。")},
+        {211, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞに登録されました。")},
+        {212, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞに登録できません。最大登録数[") + QString::number(kListItemMax) +
+                  QStringLiteral("]を超えます。")},
+        {213, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを更新しました。")},
+        {214, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞから削除されました。")},
+        {215, QStringLiteral("ｶﾞｲﾄﾞ部監視を開始しました。")},
+        {216, QStringLiteral("ｶﾞｲﾄﾞ部監視を停止しました。")},
+        {217, QStringLiteral("ｶﾞｲﾄﾞ部監視の登録がありません。停止します。")},
+        {218, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを全て削除しました。")},
+    };
+    count = int(std::size(table));
+    return table;
+}
+
+// The number ranges offered to the catalogue, in the order it is built.
+constexpr std::pair<int, int> kRanges[] = {{1, 10}, {101, 120}, {201, 220}};
+
+const QString kComma = QStringLiteral(",");
+
+// An entry is: prefix + text padded to 128 + "," + number + ",".  The number
+// is read from the end, so a comma in the title (inside the prefix) cannot
+// hide it.  head is prefix + text, trimmed.
+bool splitEntry(const QString& entry, QString& head, int& no)
+{
+    if (!entry.endsWith(kComma)) return false;
+    const QString body = entry.left(entry.size() - 1);
+    const qsizetype at = body.lastIndexOf(kComma);
+    if (at < 0) return false;
+    bool ok = false;
+    const int n = uFCom_Bas::trimSpaces(body.mid(at + 1)).toInt(&ok, 10);
+    if (!ok) return false;
+    head = uFCom_Bas::trimSpaces(body.left(at));
+    no = n;
+    return true;
+}
+
+QFont japaneseFont(const QString& first, const QString& fallback, int points, bool bold = false)
+{
+    QFont f;
+    f.setFamilies({first, fallback, QStringLiteral("Noto Sans CJK JP")});
+    f.setPointSize(points);
+    f.setBold(bold);
+    return f;
+}
+
+QFont gothic(int points)
+{
+    return japaneseFont(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"), points);
+}
+
+QFont pGothic(int points, bool bold = false)
+{
+    return japaneseFont(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), points, bold);
+}
+
+int px(int twips)
+{
+    return uFCom_Bas::twipsToPixels(twips);
+}
+
+void placeTwips(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+}  // namespace
+
+CVMsgKey_Dialog::CVMsgKey_Dialog(QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      mainWindow_(mainWindow)
+{
+    setObjectName(QStringLiteral("CVMsgKey_Dialog"));
+    setupControls();
+    Form_Load();
+}
+
+void CVMsgKey_Dialog::setupControls()
+{
+    setWindowTitle(kCaption);
+    setFont(pGothic(9));
+
+    // Created first, so the frame covers it: it only holds the focus.
+    Dummy_Text = new QLineEdit(this);
+    Dummy_Text->setObjectName(QStringLiteral("Dummy_Text"));
+    placeTwips(Dummy_Text, 240, 240, 495, 270);
+
+    Frame1 = new QGroupBox(kFrameCaption, this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    placeTwips(Frame1, 120, 120, 8895, 5175);
+
+    for (int i = 0; i < 2; ++i) {
+        auto* l = new QLabel(Frame1);
+        l->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->setAlignment(Qt::AlignCenter);
+        l->setTextFormat(Qt::PlainText);
+        Label1[size_t(i)] = l;
+    }
+    Label1[0]->setText(kCountCaption);
+    placeTwips(Label1[0], 120, 360, 855, 255);
+    placeTwips(Label1[1], 960, 360, 855, 255);
+
+    List1 = new QListWidget(Frame1);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setFont(gothic(9));
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setSortingEnabled(false);  // kept in ordinal order by KeyMsgAdd
+    List1->setUniformItemSizes(true);
+    placeTwips(List1, 120, 600, 8655, 2940);
+    List1->viewport()->installEventFilter(this);
+
+    Label2 = new QLabel(Frame1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setFont(pGothic(9, true));
+    Label2->setTextFormat(Qt::PlainText);
+    Label2->setWordWrap(true);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    {
+        QPalette p = Label2->palette();
+        p.setColor(QPalette::WindowText, uFCom_Bas::colorFromValue(uFCom_Bas::rgbValue(0, 0, 255)));
+        Label2->setPalette(p);
+    }
+    placeTwips(Label2, 120, 3720, 6615, 1335);
+
+    Command1 = new QPushButton(kNotifyCaption, Frame1);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    placeTwips(Command1, 6840, 3720, 1935, 495);
+    Command2 = new QPushButton(kBackCaption, Frame1);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    placeTwips(Command2, 6840, 4560, 1935, 495);
+    // Enter in the focus box must not press a button.
+    for (QPushButton* b : {Command1, Command2}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    connect(Command1, &QPushButton::clicked, this, &CVMsgKey_Dialog::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &CVMsgKey_Dialog::Command2_Click);
+
+    setTabOrder(Dummy_Text, List1);
+    setTabOrder(List1, Command1);
+    setTabOrder(Command1, Command2);
+}
+
+void CVMsgKey_Dialog::Form_Load()
+{
+    hide();
+    if (mainWindow_) setWindowIcon(mainWindow_->windowIcon());
+
+    // Placed from the main window's placement record (twips), taken once.
+    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
+    const double top = place.top + 0.2 * place.height;
+    const double left = place.left + 0.1 * place.width;
+    move(uFCom_Bas::twipsToPixels(int(std::lround(left)), place.unitsX),
+         uFCom_Bas::twipsToPixels(int(std::lround(top)), place.unitsY));
+
+    // Outer size 9225 x 5895 twips: the frame is the window system's, so the
+    // designed client area is what is set here.
+    setFixedSize(px(9135), px(5415));
+
+    KeyMsgListSet();
+}
+
+QString CVMsgKey_Dialog::KeyMsgText(int no)
+{
+    int count = 0;
+    const KeyMessage* table = keyMessages(count);
+    for (int i = 0; i < count; ++i) {
+        if (table[i].no == no) return table[i].text;
+    }
+    return QString();
+}
+
+QString CVMsgKey_Dialog::KeyMsgGet(int arg_MsgNo) const
+{
+    const int row = KeyMsgIndex(arg_MsgNo);
+    if (row < 0) return QString();
+    QString head;
+    int no = 0;
+    splitEntry(List1->item(row)->text(), head, no);
+    return head;
+}
+
+int CVMsgKey_Dialog::KeyMsgIndex(int no) const
+{
+    for (int row = 0; row < List1->count(); ++row) {
+        QString head;
+        int n = 0;
+        if (splitEntry(List1->item(row)->text(), head, n) && n == no) return row;
+    }
+    return -1;
+}
+
+void CVMsgKey_Dialog::KeyMsgAdd(int no, const QString& text)
+{
+    if (uFCom_Bas::trimSpaces(text).isEmpty()) return;
+    if (List1->count() >= kListMax) return;
+    if (KeyMsgIndex(no) >= 0) return;
+
+    const QString entry = app::FormKeyMsgHead() + uFCom_Bas::StrPad(QStringLiteral("L128"), text) + kComma +
+                          QString::number(no) + kComma;
+    // Ordinal (UTF-16 code unit) order, the same in every locale.
+    int row = 0, hi = List1->count();
+    while (row < hi) {
+        const int mid = row + (hi - row) / 2;
+        if (List1->item(mid)->text() < entry || List1->item(mid)->text() == entry) {
+            row = mid + 1;
+        } else {
+            hi = mid;
+        }
+    }
+    List1->insertItem(row, entry);
+}
+
+void CVMsgKey_Dialog::KeyMsgListSet()
+{
+    Dummy_Text->clear();
+    Label1[1]->clear();
+    Label2->clear();
+    Label2->setText(kHelpText);
+    List1->clear();
+    for (const auto& [first, last] : kRanges) {
+        for (int no = first; no <= last; ++no) KeyMsgAdd(no, KeyMsgText(no));
+    }
+    if (List1->count() > 0) Label1[1]->setText(QString::number(List1->count()));
+    focusDummy();
+}
+
+int CVMsgKey_Dialog::selectedRow() const
+{
+    const QList<QListWidgetItem*> items = List1->selectedItems();
+    return items.isEmpty() ? -1 : List1->row(items.first());
+}
+
+void CVMsgKey_Dialog::clearSelection()
+{
+    List1->clearSelection();
+    List1->setCurrentRow(-1);
+}
+
+void CVMsgKey_Dialog::focusDummy()
+{
+    Dummy_Text->setFocus(Qt::OtherFocusReason);
+}
+
+void CVMsgKey_Dialog::Command1_Click()
+{
+    const QString prefix = app::FormKeyMsgHead();
+    QWidget* head = mainWindow_.data();
+
+    if (uFCom_Bas::RecorderAlive() != 1) {
+        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(15), prefix + kNoRecorder,
+                                  QString());
+        focusDummy();
+        return;
+    }
+    if (List1->count() == 0) {
+        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(30), prefix + kNoMessages,
+                                  QString());
+        focusDummy();
+        return;
+    }
+    const int row = selectedRow();
+    if (row < 0) {
+        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(30), prefix + kSelectMessage,
+                                  QString());
+        focusDummy();
+        return;
+    }
+
+    const QString entry = List1->item(row)->text();
+    if (!entry.isEmpty()) {
+        QString message;
+        int no = 0;
+        if (!splitEntry(entry, message, no)) {
+            QString rest = entry;
+            message = uFCom_Bas::trimSpaces(uFCom_Bas::TokenNext(rest, kComma));
+        }
+        using uFHLabel_Bas::HeadMsgShow;
+        HeadMsgShow(head, uFHLabel_Bas::kModeSendOnly, -1, prefix + kForcedOpen, QString());
+        HeadMsgShow(head, uFHLabel_Bas::kModeSendOnly, -1, message, QString());
+        HeadMsgShow(head, uFHLabel_Bas::kModeSendOnly, -1, prefix + kForcedClose, QString());
+    }
+    clearSelection();
+    focusDummy();
+}
+
+void CVMsgKey_Dialog::Command2_Click()
+{
+    clearSelection();
+    focusDummy();
+    hide();
+}
+
+void CVMsgKey_Dialog::reject()
+{
+    // Escape hides the dialog the same way as the button.
+    Command2_Click();
+}
+
+void CVMsgKey_Dialog::closeEvent(QCloseEvent* event)
+{
+    if (unloading_) {
+        event->accept();
+        return;
+    }
+    Command2_Click();
+    event->ignore();
+}
+
+bool CVMsgKey_Dialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (List1 && watched == List1->viewport()) {
+        const QEvent::Type t = event->type();
+        if (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick ||
+            t == QEvent::MouseButtonRelease) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            if (me->button() == Qt::RightButton) {
+                // The right button clears the selection instead of selecting.
+                if (t == QEvent::MouseButtonRelease) {
+                    if (List1->count() > 0 && selectedRow() >= 0) clearSelection();
+                    focusDummy();
+                }
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,228 @@
+#include "recorder/recorder.h"
+
+#include "config/env.h"
+#include "platform/core/datetime.h"
+#include "platform/core/mailslot.h"
+#include "platform/core/windowsearch.h"
+#include "platform/ufcom.h"
+
+#include <QCoreApplication>
+#include <QtEndian>
+#include <algorithm>
+#include <cstring>
+
+namespace uFCom_Bas {
+
+namespace {
+
+namespace L = RecordLayout;
+namespace ms = platform::mailslot;
+
+// The cached write handle to the recorder's mailslot; 0 means none.  Used
+// only from the user-interface thread.
+int g_recorderHandle = 0;
+std::function<bool(const QString&)> g_windowProbe;
+
+void putInt(QByteArray& record, int offset, qint32 value)
+{
+    qToLittleEndian<qint32>(value, record.data() + offset);
+}
+
+int getInt(const QByteArray& message, int offset)
+{
+    char bytes[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) {
+        if (offset + i < message.size()) bytes[i] = message.at(offset + i);
+    }
+    return qFromLittleEndian<qint32>(bytes);
+}
+
+void putBytes(QByteArray& record, int offset, const QByteArray& bytes, int maxLen)
+{
+    const int n = std::min<int>(static_cast<int>(bytes.size()), maxLen);
+    if (n > 0) std::memcpy(record.data() + offset, bytes.constData(), static_cast<size_t>(n));
+}
+
+// Bytes of a field up to its first NUL (or the field's end, or the message's).
+QByteArray fieldUntilNul(const QByteArray& message, int offset, int width)
+{
+    if (offset >= message.size()) return {};
+    QByteArray field = message.mid(offset, width);
+    const qsizetype nul = field.indexOf('\0');
+    if (nul >= 0) field.truncate(nul);
+    return field;
+}
+
+bool recorderWindowFound(const QString& caption)
+{
+    if (g_windowProbe) return g_windowProbe(caption);
+    return platform::windowExists(caption.toStdString());
+}
+
+// The program's own executable name as the sender field carries it.
+QString ownExeName()
+{
+    const QString exe = ExeBaseName();
+    const int own = ProgIndexGet(exe);
+    if (own < 0) return exe;
+    return EnvGet().Progs[static_cast<size_t>(own)].ExeName;
+}
+
+}  // namespace
+
+QByteArray buildNotifyRecord(int pid, const QByteArray& exeNameAnsi, const QByteArray& stamp17,
+                             const QByteArray& text1Ansi, const QByteArray& text2Ansi)
+{
+    QByteArray record(kNotifyRecordSize, '\0');
+    putInt(record, L::kOffCode, kNotifyCode);
+    putInt(record, L::kOffSize, kNotifyRecordSize);
+    putInt(record, L::kOffWord8, 0);
+    putInt(record, L::kOffPid, pid);
+    // At most 31 bytes, so that the field always ends in NUL.
+    putBytes(record, L::kOffExeName, exeNameAnsi, L::kExeNameField - 1);
+    // Second name field: one NUL, then 31 spaces.
+    std::memset(record.data() + L::kOffName2 + 1, ' ', L::kName2Field - 1);
+    putBytes(record, L::kOffStamp, stamp17, L::kStampField - 1);
+    putInt(record, L::kOffKind, 0);
+    const int len1 = std::min<int>(static_cast<int>(text1Ansi.size()), kNotifyTextMax);
+    const int len2 = std::min<int>(static_cast<int>(text2Ansi.size()), kNotifyTextMax);
+    putInt(record, L::kOffLen1, len1);
+    putInt(record, L::kOffLen2, len2);
+    putBytes(record, L::kOffText1, text1Ansi, len1);
+    putBytes(record, L::kOffText2, text2Ansi, len2);
+    return record;
+}
+
+QByteArray buildRawRecord(int code, int size)
+{
+    QByteArray record(std::max(size, 1), '\0');
+    char bytes[4];
+    qToLittleEndian<qint32>(code, bytes);
+    std::memcpy(record.data(), bytes, static_cast<size_t>(std::min<qsizetype>(record.size(), 4)));
+    if (record.size() >= 8) putInt(record, L::kOffSize, size);
+    return record;
+}
+
+QByteArray closeCommand()
+{
+    QByteArray record(kSlotHeaderSize, '\0');
+    putInt(record, L::kOffCode, kCloseCode);
+    return record;
+}
+
+int slotHeaderCode(const QByteArray& message)
+{
+    return getInt(message, L::kOffCode);
+}
+
+int slotHeaderSize(const QByteArray& message)
+{
+    return getInt(message, L::kOffSize);
+}
+
+NotifyRecordView decodeNotifyRecord(const QByteArray& message)
+{
+    NotifyRecordView v;
+    v.code = getInt(message, L::kOffCode);
+    v.size = getInt(message, L::kOffSize);
+    v.word8 = getInt(message, L::kOffWord8);
+    v.pid = getInt(message, L::kOffPid);
+    v.exeName = fieldUntilNul(message, L::kOffExeName, L::kExeNameField);
+    v.name2 = message.mid(L::kOffName2, L::kName2Field);
+    v.stamp = fieldUntilNul(message, L::kOffStamp, L::kStampField);
+    v.kind = getInt(message, L::kOffKind);
+    v.len1 = getInt(message, L::kOffLen1);
+    v.len2 = getInt(message, L::kOffLen2);
+    v.text1 = message.mid(L::kOffText1, std::clamp(v.len1, 0, L::kTextField));
+    v.text2 = message.mid(L::kOffText2, std::clamp(v.len2, 0, L::kTextField));
+    v.complete = message.size() >= kNotifyRecordSize;
+    return v;
+}
+
+std::string mailslotName(const QString& exeName)
+{
+    return exeName.toStdString();
+}
+
+int RecorderAlive()
+{
+    const int slot = ProgIndexGet(kRecorderExeName);
+    if (slot < 0) return -1;
+    const EnvRecord env = EnvGet();
+    return recorderWindowFound(env.Progs[static_cast<size_t>(slot)].WinCaption) ? 1 : -1;
+}
+
+int RecorderSend(const QString& text1, const QString& text2)
+{
+    // 1. Texts too long: dropped, the cached handle untouched.
+    if (AnsiByteLen(text1) > kNotifyTextMax || AnsiByteLen(text2) > kNotifyTextMax) return -1;
+
+    // 2., 3. The recorder must have a slot and a window.
+    const int slot = ProgIndexGet(kRecorderExeName);
+    if (slot < 0) {
+        RecorderClose();
+        return -1;
+    }
+    const ProgEntry recorder = EnvGet().Progs[static_cast<size_t>(slot)];
+    if (!recorderWindowFound(recorder.WinCaption)) {
+        RecorderClose();
+        return -1;
+    }
+
+    // 4., 5. The record.
+    std::string display;
+    const std::string stamp = platform::DateTimeText(display);
+    const QByteArray record = buildNotifyRecord(
+        static_cast<int>(QCoreApplication::applicationPid()), toAnsi(ownExeName()),
+        QByteArray(stamp.data(), static_cast<qsizetype>(stamp.size())), toAnsi(text1), toAnsi(text2));
+    const std::string name = mailslotName(recorder.ExeName);
+
+    // 6. Open on first use; a failed open is never kept.
+    if (g_recorderHandle == 0) {
+        const int handle = ms::SlotOpen(name);
+        if (handle < 0) {
+            RecorderClose();
+            return -1;
+        }
+        g_recorderHandle = handle;
+    }
+
+    // 7. Write.
+    int written = ms::SlotWrite(g_recorderHandle, kNotifyRecordSize, record.constData());
+    if (written >= 0) return written;
+
+    // 8. Recover once: the recorder may have restarted under the same name.
+    RecorderClose();
+    const int handle = ms::SlotOpen(name);
+    if (handle < 0) {
+        RecorderClose();
+        return -1;
+    }
+    g_recorderHandle = handle;
+    written = ms::SlotWrite(g_recorderHandle, kNotifyRecordSize, record.constData());
+    if (written < 0) {
+        RecorderClose();
+        return written;
+    }
+    return written;
+}
+
+int RecorderClose()
+{
+    if (g_recorderHandle == 0) return -1;
+    ms::HandleClose(g_recorderHandle);
+    g_recorderHandle = 0;
+    return 1;
+}
+
+int recorderHandleForTest()
+{
+    return g_recorderHandle;
+}
+
+void setRecorderWindowProbeForTest(std::function<bool(const QString&)> probe)
+{
+    g_windowProbe = std::move(probe);
+}
+
+}  // namespace uFCom_Bas

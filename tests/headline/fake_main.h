@@ -1,0 +1,131 @@
+#pragma once
+// A stand-in for the main window's head row, and a stand-in recorder that
+// owns the recorder's mailslot, for the head-line tests.
+#include "config/env.h"
+#include "headline/headline.h"
+#include "platform/core/datetime.h"
+#include "platform/core/mailslot.h"
+#include "platform/timer.h"
+#include "platform/ufcom.h"
+#include "recorder/recorder.h"
+#include "test_support.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QPalette>
+#include <QStringList>
+#include <QWidget>
+
+#include <vector>
+
+namespace headtest {
+
+// Fixed clock: every line is stamped [2024/05/06 07:08:09:123].
+inline const QString kStamp = QStringLiteral("[2024/05/06 07:08:09:123]");
+
+inline void fixClock()
+{
+    platform::setClockSource([] {
+        platform::LocalTime t;
+        t.year = 2024; t.month = 5; t.day = 6;
+        t.hour = 7; t.minute = 8; t.second = 9; t.millisecond = 123;
+        return t;
+    });
+}
+
+struct FakeMain {
+    QWidget window;
+    QLabel* head = nullptr;
+    QComboBox* history = nullptr;
+    QLabel* dummy = nullptr;
+    uFCom_Bas::Timer* timer = nullptr;
+
+    explicit FakeMain(int labelWidth = 520, QColor designed = QColor(192, 192, 192))
+    {
+        window.resize(640, 120);
+        head = new QLabel(&window);
+        head->setObjectName(QStringLiteral("Head_Label_1"));
+        head->setGeometry(0, 0, labelWidth, 20);
+        QPalette p = head->palette();
+        p.setColor(QPalette::Window, designed);
+        head->setPalette(p);
+        head->setAutoFillBackground(true);
+        history = new QComboBox(&window);
+        history->setObjectName(QStringLiteral("Head_Combo"));
+        history->setGeometry(0, 24, 620, 20);
+        QPalette cp = history->palette();
+        cp.setColor(QPalette::Window, designed);
+        history->setPalette(cp);
+        dummy = new QLabel(&window);
+        dummy->setObjectName(QStringLiteral("Dummy_Label"));
+        dummy->setFont(head->font());
+        dummy->setGeometry(80, 24, 73, 17);
+        dummy->setVisible(false);
+        timer = new uFCom_Bas::Timer(&window, QStringLiteral("HeadMsgTimer"));
+        QObject::connect(timer, &uFCom_Bas::Timer::Tick, &window,
+                         [this] { uFHLabel_Bas::HeadMsgTimer_Tick(&window); });
+    }
+
+    QStringList historyItems() const
+    {
+        QStringList items;
+        for (int i = 0; i < history->count(); ++i) items << history->itemText(i);
+        return items;
+    }
+    QColor background() const { return head->palette().color(QPalette::Window); }
+};
+
+// Owns the recorder's mailslot and makes its window "exist", so that what
+// the program forwards can be read back.  ok() is false when the slot is
+// taken by someone else for more than ten seconds.
+class FakeRecorder {
+public:
+    FakeRecorder()
+        : oldCwd_(QDir::currentPath())
+    {
+        QDir::setCurrent(QString::fromStdString(dir_.path()));
+        uFCom_Bas::setExeNameForTest(QStringLiteral("uPVelmora"));
+        testsupport::writeFile(dir_.file("uPVelmora.conf"), "[Section_Watch]\r\n");
+        uFCom_Bas::EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
+        uFCom_Bas::setRecorderWindowProbeForTest([this](const QString&) { return alive_; });
+        // Another test program may hold the name for a moment.
+        testsupport::waitUntil([this] {
+            slot_ = platform::mailslot::SlotCreate("uPCorvane", 0);
+            return slot_ >= 0;
+        }, 10000);
+    }
+    ~FakeRecorder()
+    {
+        uFCom_Bas::RecorderClose();
+        if (slot_ >= 0) platform::mailslot::HandleClose(slot_);
+        uFCom_Bas::setRecorderWindowProbeForTest({});
+        uFCom_Bas::EnvResetForTest();
+        uFCom_Bas::setExeNameForTest(QString());
+        QDir::setCurrent(oldCwd_);
+    }
+    bool ok() const { return slot_ >= 0; }
+    void setAlive(bool on) { alive_ = on; }
+
+    // The texts (text 1 + "|" + text 2) of every record received so far.
+    QStringList received()
+    {
+        QStringList out;
+        std::vector<char> buf(platform::mailslot::kMaxMessage);
+        for (;;) {
+            const int n = platform::mailslot::SlotRead(slot_, int(buf.size()), buf.data());
+            if (n < 0) break;
+            const auto v = uFCom_Bas::decodeNotifyRecord(QByteArray(buf.data(), n));
+            out << uFCom_Bas::fromAnsi(v.text1) + QStringLiteral("|") + uFCom_Bas::fromAnsi(v.text2);
+        }
+        return out;
+    }
+
+private:
+    testsupport::TempDir dir_;
+    QString oldCwd_;
+    int slot_ = -1;
+    bool alive_ = true;
+};
+
+}  // namespace headtest

@@ -1,0 +1,344 @@
+// The recorder link: the notification record byte for byte, and RecorderSend
+// with its cached handle, its one recovery and its refusals.
+#include "config/env.h"
+#include "platform/core/datetime.h"
+#include "platform/core/mailslot.h"
+#include "platform/ufcom.h"
+#include "recorder/recorder.h"
+#include "recorder_test_util.h"
+#include "test_support.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace ms = platform::mailslot;
+using namespace uFCom_Bas;
+using rectest::readOne;
+
+namespace {
+
+const QString kCaption = QStringLiteral("ｺｰｳﾞｪｲﾝ [uPCorvane]");
+
+void putLe(QByteArray& b, int offset, qint32 v)
+{
+    const quint32 u = static_cast<quint32>(v);
+    for (int i = 0; i < 4; ++i) b[offset + i] = static_cast<char>((u >> (8 * i)) & 0xFF);
+}
+
+// The notification record as the recorder expects it, written out
+// field by field without the code under test.
+QByteArray expectedRecord(int pid, const QByteArray& exe, const QByteArray& stamp, const QByteArray& t1,
+                          const QByteArray& t2)
+{
+    QByteArray b(800, '\0');
+    putLe(b, 0, 88011);
+    putLe(b, 4, 800);
+    putLe(b, 32, pid);
+    for (int i = 0; i < exe.size() && i < 31; ++i) b[36 + i] = exe[i];
+    for (int i = 69; i < 100; ++i) b[i] = ' ';
+    for (int i = 0; i < 17; ++i) b[100 + i] = stamp[i];
+    putLe(b, 144, static_cast<qint32>(t1.size()));
+    putLe(b, 148, static_cast<qint32>(t2.size()));
+    for (int i = 0; i < t1.size(); ++i) b[152 + i] = t1[i];
+    for (int i = 0; i < t2.size(); ++i) b[408 + i] = t2[i];
+    return b;
+}
+
+QString repeat(const QString& s, int n)
+{
+    QString out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+}  // namespace
+
+TEST(NotifyRecord, LayoutByteForByte)
+{
+    struct Case {
+        const char* what;
+        QByteArray exe, t1, t2;
+    };
+    const QByteArray stamp = "20260102030405006";
+    const Case cases[] = {
+        {"short texts", "uPVelmora", "abc", "xyz"},
+        {"empty texts", "uPVelmora", "", ""},
+        {"text 1 of 255 bytes", "uPVelmora", QByteArray(255, 'a'), "b"},
+        {"text 2 of 255 bytes", "uPVelmora", "", QByteArray(255, 'z')},
+        {"CP932 text", "uPVelmora", toAnsi(QStringLiteral("ｺｰｳﾞｪｲﾝ 起動")), toAnsi(QStringLiteral("～①髙"))},
+        {"exe name of 31 bytes", QByteArray(31, 'e'), "t", "u"},
+        {"exe name of 40 bytes cut to 31", QByteArray("abcdefghijklmnopqrstuvwxyz0123456789ABCD"), "t", "u"},
+    };
+    for (const Case& c : cases) {
+        const QByteArray got = buildNotifyRecord(4242, c.exe, stamp, c.t1, c.t2);
+        ASSERT_EQ(got.size(), 800) << c.what;
+        EXPECT_EQ(got, expectedRecord(4242, c.exe, stamp, c.t1, c.t2)) << c.what;
+    }
+
+    const QByteArray cut = buildNotifyRecord(1, QByteArray(40, 'N'), stamp, "", "");
+    EXPECT_EQ(cut.mid(36, 31), QByteArray(31, 'N'));
+    EXPECT_EQ(cut[67], '\0') << "the sender field always ends in NUL";
+    EXPECT_EQ(cut[68], '\0') << "the second name field starts with NUL";
+    EXPECT_EQ(cut.mid(69, 31), QByteArray(31, ' '));
+    EXPECT_EQ(cut.mid(100, 17), stamp);
+    EXPECT_EQ(cut[117], '\0');
+    EXPECT_EQ(cut.mid(118, 10), QByteArray(10, '\0'));
+    EXPECT_EQ(cut.mid(128, 24), QByteArray(24, '\0')) << "kind 0, reserved, lengths 0";
+    EXPECT_EQ(cut.mid(152, 648), QByteArray(648, '\0')) << "empty texts leave all-zero fields";
+}
+
+TEST(NotifyRecord, DecoderReadsWhatTheBuilderWrote)
+{
+    const QByteArray t1 = toAnsi(QStringLiteral("ｶﾞｲﾄﾞ 09:30"));
+    const QByteArray rec = buildNotifyRecord(77, "uPVelmora", "20260102030405006", t1, "var");
+    const NotifyRecordView v = decodeNotifyRecord(rec);
+    EXPECT_EQ(v.code, kNotifyCode);
+    EXPECT_EQ(v.size, 800);
+    EXPECT_EQ(v.pid, 77);
+    EXPECT_EQ(v.exeName, QByteArray("uPVelmora"));
+    EXPECT_EQ(v.name2, QByteArray(1, '\0') + QByteArray(31, ' '));
+    EXPECT_EQ(v.stamp, QByteArray("20260102030405006"));
+    EXPECT_EQ(v.len1, t1.size());
+    EXPECT_EQ(v.text1, t1);
+    EXPECT_EQ(fromAnsi(v.text1), QStringLiteral("ｶﾞｲﾄﾞ 09:30"));
+    EXPECT_EQ(v.text2, QByteArray("var"));
+    EXPECT_TRUE(v.complete);
+}
+
+TEST(NotifyRecord, HeaderCodeOfShortAndCloseMessages)
+{
+    struct Case {
+        const char* what;
+        QByteArray message;
+        int code;
+    };
+    const Case cases[] = {
+        {"close command", closeCommand(), -88888},
+        {"close command of 4 bytes", closeCommand().left(4), -88888},
+        {"notification", buildNotifyRecord(1, "x", "20260102030405006", "", ""), 88011},
+        {"raw record", buildRawRecord(12345, 128), 12345},
+        {"empty", QByteArray(), 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(slotHeaderCode(c.message), c.code) << c.what;
+
+    const QByteArray close = closeCommand();
+    EXPECT_EQ(close.size(), 128);
+    EXPECT_EQ(close.mid(4), QByteArray(124, '\0'));
+    EXPECT_EQ(slotHeaderSize(buildRawRecord(5, 300)), 300);
+    EXPECT_EQ(buildRawRecord(5, 300).size(), 300);
+    EXPECT_EQ(buildRawRecord(-88888, 4), closeCommand().left(4));
+}
+
+// RecorderSend against a slot named "uPCorvane" with the window search
+// replaced; the program table comes from a real EnvInit.
+class RecorderSendTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        oldDir_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_.path());
+        testsupport::writeFile(dir_.file("uPVelmora.conf"), "[Section_Watch]\r\n");
+        setExeNameForTest(QStringLiteral("uPVelmora"));
+        EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
+        ASSERT_EQ(ProgIndexGet(QStringLiteral("uPCorvane")), 0);
+        platform::setClockSource([] {
+            platform::LocalTime t;
+            t.year = 2026, t.month = 1, t.day = 2, t.hour = 3, t.minute = 4, t.second = 5, t.millisecond = 6;
+            return t;
+        });
+        setRecorderWindowProbeForTest([this](const QString& caption) {
+            probed_.append(caption);
+            return windowPresent_;
+        });
+    }
+
+    void TearDown() override
+    {
+        RecorderClose();
+        setRecorderWindowProbeForTest({});
+        platform::setClockSource({});
+        EnvResetForTest();
+        setExeNameForTest(QString());
+        if (slot_ >= 0) ms::HandleClose(slot_);
+        std::filesystem::current_path(oldDir_);
+    }
+
+    // The recorder's slot; skips the test when another program keeps the name.
+    bool startRecorderSlot()
+    {
+        slot_ = rectest::createRecorderSlot();
+        return slot_ >= 0;
+    }
+
+    void stopRecorderSlot()
+    {
+        ms::HandleClose(slot_);
+        slot_ = -1;
+    }
+
+    testsupport::TempDir dir_;
+    std::filesystem::path oldDir_;
+    int slot_ = -1;
+    bool windowPresent_ = true;
+    QStringList probed_;
+};
+
+#define NEED_RECORDER_SLOT()                                                                        \
+    if (!startRecorderSlot())                                                                       \
+    GTEST_SKIP() << "the mailslot name uPCorvane is held by another program (tests not isolated)"
+
+TEST_F(RecorderSendTest, DeliversOneRecordAndKeepsTheHandle)
+{
+    NEED_RECORDER_SLOT();
+    EXPECT_EQ(RecorderSend(QStringLiteral("[ｳﾞｪﾙﾓﾗ] 定型部を登録しました。"), QStringLiteral("補足")), 800);
+    ASSERT_EQ(probed_.value(0), kCaption);
+
+    const QByteArray got = readOne(slot_);
+    const QByteArray expected =
+        expectedRecord(static_cast<int>(QCoreApplication::applicationPid()), "uPVelmora", "20260102030405006",
+                       toAnsi(QStringLiteral("[ｳﾞｪﾙﾓﾗ] 定型部を登録しました。")), toAnsi(QStringLiteral("補足")));
+    EXPECT_EQ(got, expected);
+
+    const int handle = recorderHandleForTest();
+    EXPECT_GT(handle, 0);
+    EXPECT_EQ(RecorderSend(QStringLiteral("second"), QString()), 800);
+    EXPECT_EQ(recorderHandleForTest(), handle) << "the handle is kept between sends";
+    EXPECT_EQ(decodeNotifyRecord(readOne(slot_)).text1, QByteArray("second"));
+
+    EXPECT_EQ(RecorderClose(), 1);
+    EXPECT_EQ(recorderHandleForTest(), 0);
+    EXPECT_EQ(RecorderClose(), -1);
+}
+
+TEST_F(RecorderSendTest, TextLimitsCountAnsiBytes)
+{
+    NEED_RECORDER_SLOT();
+    struct Case {
+        const char* what;
+        QString t1, t2;
+        int expected;
+    };
+    const Case cases[] = {
+        {"text 1 of 255 bytes", QString(255, QLatin1Char('a')), QString(), 800},
+        {"text 2 of 255 bytes", QString(), QString(255, QLatin1Char('b')), 800},
+        {"127 double-byte characters and one byte", repeat(QStringLiteral("あ"), 127) + "x", QString(), 800},
+        {"255 half-width katakana", repeat(QStringLiteral("ｱ"), 255), QString(), 800},
+        {"empty texts", QString(), QString(), 800},
+        {"text 1 of 256 bytes", QString(256, QLatin1Char('a')), QString(), -1},
+        {"text 2 of 256 bytes", QString(), QString(256, QLatin1Char('b')), -1},
+        {"128 double-byte characters", repeat(QStringLiteral("あ"), 128), QString(), -1},
+        {"128 double-byte characters in text 2", QString(), repeat(QStringLiteral("漢"), 128), -1},
+    };
+    for (const Case& c : cases) {
+        const int handleBefore = recorderHandleForTest();
+        EXPECT_EQ(RecorderSend(c.t1, c.t2), c.expected) << c.what;
+        const QByteArray got = readOne(slot_);
+        if (c.expected == 800) {
+            const NotifyRecordView v = decodeNotifyRecord(got);
+            EXPECT_EQ(v.text1, toAnsi(c.t1)) << c.what;
+            EXPECT_EQ(v.text2, toAnsi(c.t2)) << c.what;
+            EXPECT_EQ(v.len1, AnsiByteLen(c.t1)) << c.what;
+            EXPECT_EQ(v.len2, AnsiByteLen(c.t2)) << c.what;
+            EXPECT_EQ(got.mid(152 + v.len1, 256 - v.len1), QByteArray(256 - v.len1, '\0')) << c.what;
+            EXPECT_EQ(got.mid(408 + v.len2, 256 - v.len2), QByteArray(256 - v.len2, '\0')) << c.what;
+        } else {
+            EXPECT_TRUE(got.isEmpty()) << c.what << ": nothing is sent";
+            EXPECT_EQ(recorderHandleForTest(), handleBefore) << c.what << ": the cached handle is untouched";
+        }
+    }
+}
+
+TEST_F(RecorderSendTest, TooLongTextIsRefusedBeforeTheWindowSearch)
+{
+    EXPECT_EQ(RecorderSend(QString(256, QLatin1Char('a')), QString()), -1);
+    EXPECT_TRUE(probed_.isEmpty());
+}
+
+TEST_F(RecorderSendTest, WindowWithoutSlotKeepsNoHandle)
+{
+    const int result = RecorderSend(QStringLiteral("x"), QStringLiteral("y"));
+    if (result == 800 && !rectest::slotsIsolated())
+        GTEST_SKIP() << "a recorder slot of another program answered (tests not isolated)";
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(recorderHandleForTest(), 0);
+    EXPECT_EQ(RecorderClose(), -1);
+}
+
+TEST_F(RecorderSendTest, NoWindowNoSendAndTheHandleIsClosed)
+{
+    NEED_RECORDER_SLOT();
+    ASSERT_EQ(RecorderSend(QStringLiteral("first"), QString()), 800);
+    ASSERT_GT(recorderHandleForTest(), 0);
+    readOne(slot_);
+
+    windowPresent_ = false;
+    EXPECT_EQ(RecorderSend(QStringLiteral("second"), QString()), -1);
+    EXPECT_EQ(recorderHandleForTest(), 0);
+    EXPECT_TRUE(readOne(slot_).isEmpty()) << "nothing reaches a recorder whose window is gone";
+    EXPECT_EQ(RecorderAlive(), -1);
+
+    windowPresent_ = true;
+    EXPECT_EQ(RecorderAlive(), 1);
+    EXPECT_EQ(RecorderSend(QStringLiteral("third"), QString()), 800);
+    EXPECT_EQ(decodeNotifyRecord(readOne(slot_)).text1, QByteArray("third"));
+}
+
+TEST_F(RecorderSendTest, RecorderRestartIsReachedByTheOneRecovery)
+{
+    NEED_RECORDER_SLOT();
+    ASSERT_EQ(RecorderSend(QStringLiteral("before"), QString()), 800);
+    readOne(slot_);
+
+    stopRecorderSlot();
+    ASSERT_TRUE(startRecorderSlot());
+    EXPECT_EQ(RecorderSend(QStringLiteral("after"), QString()), 800);
+    EXPECT_EQ(decodeNotifyRecord(readOne(slot_)).text1, QByteArray("after"));
+    EXPECT_GT(recorderHandleForTest(), 0);
+}
+
+TEST_F(RecorderSendTest, RecorderGoneAfterOpenGivesMinusOne)
+{
+    NEED_RECORDER_SLOT();
+    ASSERT_EQ(RecorderSend(QStringLiteral("before"), QString()), 800);
+    stopRecorderSlot();
+    EXPECT_EQ(RecorderSend(QStringLiteral("lost"), QString()), -1) << "the reopen finds no slot";
+    EXPECT_EQ(recorderHandleForTest(), 0);
+}
+
+TEST_F(RecorderSendTest, FullQueueGivesTheWriteCodeAfterOneRetry)
+{
+    NEED_RECORDER_SLOT();
+    const int filler = ms::SlotOpen("uPCorvane");
+    ASSERT_GE(filler, 0);
+    const QByteArray junk(800, 'j');
+    int guard = 0;
+    while (ms::SlotWrite(filler, 800, junk.constData()) > 0 && guard < 100000) ++guard;
+    ms::HandleClose(filler);
+
+    EXPECT_EQ(RecorderSend(QStringLiteral("no room"), QString()), ms::kWriteFailed);
+    EXPECT_EQ(recorderHandleForTest(), 0);
+
+    // Once the recorder reads, sends go through again.
+    while (!readOne(slot_).isEmpty()) {
+    }
+    EXPECT_EQ(RecorderSend(QStringLiteral("room"), QString()), 800);
+}
+
+TEST_F(RecorderSendTest, WithoutProgramTableNothingIsSent)
+{
+    EnvResetForTest();
+    EXPECT_EQ(RecorderAlive(), -1);
+    EXPECT_EQ(RecorderSend(QStringLiteral("x"), QString()), -1);
+    EXPECT_TRUE(probed_.isEmpty());
+    EXPECT_EQ(recorderHandleForTest(), 0);
+}
+
+TEST_F(RecorderSendTest, AliveLooksForTheRecorderCaption)
+{
+    EXPECT_EQ(RecorderAlive(), 1);
+    EXPECT_EQ(probed_, QStringList{kCaption});
+    windowPresent_ = false;
+    EXPECT_EQ(RecorderAlive(), -1);
+}

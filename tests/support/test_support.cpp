@@ -1,0 +1,84 @@
+#include "test_support.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace testsupport {
+
+TempDir::TempDir()
+{
+    std::string tmpl = (std::filesystem::temp_directory_path() / "velmora-test-XXXXXX").string();
+    char* made = mkdtemp(tmpl.data());
+    path_ = made ? made : tmpl;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string xDisplay()
+{
+    const char* d = std::getenv("VELMORA_X_DISPLAY");
+    return d ? d : "";
+}
+
+void answerNextModal(std::function<void(QWidget*)> fn, int timeoutMs)
+{
+    auto* timer = new QTimer;
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, fn, timeoutMs]() {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w && w->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            delete clock;
+            fn(w);
+            return;
+        }
+        if (clock->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+            delete clock;
+        }
+    });
+    timer->start();
+}
+
+bool waitUntil(const std::function<bool()>& pred, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!pred()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+}  // namespace testsupport

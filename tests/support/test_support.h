@@ -1,0 +1,36 @@
+#pragma once
+// Helpers shared by the test programs.
+#include <QString>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace testsupport {
+
+// A fresh temporary folder, removed when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+
+// The X display that scripts/test started, or empty when none runs.
+std::string xDisplay();
+
+// Answers the next modal dialog from a timer: calls fn with the active modal
+// widget as soon as one is shown (polls for up to timeoutMs).
+void answerNextModal(std::function<void(QWidget*)> fn, int timeoutMs = 5000);
+
+// Runs the event loop until pred holds or timeoutMs passes.
+bool waitUntil(const std::function<bool()>& pred, int timeoutMs);
+
+}  // namespace testsupport
