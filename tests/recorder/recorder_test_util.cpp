@@ -1,12 +1,12 @@
 #include "recorder_test_util.h"
 
 #include "platform/core/mailslot.h"
+#include "slot_isolation.h"
 #include "test_support.h"
 
 #include <atomic>
 #include <cstddef>
 #include <cstring>
-#include <sched.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -14,16 +14,12 @@
 namespace rectest {
 
 namespace {
-// Before main, while the process has one thread: every socket of the test
-// process lives in the new namespace.  Needs root (CAP_SYS_ADMIN); without
-// it the tests share the user's namespace and wait for the fixed name.
-const bool g_isolated = ::unshare(CLONE_NEWNET) == 0;
 std::atomic<int> g_counter{0};
 }  // namespace
 
 bool slotsIsolated()
 {
-    return g_isolated;
+    return testsupport::slotsIsolated();
 }
 
 std::string uniqueSlotName(const char* stem)

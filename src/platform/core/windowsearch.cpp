@@ -144,26 +144,34 @@ std::vector<Window> topLevelWindows(Display* d, Window root)
 
 }  // namespace
 
-bool windowExists(const std::string& captionUtf8)
+unsigned long findWindow(const std::string& captionUtf8, bool mappedOnly)
 {
     ErrorHandlerScope errors;
     DisplayScope display;
     Display* d = display.get();
-    if (!d) return false;
+    if (!d) return 0;
     const Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
     const Atom utf8String = XInternAtom(d, "UTF8_STRING", False);
-    bool found = false;
+    Window found = 0;
     for (int screen = 0; screen < ScreenCount(d) && !found; ++screen) {
         const Window root = RootWindow(d, screen);
         for (Window w : topLevelWindows(d, root)) {
-            if (captionEquals(d, w, netWmName, utf8String, captionUtf8)) {
-                found = true;
-                break;
+            if (!captionEquals(d, w, netWmName, utf8String, captionUtf8)) continue;
+            if (mappedOnly) {
+                XWindowAttributes attrs{};
+                if (!XGetWindowAttributes(d, w, &attrs) || attrs.map_state != IsViewable) continue;
             }
+            found = w;
+            break;
         }
     }
     XSync(d, False);
     return found;
+}
+
+bool windowExists(const std::string& captionUtf8)
+{
+    return findWindow(captionUtf8) != 0;
 }
 
 }  // namespace platform

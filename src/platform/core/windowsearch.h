@@ -10,5 +10,8 @@ namespace platform {
 // True when a top-level window with this UTF-8 caption exists.  No display
 // reachable: false.
 bool windowExists(const std::string& captionUtf8);
+// The X window id of that window, or 0; with mappedOnly, of a window that is
+// shown on the screen.
+unsigned long findWindow(const std::string& captionUtf8, bool mappedOnly = false);
 
 }  // namespace platform

@@ -1,0 +1,122 @@
+#include "program_run.h"
+
+#include <QElapsedTimer>
+#include <QProcessEnvironment>
+#include <QThread>
+#include <csignal>
+
+#include "platform/core/windowsearch.h"
+#include "test_support.h"
+
+namespace proctest {
+
+std::string display()
+{
+    return testsupport::xDisplay();
+}
+
+QString velmoraExe()
+{
+    return QStringLiteral(VELMORA_EXE);
+}
+
+QString binDir()
+{
+    return QStringLiteral(VELMORA_BIN_DIR);
+}
+
+QString sourceDir()
+{
+    return QStringLiteral(VELMORA_SOURCE_DIR);
+}
+
+ProgramRun::ProgramRun(const QString& exe, const QString& workDir, const QStringList& args, const QString& runtimeDir)
+    : process_(std::make_unique<QProcess>())
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("DISPLAY"), QString::fromStdString(display()));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir.isEmpty() ? workDir : runtimeDir);
+    process_->setProcessEnvironment(env);
+    process_->setWorkingDirectory(workDir);
+    process_->setProcessChannelMode(QProcess::SeparateChannels);
+    process_->setStandardOutputFile(QProcess::nullDevice());
+    process_->start(exe, args);
+    process_->waitForStarted(5000);
+}
+
+ProgramRun::~ProgramRun()
+{
+    if (process_->state() != QProcess::NotRunning) {
+        process_->kill();
+        process_->waitForFinished(3000);
+    }
+}
+
+bool ProgramRun::started() const
+{
+    return process_->state() != QProcess::NotRunning || process_->exitStatus() == QProcess::NormalExit;
+}
+
+qint64 ProgramRun::pid() const
+{
+    return process_->processId();
+}
+
+bool ProgramRun::running() const
+{
+    if (process_->state() == QProcess::NotRunning) return false;
+    return !process_->waitForFinished(0);
+}
+
+bool ProgramRun::waitEnd(int timeoutMs)
+{
+    if (process_->state() == QProcess::NotRunning) return true;
+    return process_->waitForFinished(timeoutMs);
+}
+
+int ProgramRun::exitCode() const
+{
+    return process_->exitCode();
+}
+
+bool ProgramRun::normalExit() const
+{
+    return process_->exitStatus() == QProcess::NormalExit;
+}
+
+void ProgramRun::signal(int sig)
+{
+    const qint64 p = pid();
+    if (p > 0) ::kill(static_cast<pid_t>(p), sig);
+}
+
+QString ProgramRun::stderrText()
+{
+    return QString::fromUtf8(process_->readAllStandardError());
+}
+
+unsigned long waitForWindow(const std::string& caption, int timeoutMs, bool mappedOnly)
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        if (unsigned long w = platform::findWindow(caption, mappedOnly)) return w;
+        QThread::msleep(25);
+    } while (clock.elapsed() < timeoutMs);
+    return 0;
+}
+
+bool waitWindowGone(const std::string& caption, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        if (!platform::windowExists(caption)) return true;
+        QThread::msleep(25);
+    } while (clock.elapsed() < timeoutMs);
+    return false;
+}
+
+}  // namespace proctest

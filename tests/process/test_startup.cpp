@@ -1,0 +1,136 @@
+// Whole-program runs: start-up refusals, single instance, the window search
+// and the end on a signal.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <csignal>
+#include <filesystem>
+
+#include "platform/core/windowsearch.h"
+#include "program_run.h"
+#include "test_support.h"
+#include "xkeys.h"
+
+using namespace proctest;
+
+namespace {
+
+const std::string kMainCaption = "ｳﾞｪﾙﾓﾗ [uPVelmora]";
+// The start-up failures use the platform's box, captioned with the
+// application's name.
+const std::string kStandardBoxCaption = "uPVelmora";
+
+class ProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (display().empty()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+        qputenv("DISPLAY", QByteArray::fromStdString(display()));
+    }
+    QString dir(const testsupport::TempDir& d) const { return QString::fromStdString(d.path()); }
+    void copyStarterConf(const testsupport::TempDir& d)
+    {
+        std::filesystem::copy_file((sourceDir() + "/examples/uPVelmora.conf").toStdString(), d.file("uPVelmora.conf"));
+    }
+    testsupport::TempDir locks_;
+    QString lockDir() const { return QString::fromStdString(locks_.path()); }
+};
+
+}  // namespace
+
+TEST_F(ProcessTest, MainWindowIsFoundByCaptionAndSigtermEndsWithinASecond)
+{
+    testsupport::TempDir work;
+    copyStarterConf(work);
+    const std::string before = testsupport::readFile(work.file("uPVelmora.conf"));
+    ProgramRun run(velmoraExe(), dir(work), {}, lockDir());
+    ASSERT_NE(waitForWindow(kMainCaption, 15000), 0u)
+        << "exit " << run.exitCode() << " running " << run.running() << " " << run.stderrText().toStdString();
+    // The caption must match exactly.
+    EXPECT_FALSE(platform::windowExists("ｳﾞｪﾙﾓﾗ"));
+    EXPECT_FALSE(platform::windowExists(kMainCaption + " "));
+    QElapsedTimer clock;
+    clock.start();
+    run.signal(SIGTERM);
+    ASSERT_TRUE(run.waitEnd(3000));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_TRUE(run.normalExit());
+    EXPECT_EQ(run.exitCode(), 0);
+    EXPECT_TRUE(waitWindowGone(kMainCaption, 2000));
+    // The fixed-form list and the settings were not touched by the run.
+    EXPECT_TRUE(testsupport::readFile(work.file("uPVelmora.conf")).find("EntryItem_000") != std::string::npos);
+    EXPECT_FALSE(before.empty());
+}
+
+TEST_F(ProcessTest, MissingConfigurationIsRefusedAndNothingIsCreated)
+{
+    testsupport::TempDir work;
+    ProgramRun run(velmoraExe(), dir(work), {}, lockDir());
+    const unsigned long box = waitForWindow(kStandardBoxCaption, 15000, true);
+    ASSERT_NE(box, 0u) << run.stderrText().toStdString();
+    EXPECT_FALSE(platform::windowExists(kMainCaption));
+    ASSERT_TRUE(testsupport::sendKeyToWindow(box, "Return"));
+    ASSERT_TRUE(run.waitEnd(5000));
+    EXPECT_EQ(run.exitCode(), 0);
+    EXPECT_FALSE(std::filesystem::exists(work.file("uPVelmora.conf")));
+    EXPECT_TRUE(std::filesystem::is_empty(work.path()));
+}
+
+TEST_F(ProcessTest, SecondCopyIsRefusedAndTheFirstKeepsRunning)
+{
+    testsupport::TempDir first, second;
+    copyStarterConf(first);
+    copyStarterConf(second);
+    ProgramRun a(velmoraExe(), dir(first), {}, lockDir());
+    ASSERT_NE(waitForWindow(kMainCaption, 15000), 0u) << a.stderrText().toStdString();
+
+    ProgramRun b(velmoraExe(), dir(second), {}, lockDir());
+    const unsigned long box = waitForWindow(kStandardBoxCaption, 15000, true);
+    ASSERT_NE(box, 0u);
+    ASSERT_TRUE(testsupport::sendKeyToWindow(box, "Return"));
+    ASSERT_TRUE(b.waitEnd(5000));
+    EXPECT_EQ(b.exitCode(), 0);
+
+    EXPECT_TRUE(a.running());
+    EXPECT_TRUE(platform::windowExists(kMainCaption));
+    a.signal(SIGTERM);
+    EXPECT_TRUE(a.waitEnd(3000));
+}
+
+TEST_F(ProcessTest, KilledCopyNeverBlocksTheNextStart)
+{
+    testsupport::TempDir work;
+    copyStarterConf(work);
+    {
+        ProgramRun a(velmoraExe(), dir(work), {}, lockDir());
+        ASSERT_NE(waitForWindow(kMainCaption, 15000), 0u);
+        a.signal(SIGKILL);
+        ASSERT_TRUE(a.waitEnd(3000));
+        EXPECT_FALSE(a.normalExit());
+    }
+    ASSERT_TRUE(waitWindowGone(kMainCaption, 5000));
+    ProgramRun c(velmoraExe(), dir(work), {}, lockDir());
+    EXPECT_NE(waitForWindow(kMainCaption, 15000), 0u) << c.stderrText().toStdString();
+    EXPECT_EQ(platform::findWindow(kStandardBoxCaption, true), 0u);
+    c.signal(SIGTERM);
+    EXPECT_TRUE(c.waitEnd(3000));
+    EXPECT_EQ(c.exitCode(), 0);
+}
+
+TEST(ProcessNoDisplay, SaysSoAndExitsWithStatusOne)
+{
+    testsupport::TempDir work;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(QString::fromStdString(work.path()));
+    p.start(velmoraExe(), {});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains("no display")) << err.toStdString();
+    EXPECT_EQ(err.count('\n'), 1);
+}
