@@ -30,19 +30,7 @@ std::string uniqueSlotName(const char* stem)
 
 bool rawSend(const std::string& name, const QByteArray& bytes)
 {
-    const std::string path = "mailslot/" + std::to_string(::getuid()) + "/" + name;
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path + 1, path.data(), path.size());
-    const socklen_t len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
-    const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    const int sndbuf = 1 << 20;
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sndbuf, sizeof(sndbuf));
-    const ssize_t n = ::sendto(fd, bytes.constData(), static_cast<size_t>(bytes.size()), MSG_DONTWAIT,
-                               reinterpret_cast<const sockaddr*>(&addr), len);
-    ::close(fd);
-    return n == bytes.size();
+    return testsupport::rawSlotSend(name, bytes);
 }
 
 QByteArray readOne(int handle, int* result)

@@ -1,0 +1,186 @@
+// Whole-program runs with the stand-in recorder: what the program forwards,
+// and who may close it through its mailslot.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QThread>
+#include <csignal>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/core/mailslot.h"
+#include "platform/core/windowsearch.h"
+#include "program_run.h"
+#include "recorder/recorder.h"
+#include "slot_isolation.h"
+#include "test_support.h"
+#include "xkeys.h"
+
+using namespace proctest;
+
+namespace {
+
+const std::string kMainCaption = "ｳﾞｪﾙﾓﾗ [uPVelmora]";
+const std::string kRecorderCaption = "ｺｰｳﾞｪｲﾝ [uPCorvane]";
+
+QStringList logLines(const std::string& path)
+{
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    return lines;
+}
+
+bool sendClose(const std::string& slot, long ownerUid = -1)
+{
+    const QByteArray close = uFCom_Bas::closeCommand();
+    return testsupport::rawSlotSend(slot, close, ownerUid);
+}
+
+class RecorderLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (display().empty()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+        if (!testsupport::slotsIsolated()) GTEST_SKIP() << "needs its own slot namespace (run as root)";
+        qputenv("DISPLAY", QByteArray::fromStdString(display()));
+        std::filesystem::copy_file((sourceDir() + "/examples/uPVelmora.conf").toStdString(),
+                                   work_.file("uPVelmora.conf"));
+    }
+    QString workDir() const { return QString::fromStdString(work_.path()); }
+    QString lockDir() const { return QString::fromStdString(locks_.path()); }
+    std::unique_ptr<ProgramRun> startVelmora()
+    {
+        auto run = std::make_unique<ProgramRun>(velmoraExe(), workDir(), QStringList{}, lockDir());
+        EXPECT_NE(waitForWindow(kMainCaption, 15000), 0u) << run->stderrText().toStdString();
+        // The own mailslot exists once the window is up.
+        return run;
+    }
+    testsupport::TempDir work_, locks_;
+};
+
+}  // namespace
+
+TEST_F(RecorderLinkTest, LoadAndUnloadLinesReachTheRecorder)
+{
+    const std::string log = work_.file("recorder.log");
+    ProgramRun recorder(binDir() + "/uPCorvane", workDir(), {QString::fromStdString(log)}, lockDir());
+    ASSERT_NE(waitForWindow(kRecorderCaption, 15000), 0u) << recorder.stderrText().toStdString();
+
+    auto velmora = startVelmora();
+    ASSERT_TRUE(testsupport::waitUntil([&]() { return logLines(log).size() >= 1; }, 5000));
+    QThread::msleep(300);  // "準備終了しました。" is shown only, never forwarded
+    QStringList lines = logLines(log);
+    ASSERT_EQ(lines.size(), 1) << lines.join("\n").toStdString();
+    QStringList f = lines[0].split('\t');
+    ASSERT_GE(f.size(), 6);
+    EXPECT_EQ(f[0].size(), 17);
+    EXPECT_EQ(f[1], "88011");
+    EXPECT_EQ(f[2], "800");
+    EXPECT_EQ(f[3], "uPVelmora");
+    EXPECT_EQ(f[4], "[ｳﾞｪﾙﾓﾗ]を Load しました。");
+    EXPECT_EQ(f[5], "");
+
+    // The close command through the command-line sender.
+    QProcess sender;
+    sender.start(binDir() + "/slotsend", {"uPVelmora"});
+    ASSERT_TRUE(sender.waitForFinished(5000));
+    EXPECT_EQ(sender.exitCode(), 0) << sender.readAllStandardError().toStdString();
+    ASSERT_TRUE(velmora->waitEnd(3000));
+    EXPECT_EQ(velmora->exitCode(), 0);
+    ASSERT_TRUE(testsupport::waitUntil([&]() { return logLines(log).size() >= 2; }, 3000));
+    lines = logLines(log);
+    ASSERT_EQ(lines.size(), 2);
+    f = lines[1].split('\t');
+    ASSERT_GE(f.size(), 6);
+    EXPECT_EQ(f[3], "uPVelmora");
+    EXPECT_EQ(f[4], "[ｳﾞｪﾙﾓﾗ]を UnLoad しました。");
+
+    EXPECT_TRUE(sendClose("uPCorvane"));
+    EXPECT_TRUE(recorder.waitEnd(3000));
+}
+
+TEST_F(RecorderLinkTest, WithoutTheRecorderNothingIsSentAndAllStillWorks)
+{
+    // A slot of the recorder's name but no recorder window: nothing may
+    // arrive there, since the program looks for the window first.
+    const int slot = platform::mailslot::SlotCreate("uPCorvane", 0);
+    ASSERT_GE(slot, 0);
+    auto velmora = startVelmora();
+    ASSERT_TRUE(sendClose("uPVelmora"));
+    ASSERT_TRUE(velmora->waitEnd(3000));
+    EXPECT_EQ(velmora->exitCode(), 0);
+    char buf[4032];
+    EXPECT_EQ(platform::mailslot::SlotRead(slot, sizeof buf, buf), platform::mailslot::kReadNothing);
+    platform::mailslot::HandleClose(slot);
+}
+
+TEST_F(RecorderLinkTest, CloseCommandFromAnotherUserIsIgnored)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to send as user nobody";
+    auto velmora = startVelmora();
+    const long owner = static_cast<long>(::getuid());
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+        ::_exit(sendClose("uPVelmora", owner) ? 0 : 4);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot drop to user nobody here";
+    ASSERT_EQ(WEXITSTATUS(status), 0) << "the datagram could not be sent";
+    QThread::msleep(400);
+    EXPECT_TRUE(velmora->running()) << "a close command of another user ended the program";
+    ASSERT_TRUE(sendClose("uPVelmora"));
+    EXPECT_TRUE(velmora->waitEnd(3000));
+    EXPECT_EQ(velmora->exitCode(), 0);
+}
+
+TEST_F(RecorderLinkTest, RandomDatagramsDoNotStopTheCloseCommand)
+{
+    auto velmora = startVelmora();
+    QRandomGenerator rng(20261207);
+    int sent = 0;
+    for (int i = 0; i < 200; ++i) {
+        const int size = i < 3 ? (i == 0 ? 0 : (i == 1 ? 70000 : 4033)) : static_cast<int>(rng.bounded(70001));
+        QByteArray bytes(size, '\0');
+        for (int j = 0; j < size; ++j) bytes[j] = static_cast<char>(rng.bounded(256));
+        if (size >= 4) {
+            const qint32 notClose = 12345;
+            std::memcpy(bytes.data(), &notClose, sizeof notClose);
+        }
+        if (testsupport::rawSlotSend("uPVelmora", bytes)) ++sent;
+        if (i % 5 == 0) QThread::msleep(25);
+    }
+    // The slot's queue is short; what did not fit was refused at the sender.
+    EXPECT_GT(sent, 30);
+    EXPECT_TRUE(velmora->running());
+    // The close command queues behind whatever is left and still works.
+    ASSERT_TRUE(testsupport::waitUntil([&]() { return sendClose("uPVelmora"); }, 5000));
+    ASSERT_TRUE(velmora->waitEnd(5000));
+    EXPECT_EQ(velmora->exitCode(), 0);
+}
+
+TEST_F(RecorderLinkTest, SecondCopyFromAnotherFolderCannotTakeTheSlot)
+{
+    auto first = startVelmora();
+    // The same executable name at another path passes the instance test but
+    // finds its mailslot taken.
+    testsupport::TempDir otherBin, otherWork;
+    const std::string copy = otherBin.file("uPVelmora");
+    std::filesystem::copy_file(velmoraExe().toStdString(), copy);
+    std::filesystem::copy_file(work_.file("uPVelmora.conf"), otherWork.file("uPVelmora.conf"));
+    ProgramRun second(QString::fromStdString(copy), QString::fromStdString(otherWork.path()), {}, lockDir());
+    const unsigned long box = waitForWindow("uPVelmora", 15000, true);
+    ASSERT_NE(box, 0u) << second.stderrText().toStdString();
+    ASSERT_TRUE(testsupport::sendKeyToWindow(box, "Return"));
+    ASSERT_TRUE(second.waitEnd(5000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(first->running());
+    EXPECT_TRUE(platform::windowExists(kMainCaption));
+    ASSERT_TRUE(sendClose("uPVelmora"));
+    EXPECT_TRUE(first->waitEnd(3000));
+}
