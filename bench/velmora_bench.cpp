@@ -1,0 +1,295 @@
+// Benchmarks of the whole program, measured from outside the process:
+//   startup N        start to main window shown, and peak memory, against a
+//                    bare Qt program showing one empty QMainWindow
+//   close N          close command sent to the own mailslot -> process exit
+//   idle SECONDS     CPU used by an idle running program, share of one core
+// Run from the build folder's parent: build/bench/velmora_bench startup 15
+#include <X11/Xlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/core/mailslot.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const char* kCaption = "ｳﾞｪﾙﾓﾗ [uPVelmora]";
+
+std::string selfDir()
+{
+    return fs::canonical("/proc/self/exe").parent_path().string();
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+bool windowNamed(Display* d, Window w, const std::string& caption)
+{
+    Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
+    Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+    Atom type;
+    int format;
+    unsigned long n, after;
+    unsigned char* data = nullptr;
+    bool match = false;
+    if (XGetWindowProperty(d, w, netWmName, 0, 1024, False, utf8, &type, &format, &n, &after, &data) == Success &&
+        data) {
+        match = std::string(reinterpret_cast<char*>(data), n) == caption;
+        XFree(data);
+    }
+    return match;
+}
+
+int ignoreErrors(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+struct Run {
+    pid_t pid = -1;
+    double shownMs = -1;
+};
+
+// Starts argv in dir and waits until a window with the caption is mapped.
+Run startAndWaitShown(const std::vector<std::string>& argv, const std::string& dir, const std::string& caption)
+{
+    Run run;
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return run;
+    XSetErrorHandler(ignoreErrors);
+    const Window root = DefaultRootWindow(d);
+    XSelectInput(d, root, SubstructureNotifyMask);
+    XSync(d, False);
+
+    const auto t0 = Clock::now();
+    run.pid = fork();
+    if (run.pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    const int fd = ConnectionNumber(d);
+    while (true) {
+        while (XPending(d)) {
+            XEvent ev;
+            XNextEvent(d, &ev);
+            if (ev.type == MapNotify && windowNamed(d, ev.xmap.window, caption)) {
+                run.shownMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+                XCloseDisplay(d);
+                return run;
+            }
+        }
+        if (std::chrono::duration<double>(Clock::now() - t0).count() > 20) break;
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(fd, &set);
+        timeval tv{0, 20000};
+        select(fd + 1, &set, nullptr, nullptr, &tv);
+        int status;
+        if (waitpid(run.pid, &status, WNOHANG) == run.pid) {
+            run.pid = -1;
+            break;
+        }
+    }
+    XCloseDisplay(d);
+    return run;
+}
+
+// Ends the child with SIGTERM and returns its peak resident set in KiB.
+long endAndPeakKiB(pid_t pid)
+{
+    kill(pid, SIGTERM);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    return usage.ru_maxrss;
+}
+
+std::string makeWorkDir(const std::string& conf)
+{
+    char tmpl[] = "/tmp/velmora-bench-XXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    fs::copy_file(conf, dir + "/uPVelmora.conf");
+    return dir;
+}
+
+std::string confPath()
+{
+    // build/bench -> source tree's examples
+    for (fs::path p = selfDir(); !p.empty() && p != p.root_path(); p = p.parent_path()) {
+        if (fs::exists(p / "examples/uPVelmora.conf")) return (p / "examples/uPVelmora.conf").string();
+    }
+    return "examples/uPVelmora.conf";
+}
+
+int benchStartup(int rounds)
+{
+    const std::string velmora = fs::canonical(selfDir() + "/../uPVelmora").string();
+    const std::string bare = selfDir() + "/bare_mainwindow";
+    const std::string conf = confPath();
+    std::vector<double> vShown, bShown, vMem, bMem, rShown, rMem;
+    for (int i = 0; i < rounds + 1; ++i) {
+        const std::string dir = makeWorkDir(conf);
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+        // Alternate the order so that neither always runs on a warm cache.
+        Run v, b;
+        long vm = 0, bm = 0;
+        auto runVelmora = [&]() {
+            v = startAndWaitShown({velmora}, dir, kCaption);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            if (v.pid > 0) vm = endAndPeakKiB(v.pid);
+        };
+        auto runBare = [&]() {
+            b = startAndWaitShown({bare, kCaption}, dir, kCaption);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            if (b.pid > 0) bm = endAndPeakKiB(b.pid);
+        };
+        if (i % 2) {
+            runBare();
+            runVelmora();
+        } else {
+            runVelmora();
+            runBare();
+        }
+        fs::remove_all(dir);
+        if (v.shownMs < 0 || b.shownMs < 0) {
+            std::fprintf(stderr, "round %d: a window was not shown\n", i);
+            return 1;
+        }
+        if (i == 0) continue;  // warm-up
+        vShown.push_back(v.shownMs);
+        bShown.push_back(b.shownMs);
+        vMem.push_back(vm / 1024.0);
+        bMem.push_back(bm / 1024.0);
+        rShown.push_back(v.shownMs / b.shownMs);
+        rMem.push_back(static_cast<double>(vm) / bm);
+    }
+    std::printf("startup, %d rounds (medians)\n", rounds);
+    std::printf("  shown:  uPVelmora %.1f ms, bare QMainWindow %.1f ms, ratio %.3f\n", median(vShown),
+                median(bShown), median(rShown));
+    std::printf("  peak:   uPVelmora %.1f MiB, bare QMainWindow %.1f MiB, ratio %.3f\n", median(vMem),
+                median(bMem), median(rMem));
+    return 0;
+}
+
+bool sendClose()
+{
+    const int h = platform::mailslot::SlotOpen("uPVelmora");
+    if (h < 0) return false;
+    unsigned char record[128] = {};
+    const int code = -88888;
+    std::memcpy(record, &code, sizeof code);
+    const bool ok = platform::mailslot::SlotWrite(h, sizeof record, record) == static_cast<int>(sizeof record);
+    platform::mailslot::HandleClose(h);
+    return ok;
+}
+
+int benchClose(int rounds)
+{
+    const std::string velmora = fs::canonical(selfDir() + "/../uPVelmora").string();
+    const std::string conf = confPath();
+    std::vector<double> ms;
+    for (int i = 0; i < rounds; ++i) {
+        const std::string dir = makeWorkDir(conf);
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+        Run v = startAndWaitShown({velmora}, dir, kCaption);
+        if (v.pid <= 0) return 1;
+        // Let start-up finish, and land at a random point of the poll cycle.
+        std::this_thread::sleep_for(std::chrono::milliseconds(400 + (i * 7) % 20));
+        const auto t0 = Clock::now();
+        if (!sendClose()) {
+            std::fprintf(stderr, "close command not delivered\n");
+            kill(v.pid, SIGKILL);
+            return 1;
+        }
+        int status = 0;
+        waitpid(v.pid, &status, 0);
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        fs::remove_all(dir);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("close command to exit, %d runs: median %.1f ms, min %.1f ms, max %.1f ms\n", rounds, median(ms),
+                ms.front(), ms.back());
+    return 0;
+}
+
+double cpuSeconds(pid_t pid)
+{
+    std::ifstream f("/proc/" + std::to_string(pid) + "/stat");
+    std::string s((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    const auto close = s.rfind(')');
+    if (close == std::string::npos) return -1;
+    std::vector<std::string> fields;
+    size_t pos = close + 2;
+    while (pos < s.size()) {
+        const size_t next = s.find(' ', pos);
+        fields.push_back(s.substr(pos, next - pos));
+        if (next == std::string::npos) break;
+        pos = next + 1;
+    }
+    // utime and stime are fields 14 and 15 of the whole line.
+    const double ticks = std::stod(fields.at(11)) + std::stod(fields.at(12));
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+int benchIdle(int seconds)
+{
+    const std::string velmora = fs::canonical(selfDir() + "/../uPVelmora").string();
+    const std::string dir = makeWorkDir(confPath());
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    Run v = startAndWaitShown({velmora}, dir, kCaption);
+    if (v.pid <= 0) return 1;
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const double c0 = cpuSeconds(v.pid);
+    const auto t0 = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const double c1 = cpuSeconds(v.pid);
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    endAndPeakKiB(v.pid);
+    fs::remove_all(dir);
+    std::printf("idle for %.1f s: %.3f s CPU, %.3f %% of one core\n", wall, c1 - c0, 100.0 * (c1 - c0) / wall);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!getenv("DISPLAY")) {
+        std::fprintf(stderr, "velmora_bench: needs an X display (DISPLAY)\n");
+        return 2;
+    }
+    unsetenv("QT_QPA_PLATFORM");
+    const std::string what = argc > 1 ? argv[1] : "";
+    const int n = argc > 2 ? std::atoi(argv[2]) : 0;
+    if (what == "startup") return benchStartup(n > 0 ? n : 15);
+    if (what == "close") return benchClose(n > 0 ? n : 20);
+    if (what == "idle") return benchIdle(n > 0 ? n : 60);
+    std::fprintf(stderr, "usage: velmora_bench startup [N] | close [N] | idle [SECONDS]\n");
+    return 2;
+}
