@@ -7,7 +7,9 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <csignal>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -160,12 +162,27 @@ int createTemp(const std::string& dir, const std::string& base, std::string& tem
     return -1;
 }
 
-void syncDirectory(const std::string& dir)
+// Removes temporary files of earlier saves of this file whose process is
+// gone (a save cut short by a kill leaves one behind).
+void removeStaleTemps(const std::string& dir, const std::string& base)
 {
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd);
-    close(fd);
+    DIR* d = opendir(dir.c_str());
+    if (!d) return;
+    const std::string prefix = "." + base + ".tmp.";
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string rest = name.substr(prefix.size());
+        const size_t dot = rest.find('.');
+        if (dot == std::string::npos || dot == 0) continue;
+        char* end = nullptr;
+        const long pid = std::strtol(rest.c_str(), &end, 10);
+        if (end != rest.c_str() + dot || pid <= 0) continue;
+        if (pid == getpid()) continue;
+        if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        unlinkat(dirfd(d), name.c_str(), 0);
+    }
+    closedir(d);
 }
 
 }  // namespace
@@ -384,8 +401,10 @@ int Document::save(const std::string& pathIn) const
 
     if (SaveHook hook = g_saveHook.load(); hook && !hook(tempPath)) return fail(false);
 
+    // The new content is on disk before its name replaces the old file, so
+    // the file is always whole: old or new.
     if (rename(tempPath.c_str(), path.c_str()) != 0) return fail(false);
-    syncDirectory(dir);
+    removeStaleTemps(dir, baseName(path));
     return 0;
 }
 
