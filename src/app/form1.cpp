@@ -24,9 +24,12 @@
 #include "app/appicon.h"
 #include "app/fonts.h"
 #include "app/keyhead.h"
+#include "config/myconf.h"
 #include "dialogs/msgbox.h"
 #include "headline/colors.h"
 #include "headline/headline.h"
+#include "messages/fixedform.h"
+#include "messages/msgrules.h"
 #include "platform/core/datetime.h"
 #include "platform/core/mailslot.h"
 #include "platform/ufcom.h"
@@ -47,6 +50,9 @@ const QString kSlotFailHead = QStringLiteral("【");
 const QString kSlotFailTail = QStringLiteral("】 が準備できません。終了します。");
 const QString kWatchStopped = QStringLiteral("定周期監視は停止中です。");
 const QString kCRLF = QStringLiteral("\r\n");
+const QString kFileAccessNG = QStringLiteral("File Access NG");
+const QString kFileAccessNGTail = QStringLiteral(" 設定Fileに書込できません。");
+constexpr int kFileAccessNGColour = 15;
 
 constexpr int kMsgLenMax = 64;
 constexpr int kListItemMax = 100;
@@ -98,6 +104,39 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     uFCom_Bas::ScaleGet(this, unitsX_, unitsY_);
     setupControls();
     setupMenus();
+
+    uFConf::MyConf::Binding b;
+    b.List1 = List1;
+    b.List2 = List2;
+    b.WatchAutoStart = &WatchAutoStart;
+    b.WatchSeconds = &WatchSeconds;
+    b.WatchAutoGuide = &WatchAutoGuide;
+    b.WatchPanelShow = &WatchPanelShow;
+    b.EntryCount = &EntryCount;
+    b.CycleCount = &CycleCount;
+    b.confPath = []() { return uFCom_Bas::ConfPath(); };
+    b.writeFailed = [this]() {
+        uFHLabel_Bas::HeadMsgShow(this, 1, uFCom_Bas::ColorGet(kFileAccessNGColour), FormKeyMsgHead() + kFileAccessNG,
+                                  kFileAccessNGTail);
+    };
+    conf_ = std::make_unique<uFConf::MyConf>(std::move(b));
+
+    uFMsg::FixedFormList::Controls fc;
+    fc.form = this;
+    fc.Text1 = Text1;
+    fc.Text2 = Text2;
+    fc.List1 = List1;
+    fc.Dummy_Text = Dummy_Text;
+    uFMsg::FixedFormList::Services fs;
+    fs.head = [this]() { return FormKeyMsgHead(); };
+    fs.keyMsg = [this](int key) { return uFMsg::KeyStatusText(keyCatalog_, key); };
+    fs.save = [this]() { MyConfWriteEntry(); };
+    fixedForm_ = std::make_unique<uFMsg::FixedFormList>(fc, std::move(fs));
+
+    connect(Command2[0], &QPushButton::clicked, this, [this]() { Command2_Click(0); });
+    connect(Command2[1], &QPushButton::clicked, this, [this]() { Command2_Click(1); });
+    connect(Command5[0], &QPushButton::clicked, this, [this]() { Command5_Click(0); });
+    List1->viewport()->installEventFilter(this);
 }
 
 Form1::~Form1()
@@ -362,6 +401,7 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     // 7. Lists and settings.
     List1->clear();
     List2->clear();
+    MyConfRead();
 
     // 8. Texts.
     FormTextSet();
@@ -647,6 +687,22 @@ void Form1::showSubMenuAtCursor()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (List1 && watched == List1->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            if (me->button() == Qt::RightButton) {
+                // Handled here, so the list does not select the row under it.
+                List1_MouseDown(2);
+                return true;
+            }
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            if (me->button() == Qt::LeftButton) {
+                // The press has already selected the row.
+                List1_Click();
+            }
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress &&
         (watched == Head_Label[0] || watched == Head_Label[1])) {
         auto* me = static_cast<QMouseEvent*>(event);
@@ -685,6 +741,57 @@ void Form1::Form_Resize()
     }
 }
 
+void Form1::MyConfRead()
+{
+    conf_->MyConfRead();
+    listsLoaded_ = true;
+}
+
+int Form1::MyConfWriteWatch()
+{
+    return conf_->MyConfWriteWatch();
+}
+
+int Form1::MyConfWriteEntry()
+{
+    return conf_->MyConfWriteEntry();
+}
+
+int Form1::MyConfWriteCycle()
+{
+    return conf_->MyConfWriteCycle();
+}
+
+int Form1::Form_MyConfWriteAutoGuide(int& arg_LngAutoGuide)
+{
+    if (arg_LngAutoGuide != WatchAutoGuide) {
+        WatchAutoGuide = arg_LngAutoGuide;
+        MyConfWriteWatch();
+    }
+    return 0;
+}
+
+void Form1::Command2_Click(int index)
+{
+    if (index == 0) fixedForm_->Register();
+    else if (index == 1) fixedForm_->Delete();
+}
+
+void Form1::Command5_Click(int index)
+{
+    if (index == 0) fixedForm_->DeleteAll();
+}
+
+void Form1::List1_Click()
+{
+    fixedForm_->Pick();
+}
+
+void Form1::List1_MouseDown(int button)
+{
+    fixedForm_->Reset(button);
+}
+
 void Form1::Form_Unload()
 {
     if (unloading_) return;
@@ -695,6 +802,10 @@ void Form1::Form_Unload()
     Timer1->setInterval(0);
     Timer1->Tag.clear();
     Timer2->setEnabled(false);
+
+    // 4. The guide list.  Not when the window never got as far as loading
+    // its lists: an empty list written now would wipe the stored schedule.
+    if (listsLoaded_) MyConfWriteCycle();
 
     // 5. Status line, forwarded while the recorder's handle is still open.
     uFHLabel_Bas::HeadMsgShow(this, 11, -1, FormKeyMsgHead() + kUnloaded, QString());

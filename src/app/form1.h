@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "config/env.h"
 #include "platform/timer.h"
@@ -20,6 +21,12 @@ class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
 class CVMsgKey_Dialog;
+namespace uFConf {
+class MyConf;
+}
+namespace uFMsg {
+class FixedFormList;
+}
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -109,6 +116,9 @@ public:
     int WatchSeconds = 60;
     int WatchAutoGuide = 1;
     int WatchPanelShow = 0;
+    // Entries last loaded or saved.
+    int EntryCount = 0;
+    int CycleCount = 0;
     bool unloading() const { return unloading_; }
 
     // Window units (twips) per pixel.
@@ -121,7 +131,21 @@ public:
     int windowWidthTw() const;
     int windowHeightTw() const;
 
+    // The configuration file (settings and both lists).
+    void MyConfRead();
+    int MyConfWriteWatch();
+    int MyConfWriteEntry();
+    int MyConfWriteCycle();
+    int Form_AutoGuide() const { return WatchAutoGuide; }
+    int Form_MyConfWriteAutoGuide(int& arg_LngAutoGuide);
+    // True once the lists were loaded from the file.
+    bool listsLoaded() const { return listsLoaded_; }
+
     // Handlers.
+    void Command2_Click(int index);
+    void Command5_Click(int index);
+    void List1_Click();
+    void List1_MouseDown(int button);
     void DateTimer_Timer();
     void MailRecvTimer_Timer();
     void menu_end_Click();
@@ -161,4 +185,7 @@ private:
     bool unloading_ = false;
     bool confirmedClose_ = false;
     CVMsgKey_Dialog* keyCatalog_ = nullptr;
+    bool listsLoaded_ = false;
+    std::unique_ptr<uFConf::MyConf> conf_;
+    std::unique_ptr<uFMsg::FixedFormList> fixedForm_;
 };

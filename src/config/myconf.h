@@ -1,0 +1,99 @@
+#pragma once
+// The message configuration file: the monitor settings (Section_Watch), the
+// fixed-form list (Section_Entry) and the guide list (Section_Cycle).
+//
+// Reading takes the whole file once.  Each writer rewrites its whole
+// section in memory and replaces the file once, atomically: either the new
+// section is on disk or the old file is, never a mix.  Item keys the writer
+// does not rewrite are deleted, so no stale entry can load again.
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QListWidget;
+
+namespace uFConf {
+
+inline const QString kSectionWatch = QStringLiteral("Section_Watch");
+inline const QString kKeyWatch = QStringLiteral("Watch_Timer");
+inline const QString kSectionEntry = QStringLiteral("Section_Entry");
+inline const QString kKeyEntryCount = QStringLiteral("EntryItems");
+inline const QString kKeyEntryStem = QStringLiteral("EntryItem_");
+inline const QString kSectionCycle = QStringLiteral("Section_Cycle");
+inline const QString kKeyCycleCount = QStringLiteral("CycleItems");
+inline const QString kKeyCycleStem = QStringLiteral("CycleItem_");
+
+// Item keys per section that are read; writers delete every item key of
+// their stem from 000 to 999 that they do not rewrite.
+constexpr int kItemKeysRead = 100;
+
+struct WatchSettings {
+    int WatchAutoStart = 1;
+    int WatchSeconds = 60;
+    int WatchAutoGuide = 1;
+    int WatchPanelShow = 0;
+};
+
+// Everything the main window takes from the file when it loads.
+struct ConfContent {
+    WatchSettings watch;
+    int EntryCount = 0;
+    int CycleCount = 0;
+    QStringList entries;  // fixed parts, in file order
+    QStringList cycles;   // guide entries as stored, in file order
+};
+
+// Reads the file at path (profile path rules: '\' is '/').  Guide entries
+// not later than now ("yyyy/mm/dd-hh:mm") are left out.  A missing file
+// gives the defaults.
+ConfContent ConfRead(const QString& path, const QString& now);
+
+// The writers; 0 when the file was replaced, -1 when it was left as it was.
+// items are the list texts in list order; written counts the item keys.
+int ConfWriteWatch(const QString& path, const WatchSettings& watch);
+int ConfWriteEntry(const QString& path, const QStringList& items, int* written = nullptr);
+int ConfWriteCycle(const QString& path, const QStringList& items, int* written = nullptr);
+
+// The value stored for one list text, or empty when the text is skipped.
+QString EntryValue(const QString& item);
+QString CycleValue(const QString& item);
+
+// A file that exists and is marked read-only (no write permission bit, or
+// not writable by us) must not be replaced.
+bool FileReadOnly(const QString& path);
+
+// "Watch_Timer" value: four numbers, each followed by a comma.
+QString WatchValue(const WatchSettings& watch);
+
+// The main window's side: the loader and the three writers on its list
+// controls and members.  A failed write shows the "File Access NG" line.
+class MyConf {
+public:
+    struct Binding {
+        QListWidget* List1 = nullptr;
+        QListWidget* List2 = nullptr;
+        // The window's settings.
+        int* WatchAutoStart = nullptr;
+        int* WatchSeconds = nullptr;
+        int* WatchAutoGuide = nullptr;
+        int* WatchPanelShow = nullptr;
+        int* EntryCount = nullptr;
+        int* CycleCount = nullptr;
+        std::function<QString()> confPath;
+        std::function<void()> writeFailed;
+    };
+    explicit MyConf(Binding b) : b_(std::move(b)) {}
+
+    void MyConfRead();
+    int MyConfWriteWatch();
+    int MyConfWriteEntry();
+    int MyConfWriteCycle();
+
+private:
+    QStringList items(const QListWidget* list) const;
+    WatchSettings watch() const;
+    void setWatch(const WatchSettings& w);
+    Binding b_;
+};
+
+}  // namespace uFConf

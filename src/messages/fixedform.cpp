@@ -1,0 +1,146 @@
+#include "messages/fixedform.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include "dialogs/msgbox.h"
+#include "headline/colors.h"
+#include "headline/headline.h"
+#include "platform/ufcom.h"
+
+namespace uFMsg {
+
+namespace {
+
+const QString kCRLF = QStringLiteral("\r\n");
+const QString kConfirmTitle = QStringLiteral("削除確認");
+const QString kDeleteOne = QStringLiteral("指定された定型部ﾒｯｾｰｼﾞを削除します。");
+const QString kDeleteAll = QStringLiteral("定型部ﾒｯｾｰｼﾞを全て削除します。");
+const QString kAsk = QStringLiteral("よろしいですか？");
+
+}  // namespace
+
+QString FixedFormList::head() const
+{
+    return s_.head ? s_.head() : QString();
+}
+
+MsgInput FixedFormList::input() const
+{
+    const QString t1 = c_.Text1 ? c_.Text1->toPlainText() : QString();
+    const QString t2 = c_.Text2 ? c_.Text2->toPlainText() : QString();
+    QWidget* form = c_.form;
+    return MsgInputGet(t1, t2, head(), [form](const QString& line) {
+        uFHLabel_Bas::HeadMsgShow(form, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(kStatusColour), line, QString());
+    });
+}
+
+void FixedFormList::status(int key)
+{
+    const QString line = s_.keyMsg ? s_.keyMsg(key) : QString();
+    uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(kStatusColour), line, QString());
+}
+
+void FixedFormList::tidyUp()
+{
+    if (c_.List1 && c_.List1->count() > 0 && ListSelectedRow(c_.List1) >= 0) ListClearSelection(c_.List1);
+    if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
+    if (c_.Text1) c_.Text1->clear();
+    if (c_.Text2) c_.Text2->clear();
+}
+
+void FixedFormList::Register()
+{
+    const MsgInput in = input();
+    if (in.fixed.isEmpty()) return;
+    QListWidget* list = c_.List1;
+    if (list) {
+        const int i = EntryItemFind(list, in.fixed);
+        if (i == -1) {
+            if (list->count() < ListItemMax) {
+                ListInsertSorted(list, in.fixed);
+                list->update();
+                if (s_.save) s_.save();
+                status(kEntryAdded);
+            } else {
+                status(kEntryFull);
+            }
+        } else if (i >= 0 && list->item(i)->text() != in.fixed) {
+            // The new text takes the place the order gives it, so the list
+            // stays sorted (a key match may sort elsewhere than the old text).
+            delete list->takeItem(i);
+            ListInsertSorted(list, in.fixed);
+            list->update();
+            if (s_.save) s_.save();
+            status(kEntryUpdated);
+        }
+    }
+    tidyUp();
+}
+
+void FixedFormList::Delete()
+{
+    const MsgInput in = input();
+    if (in.fixed.isEmpty()) return;
+    const QString question = kDeleteOne + kCRLF + kCRLF + kAsk + kCRLF + kCRLF + EntryConfirmForm(in.fixed);
+    if (uMsgBox_Show(c_.form, 0, kConfirmTitle, question) < 0) {
+        tidyUp();
+        return;
+    }
+    // Looked up again after the question: timers ran while it was open.
+    if (QListWidget* list = c_.List1) {
+        const int i = EntryItemFind(list, in.fixed);
+        if (i >= 0) {
+            delete list->takeItem(i);
+            list->update();
+            if (s_.save) s_.save();
+            status(kEntryDeleted);
+        }
+    }
+    tidyUp();
+}
+
+void FixedFormList::DeleteAll()
+{
+    if (!c_.List1 || c_.List1->count() == 0) return;
+    const QString question = kDeleteAll + kCRLF + kCRLF + kAsk + kCRLF + kCRLF;
+    if (uMsgBox_Show(c_.form, 0, kConfirmTitle, question) < 0) {
+        tidyUp();
+        return;
+    }
+    if (c_.List1->count() > 0) {
+        c_.List1->clear();
+        if (s_.save) s_.save();
+        status(kEntryCleared);
+    }
+    tidyUp();
+}
+
+void FixedFormList::Pick()
+{
+    QListWidget* list = c_.List1;
+    if (!list) return;
+    if (list->count() == 0) {
+        if (c_.Text1) c_.Text1->clear();
+        if (c_.Text2) c_.Text2->clear();
+        if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
+        return;
+    }
+    const int row = ListSelectedRow(list);
+    if (row < 0) return;
+    QString rest = list->item(row)->text();
+    const QString fixed = uFCom_Bas::trimSpaces(uFCom_Bas::TokenNext(rest, QStringLiteral(",")));
+    if (c_.Text1) c_.Text1->setPlainText(fixed);
+    if (c_.Text2) c_.Text2->clear();
+}
+
+void FixedFormList::Reset(int button)
+{
+    if (button != 2) return;
+    if (c_.List1 && c_.List1->count() > 0 && ListSelectedRow(c_.List1) >= 0) ListClearSelection(c_.List1);
+    if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
+    if (c_.Text1) c_.Text1->clear();
+    if (c_.Text2) c_.Text2->clear();
+}
+
+}  // namespace uFMsg

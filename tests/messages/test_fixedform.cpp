@@ -1,0 +1,355 @@
+// The fixed-form list on the real main window: the buttons, the list, the
+// questions, the head line and the file after each operation.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/appicon.h"
+#include "app/form1.h"
+#include "config/env.h"
+#include "dialogs/msgbox.h"
+#include "headline/colors.h"
+#include "headline/headline.h"
+#include "platform/core/datetime.h"
+#include "platform/ufcom.h"
+#include "recorder/keycatalog.h"
+#include "recorder/recorder.h"
+#include "test_support.h"
+
+namespace {
+
+const QString kHead = QStringLiteral("[ｳﾞｪﾙﾓﾗ]");
+const QString kAdded = kHead + "定型部ﾒｯｾｰｼﾞに登録されました。";
+const QString kFull = kHead + "定型部ﾒｯｾｰｼﾞに登録できません。最大登録数[100]を超えます。";
+const QString kUpdated = kHead + "定型部ﾒｯｾｰｼﾞを更新しました。";
+const QString kDeleted = kHead + "定型部ﾒｯｾｰｼﾞから削除されました。";
+const QString kCleared = kHead + "定型部ﾒｯｾｰｼﾞを全て削除しました。";
+const QString kFileNG = kHead + "File Access NG 設定Fileに書込できません。";
+
+class FixedFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        old_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_.path());
+        exe_ = QStringLiteral("vlfixed%1x%2").arg(::getpid()).arg(counter_++);
+        uFCom_Bas::setExeNameForTest(exe_);
+        uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return false; });
+        uFCom_Bas::setWorkAreaForTest(QRect(0, 0, 1280, 738));
+        uFHLabel_Bas::resetForTest();
+        platform::setClockSource([]() { return platform::LocalTime{2025, 4, 1, 9, 30, 15, 0}; });
+        Form1::setProcessEndHandler([this]() { ++ended_; });
+    }
+    void TearDown() override
+    {
+        delete catalog_;
+        delete form_;
+        chmod(conf().c_str(), 0644);
+        Form1::setProcessEndHandler({});
+        uFCom_Bas::setRecorderWindowProbeForTest({});
+        uFCom_Bas::setWorkAreaForTest(QRect());
+        uFCom_Bas::setExeNameForTest(QString());
+        uFCom_Bas::EnvResetForTest();
+        platform::setClockSource({});
+        std::filesystem::current_path(old_);
+    }
+    std::string conf() const { return dir_.file(exe_.toStdString() + ".conf"); }
+    QString confQ() const { return QString::fromStdString(conf()); }
+    QString stored(const QString& key) const { return uFCom_Bas::ProfileGet(confQ(), "Section_Entry", key); }
+
+    // Loads the window over a file holding these fixed-form entries.
+    Form1* load(const QStringList& entries)
+    {
+        std::string text = "[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n[Section_Entry]\r\nEntryItems=" +
+                           std::to_string(entries.size()) + "\r\n";
+        for (int i = 0; i < entries.size(); ++i)
+            text += QStringLiteral("EntryItem_%1=%2,\r\n").arg(i, 3, 10, QChar('0')).arg(entries[i]).toStdString();
+        testsupport::writeFile(conf(), uFCom_Bas::toAnsi(QString::fromStdString(text)).toStdString());
+        uFCom_Bas::EnvResetForTest();
+        uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
+        form_ = new Form1;
+        EXPECT_TRUE(form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", app::programIcon()));
+        catalog_ = new CVMsgKey_Dialog(form_);
+        form_->setKeyCatalog(catalog_);
+        form_->show();
+        QApplication::processEvents();
+        lines();  // the load line is not part of what a test checks
+        return form_;
+    }
+
+    QStringList listTexts() const
+    {
+        QStringList out;
+        for (int i = 0; i < form_->List1->count(); ++i) out << form_->List1->item(i)->text();
+        return out;
+    }
+    // The item keys of the file, in index order, up to the first gap.
+    QStringList fileEntries() const
+    {
+        QStringList out;
+        for (int i = 0; i < 100; ++i) {
+            const QString v = stored(QStringLiteral("EntryItem_%1").arg(i, 3, 10, QChar('0')));
+            if (v.isEmpty()) break;
+            out << v;
+        }
+        return out;
+    }
+    // The status lines shown since the last call, oldest first, without
+    // their time stamps.
+    QStringList lines()
+    {
+        uFHLabel_Bas::HeadMsgShow(form_, 0, -1, QString(), QString());
+        QStringList out;
+        for (int i = form_->Head_Combo->count() - 1; i >= 1; --i) {
+            const QString t = form_->Head_Combo->itemText(i);
+            out << t.mid(t.indexOf(']') + 1);
+        }
+        form_->Head_Combo->clear();
+        form_->Head_Combo->addItem(QString());
+        return out;
+    }
+    QColor lineColour() const { return form_->Head_Label[1]->palette().color(QPalette::Window); }
+
+    void type(const QString& fixed, const QString& variable = QString())
+    {
+        form_->Text1->setPlainText(fixed);
+        form_->Text2->setPlainText(variable);
+    }
+    void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+    // Answers the next question with OK (true) or ｷｬﾝｾﾙ and keeps its text.
+    void answer(bool ok)
+    {
+        question_.clear();
+        testsupport::answerNextModal([this, ok](QWidget* w) {
+            auto* box = qobject_cast<MsgBox_Dialog*>(w);
+            if (!box) return;
+            question_ = box->windowTitle() + "|" + box->Text1->toPlainText();
+            QTest::mouseClick(ok ? box->OKButton : box->CancelButton, Qt::LeftButton);
+        });
+    }
+    void clickRow(int row, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QListWidget* l = form_->List1;
+        l->scrollToItem(l->item(row));
+        QTest::mouseClick(l->viewport(), button, {}, l->visualItemRect(l->item(row)).center());
+    }
+
+    testsupport::TempDir dir_;
+    std::filesystem::path old_;
+    QString exe_;
+    Form1* form_ = nullptr;
+    CVMsgKey_Dialog* catalog_ = nullptr;
+    QString question_;
+    int ended_ = 0;
+    static inline int counter_ = 0;
+};
+
+}  // namespace
+
+TEST_F(FixedFormTest, RegisterAddsReplacesOrRefuses)
+{
+    QStringList hundred;
+    for (int i = 0; i < 100; ++i) hundred << QStringLiteral("m%1").arg(i, 3, 10, QChar('0'));
+    struct Case {
+        const char* name;
+        QStringList before;  // stored entries (the window sorts them)
+        QString typed;
+        QStringList after;   // the list afterwards
+        QStringList shown;   // status lines
+        bool saved;          // the file was rewritten
+    } cases[] = {
+        {"new entry goes to its ordinal place", {"b", "d"}, "  c  ", {"b", "c", "d"}, {kAdded}, true},
+        {"ordinal, not locale order", {"a", "b"}, "B", {"B", "a", "b"}, {kAdded}, true},
+        {"identical text: nothing", {"abc"}, "abc", {"abc"}, {}, false},
+        {"key match with other text is replaced", {"abc+"}, "abc", {"abc", "abc+"}, {kUpdated}, true},
+        {"full list", hundred, "zzz", hundred, {kFull}, false},
+        {"comma text has its own key", {"a"}, "a,b", {"a", "a,b"}, {kAdded}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        load(c.before);
+        if (QString(c.name).startsWith("key match")) {
+            // A comma in a registered part: the stored key is "abc".
+            type("abc,xyz");
+            click(form_->Command2[0]);
+            lines();
+        }
+        const std::string fileBefore = testsupport::readFile(conf());
+        type(c.typed, "variable part");
+        click(form_->Command2[0]);
+        const QColor colour = lineColour();
+        EXPECT_EQ(listTexts(), c.after);
+        EXPECT_EQ(lines(), c.shown);
+        if (!c.shown.isEmpty()) EXPECT_EQ(colour, uFCom_Bas::colorFromValue(uFCom_Bas::ColorGet(30)));
+        // The inputs are cleared and nothing stays selected.
+        EXPECT_TRUE(form_->Text1->toPlainText().isEmpty());
+        EXPECT_TRUE(form_->Text2->toPlainText().isEmpty());
+        EXPECT_TRUE(form_->List1->selectedItems().isEmpty());
+        if (c.saved) {
+            QStringList expected;
+            for (const QString& t : c.after) expected << t.section(',', 0, 0) + ",";
+            EXPECT_EQ(fileEntries(), expected);
+            EXPECT_EQ(stored("EntryItems").toInt(), c.after.size());
+        } else {
+            EXPECT_EQ(testsupport::readFile(conf()), fileBefore);
+        }
+        delete catalog_;
+        catalog_ = nullptr;
+        delete form_;
+        form_ = nullptr;
+    }
+}
+
+TEST_F(FixedFormTest, OverlongPartsAreRefusedWithTheirLines)
+{
+    load({});
+    const QString fixed64(64, QChar(0xFF71));  // ｱ
+    type(QString(65, 'x'));
+    click(form_->Command2[0]);
+    EXPECT_EQ(lines(), QStringList{kHead + "固定ﾒｯｾｰｼﾞが 64 文字を超えます。"});
+    EXPECT_EQ(form_->Text1->toPlainText(), QString(65, 'x'));  // left as typed
+    EXPECT_EQ(form_->List1->count(), 0);
+
+    type(fixed64, QString(65, 'v'));
+    click(form_->Command2[0]);
+    EXPECT_EQ(lines(), (QStringList{kHead + "可変ﾒｯｾｰｼﾞが 64 文字を超えます。採用されません。", kAdded}));
+    EXPECT_EQ(listTexts(), QStringList{fixed64});
+}
+
+TEST_F(FixedFormTest, DeleteAsksAndRemovesOnlyOnOk)
+{
+    const QString question = QStringLiteral("削除確認|指定された定型部ﾒｯｾｰｼﾞを削除します。\n\nよろしいですか？\n\n[定型 Msg]\n");
+    struct Case {
+        const char* name;
+        QString typed;
+        bool ok;
+        QStringList after;
+        QStringList shown;
+    } cases[] = {
+        {"OK removes", "b", true, {"a", "c"}, {kDeleted}},
+        {"ｷｬﾝｾﾙ keeps", "b", false, {"a", "b", "c"}, {}},
+        {"text not in the list", "x", true, {"a", "b", "c"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        load({"a", "b", "c"});
+        const std::string before = testsupport::readFile(conf());
+        type(c.typed);
+        answer(c.ok);
+        click(form_->Command2[1]);
+        // The box shows CR LF line ends as line breaks.
+        EXPECT_EQ(question_.replace("\r\n", "\n").replace(QChar(0x2029), "\n"), question + c.typed);
+        EXPECT_EQ(listTexts(), c.after);
+        EXPECT_EQ(lines(), c.shown);
+        EXPECT_TRUE(form_->Text1->toPlainText().isEmpty());
+        if (c.after.size() == 3) {
+            EXPECT_EQ(testsupport::readFile(conf()), before);
+        } else {
+            EXPECT_EQ(fileEntries(), (QStringList{"a,", "c,"}));
+            EXPECT_TRUE(stored("EntryItem_002").isEmpty());
+            EXPECT_EQ(stored("EntryItems"), "2");
+        }
+        delete catalog_;
+        catalog_ = nullptr;
+        delete form_;
+        form_ = nullptr;
+    }
+
+    // An empty text asks nothing.
+    load({"a"});
+    type("   ");
+    click(form_->Command2[1]);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(listTexts(), QStringList{"a"});
+}
+
+TEST_F(FixedFormTest, DeleteAllClearsListAndFile)
+{
+    load({"a", "b"});
+    type("typed");
+    answer(false);
+    click(form_->Command5[0]);
+    EXPECT_EQ(question_, "削除確認|定型部ﾒｯｾｰｼﾞを全て削除します。\n\nよろしいですか？\n\n");
+    EXPECT_EQ(listTexts(), (QStringList{"a", "b"}));
+    EXPECT_TRUE(form_->Text1->toPlainText().isEmpty());
+
+    answer(true);
+    click(form_->Command5[0]);
+    EXPECT_EQ(form_->List1->count(), 0);
+    EXPECT_EQ(lines(), QStringList{kCleared});
+    EXPECT_EQ(stored("EntryItems"), "0");
+    EXPECT_TRUE(stored("EntryItem_000").isEmpty());
+    EXPECT_TRUE(stored("EntryItem_001").isEmpty());
+
+    // On an empty list nothing is asked.
+    question_.clear();
+    click(form_->Command5[0]);
+    QTest::qWait(100);
+    EXPECT_TRUE(question_.isEmpty());
+}
+
+TEST_F(FixedFormTest, PickAndRightClickReset)
+{
+    load({"abc", "def"});
+    form_->Text2->setPlainText("old variable");
+    clickRow(1);
+    EXPECT_EQ(form_->Text1->toPlainText(), "def");
+    EXPECT_TRUE(form_->Text2->toPlainText().isEmpty());
+    EXPECT_EQ(form_->List1->selectedItems().size(), 1);
+
+    // Picked and registered unchanged: identical, only the tidy-up.
+    const std::string before = testsupport::readFile(conf());
+    click(form_->Command2[0]);
+    EXPECT_TRUE(lines().isEmpty());
+    EXPECT_EQ(testsupport::readFile(conf()), before);
+    EXPECT_TRUE(form_->List1->selectedItems().isEmpty());
+
+    clickRow(0);
+    form_->Text2->setPlainText("v");
+    clickRow(1, Qt::RightButton);
+    EXPECT_TRUE(form_->List1->selectedItems().isEmpty());
+    EXPECT_TRUE(form_->Text1->toPlainText().isEmpty());
+    EXPECT_TRUE(form_->Text2->toPlainText().isEmpty());
+}
+
+TEST_F(FixedFormTest, ReadOnlyFileShowsTheFailureAndKeepsTheOldFile)
+{
+    load({"a"});
+    const std::string before = testsupport::readFile(conf());
+    ASSERT_EQ(chmod(conf().c_str(), 0444), 0);
+    type("b");
+    click(form_->Command2[0]);
+    const QColor colour = lineColour();
+    // The list keeps the new entry; the failure line is shown once.
+    EXPECT_EQ(listTexts(), (QStringList{"a", "b"}));
+    EXPECT_EQ(lines(), (QStringList{kFileNG, kAdded}));
+    (void)colour;
+    EXPECT_EQ(testsupport::readFile(conf()), before);
+
+    // Clearing the list is a change that did not reach the file: reported too.
+    answer(true);
+    click(form_->Command5[0]);
+    EXPECT_EQ(lines(), (QStringList{kFileNG, kCleared}));
+    EXPECT_EQ(testsupport::readFile(conf()), before);
+}
+
+TEST_F(FixedFormTest, FailureLineIsPink)
+{
+    load({});
+    ASSERT_EQ(chmod(conf().c_str(), 0444), 0);
+    // The failure line alone: automatic confirmation changes the settings.
+    int off = 0;
+    form_->Form_MyConfWriteAutoGuide(off);
+    EXPECT_EQ(lineColour(), QColor(255, 128, 128));
+    EXPECT_EQ(lines(), QStringList{kFileNG});
+    EXPECT_EQ(form_->Form_AutoGuide(), 0);
+}

@@ -1,0 +1,87 @@
+// Message parts, lookups, entry forms and the list order.
+#include <gtest/gtest.h>
+
+#include <QListWidget>
+
+#include "messages/msgrules.h"
+
+using namespace uFMsg;
+
+TEST(MsgRules, InputPartsAreTrimmedAndLimited)
+{
+    struct Case {
+        QString text1, text2;
+        QString fixed, variable;
+        int lines;
+    } cases[] = {
+        {"  abc  ", " v ", "abc", "v", 0},
+        {QString(64, 'x'), "", QString(64, 'x'), "", 0},
+        {QString(65, 'x'), "v", "", "v", 1},
+        {"a", QString(65, 'y'), "a", "", 1},
+        {QString(65, 'x'), QString(65, 'y'), "", "", 2},
+        {"   ", "v", "", "v", 0},
+        {QString(QChar(0x3000)) + "a", "", QString(QChar(0x3000)) + "a", "", 0},  // full-width space stays
+        {QString(63, 'x') + "\r\n", "", "", "", 1},                              // a line break is two
+        {QString(31, QChar(0x4E00)) + QString::fromUtf8("😀"), "", QString(31, QChar(0x4E00)) + QString::fromUtf8("😀"), "", 0},
+        {QString(63, 'x') + QString::fromUtf8("😀"), "", "", "", 1},              // surrogate pair is two
+        {"\tx\t", "", "\tx\t", "", 0},
+    };
+    for (const Case& c : cases) {
+        QStringList shown;
+        const MsgInput in = MsgInputGet(c.text1, c.text2, "[H]", [&](const QString& l) { shown << l; });
+        EXPECT_EQ(in.fixed, c.fixed) << c.text1.toStdString();
+        EXPECT_EQ(in.variable, c.variable) << c.text2.toStdString();
+        EXPECT_EQ(shown.size(), c.lines) << c.text1.toStdString();
+    }
+}
+
+TEST(MsgRules, LookupsCompareExactly)
+{
+    QListWidget list;
+    for (const char* t : {"ABC", "abc,xyz", "ｱ", " spaced "}) list.addItem(t);
+    EXPECT_EQ(EntryItemFind(&list, ""), -9);
+    EXPECT_EQ(EntryItemFind(&list, "abc"), 1);
+    EXPECT_EQ(EntryItemFind(&list, "abc,xyz"), -1);
+    EXPECT_EQ(EntryItemFind(&list, "ア"), -1);
+    EXPECT_EQ(EntryItemFind(&list, "ｱ"), 2);
+    EXPECT_EQ(CycleItemFind(&list, "spaced"), 3);
+    EXPECT_EQ(CycleItemFind(&list, ""), -9);
+    QListWidget empty;
+    EXPECT_EQ(EntryItemFind(&empty, "x"), -1);
+    EXPECT_EQ(CycleItemFind(&empty, "x"), -1);
+}
+
+TEST(MsgRules, GuideEntryFormsAndDueRule)
+{
+    const QString e = CycleItemCompose("2025/04/01-09:30", "x,y", "z");
+    EXPECT_EQ(e, "2025/04/01-09:30,x,y,z");
+    const CycleFields f = CycleItemRead(e);
+    EXPECT_EQ(f.fixed, "x");
+    EXPECT_EQ(f.variable, "y");
+
+    const QString noVar = "2025/04/01-09:30,朝礼開始,";
+    EXPECT_EQ(CycleDetailForm(noVar), "2025/04/01-09:30\r\n朝礼開始\r\n");
+    EXPECT_EQ(CyclePopupBlock(noVar), "2025/04/01-09:30\r\n朝礼開始\r\n\r\n\r\n");
+    EXPECT_EQ(CycleConfirmForm(" a,b,c "), "[ｶﾞｲﾄﾞﾒｯｾｰｼﾞ]\r\na\r\nb\r\nc");
+    EXPECT_EQ(EntryConfirmForm("m"), "[定型 Msg]\r\nm");
+
+    EXPECT_EQ(MinuteOf("2025/04/01 09:30:59:999"), "2025/04/01-09:30");
+    EXPECT_TRUE(IsDue("2025/04/01-09:30", "2025/04/01-09:30"));
+    EXPECT_TRUE(IsDue("2025/04/01-09:29", "2025/04/01-09:30"));
+    EXPECT_FALSE(IsDue("2025/04/01-09:31", "2025/04/01-09:30"));
+    EXPECT_FALSE(IsDue("Tomorrow", "2025/04/01-09:30"));
+}
+
+TEST(MsgRules, ListsKeepOrdinalOrder)
+{
+    QListWidget list;
+    const QStringList in = {"b", "B", "a", "ｱ", "ア", "a", "2025/04/01-10:00,x", "2025/04/01-09:00,y", "Z", "é", "e"};
+    for (const QString& t : in) ListInsertSorted(&list, t);
+    QStringList got;
+    for (int i = 0; i < list.count(); ++i) got << list.item(i)->text();
+    QStringList expected = in;
+    std::sort(expected.begin(), expected.end(),
+              [](const QString& x, const QString& y) { return QString::compare(x, y, Qt::CaseSensitive) < 0; });
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(got.indexOf("a") + 1, got.lastIndexOf("a"));  // equal texts stand together
+}
