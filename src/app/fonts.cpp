@@ -1,14 +1,49 @@
 #include "app/fonts.h"
 
+#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QStringList>
 
 namespace app {
 
+namespace {
+
+// The Windows font first, then Japanese Gothic fonts of Linux desktops.
+// Without the Windows fonts both fall back to the same Gothic face, which
+// keeps one font file in memory instead of two.
+// Only installed families are asked for: a family that is missing makes Qt
+// search fallbacks for every script, which is slow.
+QStringList installed(const QStringList& wanted)
+{
+    if (!QGuiApplication::instance()) return wanted;
+    QStringList found;
+    for (const QString& family : wanted)
+        if (QFontDatabase::hasFamily(family)) found << family;
+    return found.isEmpty() ? wanted : found;
+}
+
+const QStringList& gothicFamilies()
+{
+    static const QStringList families =
+        installed({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
+                   QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP")});
+    return families;
+}
+
+const QStringList& pGothicFamilies()
+{
+    static const QStringList families =
+        installed({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("IPAGothic"),
+                   QStringLiteral("Noto Sans CJK JP")});
+    return families;
+}
+
+}  // namespace
+
 QFont gothicFont(double pointSize, bool bold)
 {
     QFont f;
-    f.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
-                   QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP")});
+    f.setFamilies(gothicFamilies());
     f.setPointSizeF(pointSize);
     f.setBold(bold);
     f.setStyleHint(QFont::TypeWriter);
@@ -18,8 +53,7 @@ QFont gothicFont(double pointSize, bool bold)
 QFont pGothicFont(double pointSize, bool bold)
 {
     QFont f;
-    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"),
-                   QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")});
+    f.setFamilies(pGothicFamilies());
     f.setPointSizeF(pointSize);
     f.setBold(bold);
     return f;

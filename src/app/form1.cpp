@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -61,14 +62,17 @@ constexpr qint32 kCloseCommand = -88888;
 // height but Qt's window size leaves out.
 constexpr int kNonClientHeightTw = 430;
 
-QString buttonStyle(int r, int g, int b)
+// Buttons in a colour of their own (graphical-style buttons).
+QColor buttonColour(int r, int g, int b)
 {
-    return QStringLiteral("QPushButton { background-color: rgb(%1, %2, %3); color: black; border: 1px solid "
-                          "#404040; padding: 0px; } QPushButton:pressed { border: 2px inset #202020; } "
-                          "QPushButton:focus { border: 1px dotted black; }")
-        .arg(r)
-        .arg(g)
-        .arg(b);
+    return QColor(r, g, b);
+}
+
+void setTextColour(QWidget* w, const QColor& c)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, c);
+    w->setPalette(pal);
 }
 
 // The tool tip doubles as the accessible description.
@@ -141,6 +145,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
 
 Form1::~Form1()
 {
+    delete slotReady_;
+    slotReady_ = nullptr;
     if (OwnSlotHandle >= 0) platform::mailslot::HandleClose(OwnSlotHandle);
     if (TrayShown == 1) uFCom_Bas::TrayIconDelete(this, windowIcon());
     if (g_instance == this) g_instance = nullptr;
@@ -185,11 +191,14 @@ void Form1::setupControls()
         return lb;
     };
     auto button = [&](QWidget* parent, const QString& name, const QString& text, int l, int t, int w, int h,
-                      const QString& style) {
+                      const QColor& colour) {
         auto* b = new QPushButton(text, parent);
         b->setObjectName(name);
         geom(b, l, t, w, h);
-        b->setStyleSheet(style);
+        QPalette pal = b->palette();
+        pal.setColor(QPalette::Button, colour);
+        pal.setColor(QPalette::ButtonText, Qt::black);
+        b->setPalette(pal);
         b->setAutoDefault(false);
         return b;
     };
@@ -217,10 +226,10 @@ void Form1::setupControls()
         lw->setSelectionMode(QAbstractItemView::SingleSelection);
         return lw;
     };
-    const QString green = buttonStyle(128, 255, 128);
-    const QString cyan = buttonStyle(128, 255, 255);
-    const QString pink = buttonStyle(255, 128, 255);
-    const QString blue = buttonStyle(192, 192, 255);
+    const QColor green = buttonColour(128, 255, 128);
+    const QColor cyan = buttonColour(128, 255, 255);
+    const QColor pink = buttonColour(255, 128, 255);
+    const QColor blue = buttonColour(192, 192, 255);
 
     // Head row: message line, clock, history.  Dummy_Text lies under the
     // history drop-down; it only takes the keyboard focus.
@@ -260,7 +269,7 @@ void Form1::setupControls()
     Label1[1]->setBuddy(Text2);
     Label2 = label(Frame1, QStringLiteral("Label2"), QString(), 120, 2400, 4215, 1200);
     Label2->setFont(app::pGothicFont(9, true));
-    Label2->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
+    setTextColour(Label2, QColor(0, 0, 255));
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setWordWrap(true);
     Command2[0] = button(Frame1, QStringLiteral("Command2_0"), QStringLiteral("定型登録"), 120, 3720, 1215, 255, green);
@@ -291,7 +300,7 @@ void Form1::setupControls()
     Command4[1] = button(Frame2, QStringLiteral("Command4_1"), QStringLiteral("監視停止"), 3240, 1200, 1215, 255, blue);
     Label6 = label(Frame2, QStringLiteral("Label6"), QString(), 120, 240, 975, 1215);
     Label6->setFont(app::gothicFont(9, true));
-    Label6->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
+    setTextColour(Label6, QColor(0, 0, 255));
     Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label6->setWordWrap(true);
     Text3 = textBox(Frame2, QStringLiteral("Text3"), Frame2->title(), 120, 1560, 4335, 975);
@@ -392,6 +401,9 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     }
 
     // 5. Receive timer.
+    slotReady_ = new QSocketNotifier(OwnSlotHandle, QSocketNotifier::Read, this);
+    slotReady_->setEnabled(false);
+    connect(slotReady_, &QSocketNotifier::activated, this, &Form1::OwnSlotReady);
     MailRecvTimer->setInterval(1);
     MailRecvTimer->setEnabled(true);
 
@@ -604,8 +616,22 @@ void Form1::MailRecvTimer_Timer()
             Form_Unload();
             return;
         }
+    } else if (slotReady_) {
+        // Nothing waiting: sleep until a datagram arrives instead of polling,
+        // then read again at once.  While records keep coming they are read
+        // one per tick, 20 ms apart.
+        slotReady_->setEnabled(true);
+        return;
     }
     MailRecvTimer->setInterval(20);
+    MailRecvTimer->setEnabled(true);
+}
+
+void Form1::OwnSlotReady()
+{
+    if (slotReady_) slotReady_->setEnabled(false);
+    if (unloading_) return;
+    MailRecvTimer->setInterval(1);
     MailRecvTimer->setEnabled(true);
 }
 
@@ -821,6 +847,7 @@ void Form1::Form_Unload()
     DateTimer->setInterval(0);
     MailRecvTimer->setEnabled(false);
     MailRecvTimer->setInterval(0);
+    if (slotReady_) slotReady_->setEnabled(false);
     HeadMsgTimer->setEnabled(false);
 
     // 8. Icon.
@@ -831,6 +858,8 @@ void Form1::Form_Unload()
 
     // 9, 10. Handles.
     uFCom_Bas::RecorderClose();
+    delete slotReady_;
+    slotReady_ = nullptr;
     if (OwnSlotHandle >= 0) platform::mailslot::HandleClose(OwnSlotHandle);
     OwnSlotHandle = -1;
 

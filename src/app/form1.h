@@ -20,6 +20,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
+class QSocketNotifier;
 class CVMsgKey_Dialog;
 namespace uFConf {
 class MyConf;
@@ -186,6 +187,9 @@ private:
     bool confirmedClose_ = false;
     CVMsgKey_Dialog* keyCatalog_ = nullptr;
     bool listsLoaded_ = false;
+    // Wakes the receive timer when a datagram arrives on the own mailslot.
+    QSocketNotifier* slotReady_ = nullptr;
+    void OwnSlotReady();
     std::unique_ptr<uFConf::MyConf> conf_;
     std::unique_ptr<uFMsg::FixedFormList> fixedForm_;
 };

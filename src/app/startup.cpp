@@ -12,6 +12,7 @@
 #include "config/env.h"
 #include "headline/headline.h"
 #include "platform/core/display.h"
+#include "platform/core/fontwarm.h"
 #include "recorder/keycatalog.h"
 
 namespace {
@@ -82,8 +83,10 @@ namespace app {
 int runProgram(int argc, char** argv)
 {
     using platform::DisplayKind;
+    platform::startFontPrewarm();
     const DisplayKind kind = platform::displayFromEnvironment();
     if (kind == DisplayKind::NoDisplay) {
+        platform::finishFontPrewarm();
         std::fprintf(stderr, "uPVelmora: no display (set DISPLAY or WAYLAND_DISPLAY); the program needs a desktop.\n");
         return 1;
     }
@@ -91,6 +94,7 @@ int runProgram(int argc, char** argv)
         // Use X11 (also under XWayland) so that the program and its peers find
         // each other's windows.
         if (!platform::xDisplayReachable()) {
+            platform::finishFontPrewarm();
             std::fprintf(stderr, "uPVelmora: cannot open the X display \"%s\".\n", qgetenv("DISPLAY").constData());
             return 1;
         }
@@ -98,6 +102,7 @@ int runProgram(int argc, char** argv)
     }
 
     QApplication application(argc, argv);
+    platform::finishFontPrewarm();
     QApplication::setApplicationName(QStringLiteral("uPVelmora"));
     QApplication::setFont(app::pGothicFont(9));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,5 +1,7 @@
 #include "recorder/keycatalog.h"
 
+#include "app/fonts.h"
+
 #include "app/keyhead.h"
 #include "headline/colors.h"
 #include "headline/headline.h"
@@ -98,23 +100,14 @@ bool splitEntry(const QString& entry, QString& head, int& no)
     return true;
 }
 
-QFont japaneseFont(const QString& first, const QString& fallback, int points, bool bold = false)
-{
-    QFont f;
-    f.setFamilies({first, fallback, QStringLiteral("Noto Sans CJK JP")});
-    f.setPointSize(points);
-    f.setBold(bold);
-    return f;
-}
-
 QFont gothic(int points)
 {
-    return japaneseFont(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"), points);
+    return app::gothicFont(points);
 }
 
 QFont pGothic(int points, bool bold = false)
 {
-    return japaneseFont(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), points, bold);
+    return app::pGothicFont(points, bold);
 }
 
 int px(int twips)

@@ -1,0 +1,12 @@
+#pragma once
+// Loads the font configuration on a second thread while the window system
+// connection is being set up, so that the first text the forms measure does
+// not wait for it.
+
+namespace platform {
+
+void startFontPrewarm();
+// Waits for the thread; call before the first widget is made.
+void finishFontPrewarm();
+
+}  // namespace platform
