@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -184,4 +185,29 @@ TEST(RunningExecutable, PathAndBaseName)
     base = base.substr(base.find_last_of('/') + 1);
     EXPECT_EQ(platform::runningExecutableBaseName(), base.substr(0, base.find_last_of('.')));
     EXPECT_EQ(platform::runningExecutableBaseName().find('/'), std::string::npos);
+}
+
+TEST(InstanceLock, FallsBackToTheTempFolderWhenTheLockCannotBeMade)
+{
+    testsupport::TempDir runtime, bin;
+    const std::string exe = bin.file("uPVelmoraFallback");
+    testsupport::writeFile(exe, "x");
+    const char* oldValue = std::getenv("XDG_RUNTIME_DIR");
+    const std::optional<std::string> old = oldValue ? std::optional<std::string>(oldValue) : std::nullopt;
+    unsetenv("XDG_RUNTIME_DIR");
+    const std::string inTemp = platform::InstanceLock::lockPathFor(exe);
+    setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    // A folder where the lock file should be: it cannot be opened there.
+    const std::string blocked = platform::InstanceLock::lockPathFor(exe);
+    ASSERT_EQ(::mkdir(blocked.c_str(), 0700), 0);
+    {
+        platform::InstanceLock lock;
+        EXPECT_TRUE(lock.acquire(exe));
+        EXPECT_EQ(acquireInChild(exe), 'N') << "the lock in the temp folder still holds";
+    }
+    EXPECT_EQ(acquireInChild(exe), 'Y');
+    ::rmdir(blocked.c_str());
+    ::unlink(inTemp.c_str());
+    if (old) setenv("XDG_RUNTIME_DIR", old->c_str(), 1);
+    else unsetenv("XDG_RUNTIME_DIR");
 }

@@ -56,12 +56,17 @@ InstanceLock::~InstanceLock()
     release();
 }
 
-std::string InstanceLock::lockPathFor(const std::string& exePath)
+static std::string lockName(const std::string& exePath)
 {
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx",
                   static_cast<unsigned long long>(fnv1a64(canonicalPath(exePath))));
-    return lockFolder() + "/uPVelmora-" + std::to_string(getuid()) + "-" + hash + ".lock";
+    return "/uPVelmora-" + std::to_string(getuid()) + "-" + hash + ".lock";
+}
+
+std::string InstanceLock::lockPathFor(const std::string& exePath)
+{
+    return lockFolder() + lockName(exePath);
 }
 
 bool InstanceLock::acquire(const std::string& exePath)
@@ -69,7 +74,14 @@ bool InstanceLock::acquire(const std::string& exePath)
     release();
     const std::string path = lockPathFor(exePath);
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        // The usual folder cannot hold the lock: try the temp folder.
+        fd = open(("/tmp" + lockName(exePath)).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    }
+    // Without any lock file the test cannot tell; saying "already loaded"
+    // would be false.  A second copy of the same name still fails on its
+    // mailslot.
+    if (fd < 0) return true;
     int r;
     do {
         r = flock(fd, LOCK_EX | LOCK_NB);
