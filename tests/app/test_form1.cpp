@@ -311,3 +311,44 @@ TEST_F(Form1Test, CloseCommandOnTheOwnSlotEndsWithoutAQuestion)
     EXPECT_EQ(ended_, 1);
     platform::mailslot::HandleClose(slot);
 }
+
+TEST_F(Form1Test, ClosingFromTheTaskBarOrTheIconRestoresOrKeepsHidden)
+{
+    // Minimised on the task bar: the window is restored before the question.
+    uFCom_Bas::setWorkAreaForTest(QRect(0, 0, 640, 480));
+    Form1* f = load();
+    f->show();
+    f->setWindowState(Qt::WindowMinimized);
+    QApplication::processEvents();
+    bool restoredWhenAsked = false;
+    testsupport::answerNextModal([&](QWidget* w) {
+        restoredWhenAsked = !f->isMinimized() && f->isVisible();
+        QTest::mouseClick(qobject_cast<MsgBox_Dialog*>(w)->CancelButton, Qt::LeftButton);
+    });
+    f->close();
+    EXPECT_TRUE(restoredWhenAsked);
+    EXPECT_EQ(ended_, 0);
+    delete form_;
+    form_ = nullptr;
+
+    // In the notification area: 終了 asks while the window stays hidden, and
+    // the shutdown removes the icon.
+    uFCom_Bas::setWorkAreaForTest(QRect(0, 0, 1024, 738));
+    uFCom_Bas::setTrayAvailableForTest(1);
+    f = load();
+    f->show();
+    f->setWindowState(Qt::WindowMinimized);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    ASSERT_EQ(f->TrayShown, 1);
+    bool hiddenWhenAsked = false;
+    testsupport::answerNextModal([&](QWidget* w) {
+        hiddenWhenAsked = !f->isVisible();
+        QTest::mouseClick(qobject_cast<MsgBox_Dialog*>(w)->OKButton, Qt::LeftButton);
+    });
+    f->sub1_menu_end->trigger();
+    EXPECT_TRUE(hiddenWhenAsked);
+    EXPECT_EQ(ended_, 1);
+    EXPECT_EQ(f->TrayShown, 0);
+    EXPECT_EQ(uFCom_Bas::TrayIconDelete(f, f->windowIcon()), -1) << "the icon is gone";
+}
