@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "messages/msgrules.h"
-#include "platform/core/cp932.h"
 #include "platform/core/ini.h"
 #include "platform/ufcom.h"
 
@@ -19,7 +18,6 @@ namespace {
 
 const QString kComma = QStringLiteral(",");
 // A read value is cut like the profile functions cut it.
-constexpr size_t kMaxValueBytes = 1023;
 constexpr int kCountMax = 99;
 // Item keys that a writer takes as its own: stem + three digits.
 constexpr int kItemKeysOwned = 1000;
@@ -42,32 +40,9 @@ std::string ansi(const QString& text)
     return uFCom_Bas::toAnsi(text).toStdString();
 }
 
-bool leadAt(std::string_view s, size_t i)
-{
-    return platform::cp932IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
-}
-
-// Cuts at max bytes without splitting a double-byte character.
-std::string cutBytes(const std::string& s, size_t max)
-{
-    if (s.size() <= max) return s;
-    size_t i = 0;
-    while (i < s.size()) {
-        const size_t len = leadAt(s, i) ? 2 : 1;
-        if (i + len > max) break;
-        i += len;
-    }
-    return s.substr(0, i);
-}
-
 QString valueOf(const platform::ini::Document& doc, const QString& section, const QString& key)
 {
-    std::optional<std::string> v = doc.get(ansi(section), ansi(key));
-    if (!v) return QString();
-    std::string bytes = *v;
-    const size_t nul = bytes.find('\0');
-    if (nul != std::string::npos) bytes.resize(nul);
-    bytes = cutBytes(bytes, kMaxValueBytes);
+    const std::string bytes = doc.profileValue(ansi(section), ansi(key));
     return uFCom_Bas::fromAnsi(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
@@ -97,156 +72,6 @@ QString itemKey(const QString& stem, int index)
     return stem + QStringLiteral("%1").arg(index, 3, 10, QLatin1Char('0'));
 }
 
-// ---- one section rewritten in a single pass over the file image ----
-//
-// The lines are classified as the profile engine classifies them (blanks
-// and tabs trimmed, ';' comments, "[name]" headers, "name=value" keys, the
-// ASCII characters looked for outside double-byte characters), so the
-// result is the file the one-key-at-a-time calls would leave, made in
-// linear time.
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-size_t findAscii(std::string_view s, char c, size_t from = 0)
-{
-    for (size_t i = from; i < s.size(); i += leadAt(s, i) ? 2 : 1)
-        if (s[i] == c) return i;
-    return std::string_view::npos;
-}
-
-enum class Kind { Blank, Comment, Section, Key, Other };
-
-Kind classify(std::string_view raw, std::string_view& name)
-{
-    const std::string_view t = trim(raw);
-    if (t.empty()) return Kind::Blank;
-    if (t.front() == ';') return Kind::Comment;
-    if (t.front() == '[') {
-        const size_t close = findAscii(t, ']', 1);
-        if (close != std::string_view::npos) {
-            name = trim(t.substr(1, close - 1));
-            return Kind::Section;
-        }
-    }
-    const size_t eq = findAscii(t, '=');
-    if (eq == std::string_view::npos) return Kind::Other;
-    name = trim(t.substr(0, eq));
-    return Kind::Key;
-}
-
-// A value as the engine stores it: one line, blanks trimmed.
-std::string cleanValue(const std::string& s)
-{
-    const size_t end = s.find_first_of(std::string_view("\0\r\n", 3));
-    return std::string(trim(std::string_view(s).substr(0, end)));
-}
-
-// stem + exactly three digits, the stem compared like key names.
-bool isItemKey(std::string_view name, const std::string& stem)
-{
-    if (name.size() != stem.size() + 3) return false;
-    if (!platform::ini::namesEqual(std::string(name.substr(0, stem.size())), stem)) return false;
-    for (size_t i = stem.size(); i < name.size(); ++i)
-        if (name[i] < '0' || name[i] > '9') return false;
-    return true;
-}
-
-std::vector<std::string> splitLines(const std::string& image)
-{
-    std::vector<std::string> lines;
-    size_t pos = 0;
-    while (pos < image.size()) {
-        const size_t nl = image.find("\r\n", pos);
-        if (nl == std::string::npos) {
-            lines.emplace_back(image, pos);
-            break;
-        }
-        lines.emplace_back(image, pos, nl - pos);
-        pos = nl + 2;
-    }
-    return lines;
-}
-
-// Replaces the count key and all item keys of the section by count and the
-// given values (item i under stem + i).
-void rewriteSection(platform::ini::Document& doc, const std::string& section, const std::string& countKey,
-                    const std::string& stem, const std::vector<std::string>& values)
-{
-    std::vector<std::string> lines = splitLines(doc.serialize());
-    const std::string countValue = std::to_string(values.size());
-
-    auto itemLine = [&](size_t i) {
-        char digits[8];
-        std::snprintf(digits, sizeof digits, "%03zu", i);
-        return stem + digits + "=" + cleanValue(values[i]);
-    };
-
-    size_t header = std::string::npos, end = lines.size();
-    for (size_t i = 0; i < lines.size(); ++i) {
-        std::string_view name;
-        if (classify(lines[i], name) != Kind::Section) continue;
-        if (header != std::string::npos) {
-            end = i;
-            break;
-        }
-        if (platform::ini::namesEqual(std::string(name), section)) header = i;
-    }
-
-    std::vector<std::string> out;
-    out.reserve(lines.size() + values.size() + 2);
-    if (header == std::string::npos) {
-        out = std::move(lines);
-        out.push_back("[" + section + "]");
-        out.push_back(countKey + "=" + countValue);
-        for (size_t i = 0; i < values.size(); ++i) out.push_back(itemLine(i));
-    } else {
-        out.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(header) + 1);
-        bool countDone = false;
-        // Position in out behind the last line of the section that is not blank.
-        size_t lastFilled = out.size();
-        for (size_t i = header + 1; i < end; ++i) {
-            std::string_view name;
-            const Kind kind = classify(lines[i], name);
-            if (kind == Kind::Key) {
-                if (isItemKey(name, stem)) continue;
-                if (!countDone && platform::ini::namesEqual(std::string(name), countKey)) {
-                    countDone = true;
-                    out.push_back(std::string(name) + "=" + countValue);
-                    lastFilled = out.size();
-                    continue;
-                }
-            }
-            out.push_back(lines[i]);
-            if (kind != Kind::Blank) lastFilled = out.size();
-        }
-        std::vector<std::string> added;
-        if (!countDone) added.push_back(countKey + "=" + countValue);
-        for (size_t i = 0; i < values.size(); ++i) added.push_back(itemLine(i));
-        out.insert(out.begin() + static_cast<std::ptrdiff_t>(lastFilled), added.begin(), added.end());
-        out.insert(out.end(), lines.begin() + static_cast<std::ptrdiff_t>(end), lines.end());
-    }
-
-    std::string image;
-    size_t total = 0;
-    for (const auto& l : out) total += l.size() + 1;
-    image.reserve(total);
-    for (size_t i = 0; i < out.size(); ++i) {
-        if (i) image += '\n';
-        image += out[i];
-    }
-    doc.parse(image);
-}
-
 // Loads the file for a rewrite.  False when it must not be replaced: marked
 // read-only, or there but unreadable (it would lose everything else).
 bool loadForWrite(const std::string& path, platform::ini::Document& doc)
@@ -272,7 +97,7 @@ int writeList(const QString& pathIn, const QString& section, const QString& coun
     const std::string path = unixPath(pathIn);
     platform::ini::Document doc;
     if (!loadForWrite(path, doc)) return -1;
-    rewriteSection(doc, ansi(section), ansi(countKey), ansi(stem), values);
+    doc.replaceNumberedKeys(ansi(section), ansi(countKey), ansi(stem), values);
     return doc.save(path) == 0 ? 0 : -1;
 }
 

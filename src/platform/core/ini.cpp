@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
@@ -408,16 +409,85 @@ int Document::save(const std::string& pathIn) const
     return 0;
 }
 
-std::string profileGet(const std::string& path, const std::string& section, const std::string& key)
+std::string Document::profileValue(const std::string& section, const std::string& key) const
 {
-    Document doc;
-    doc.load(path);
-    std::optional<std::string> v = doc.get(section, key);
+    std::optional<std::string> v = get(section, key);
     if (!v) return {};
     std::string value = *v;
     size_t nul = value.find('\0');
     if (nul != std::string::npos) value.resize(nul);
     return cutBytes(value, kMaxValueBytes);
+}
+
+namespace {
+
+// stem + exactly three digits, the stem compared like key names.
+bool isNumberedKey(std::string_view name, const std::string& stem)
+{
+    if (name.size() != stem.size() + 3) return false;
+    if (!namesEqual(std::string(name.substr(0, stem.size())), stem)) return false;
+    for (size_t i = stem.size(); i < name.size(); ++i)
+        if (name[i] < '0' || name[i] > '9') return false;
+    return true;
+}
+
+}  // namespace
+
+void Document::replaceNumberedKeys(const std::string& sectionIn, const std::string& countKeyIn,
+                                   const std::string& stemIn, const std::vector<std::string>& values)
+{
+    const std::string section = clean(sectionIn);
+    const std::string countKey = clean(countKeyIn);
+    const std::string stem = clean(stemIn);
+    const std::string countValue = std::to_string(values.size());
+    auto itemLine = [&](size_t i) {
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%03zu", i % 1000);
+        return stem + digits + "=" + clean(values[i]);
+    };
+
+    const Range r = findSection(lines_, section);
+    std::vector<std::string> out;
+    out.reserve(lines_.size() + values.size() + 2);
+    if (r.header == std::string::npos) {
+        out = lines_;
+        out.push_back("[" + section + "]");
+        out.push_back(countKey + "=" + countValue);
+        for (size_t i = 0; i < values.size(); ++i) out.push_back(itemLine(i));
+        lines_ = std::move(out);
+        return;
+    }
+    out.assign(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(r.header) + 1);
+    bool countDone = false;
+    // Position in out behind the last line of the section that is not blank.
+    size_t lastFilled = out.size();
+    for (size_t i = r.header + 1; i < r.end; ++i) {
+        const Line l = classify(lines_[i]);
+        if (l.kind == Line::Key) {
+            if (isNumberedKey(l.name, stem)) continue;
+            if (!countDone && namesEqual(std::string(l.name), countKey)) {
+                countDone = true;
+                out.push_back(std::string(l.name) + "=" + countValue);
+                lastFilled = out.size();
+                continue;
+            }
+        }
+        out.push_back(lines_[i]);
+        if (l.kind != Line::Blank) lastFilled = out.size();
+    }
+    std::vector<std::string> added;
+    if (!countDone) added.push_back(countKey + "=" + countValue);
+    for (size_t i = 0; i < values.size(); ++i) added.push_back(itemLine(i));
+    out.insert(out.begin() + static_cast<std::ptrdiff_t>(lastFilled), added.begin(), added.end());
+    out.insert(out.end(), lines_.begin() + static_cast<std::ptrdiff_t>(r.end), lines_.end());
+    lines_ = std::move(out);
+}
+
+std::string profileGet(const std::string& path, const std::string& section, const std::string& key)
+{
+    Document doc;
+    doc.load(path);
+    return doc.profileValue(section, key);
 }
 
 int profilePut(const std::string& pathIn, const std::string& section, const std::string& key,

@@ -22,6 +22,17 @@ public:
     void put(const std::string& section, const std::string& key, const std::string& value);
     // Removes the first matching key; nothing happens when there is none.
     void remove(const std::string& section, const std::string& key);
+    // The value as profileGet returns it: up to a NUL, at most 1023 bytes
+    // (never half a double-byte character); empty when missing.
+    std::string profileValue(const std::string& section, const std::string& key) const;
+    // Rewrites a numbered list in one pass: every key of the section named
+    // stem + three digits goes, countKey (kept in place, else added) is set
+    // to the number of values, and values[i] is written under stem + i
+    // ("000" to "999") behind the section's last line that is not blank.  A
+    // missing section is added at the end.  The result is the file that
+    // deleting and putting the keys one at a time would leave.
+    void replaceNumberedKeys(const std::string& section, const std::string& countKey, const std::string& stem,
+                             const std::vector<std::string>& values);
     // Writes the whole document: temporary file in the same folder, fsync,
     // rename.  0 on success, -1 on failure (the old file then stays whole).
     int save(const std::string& path) const;
