@@ -55,8 +55,6 @@ const QString kFileAccessNG = QStringLiteral("File Access NG");
 const QString kFileAccessNGTail = QStringLiteral(" 設定Fileに書込できません。");
 constexpr int kFileAccessNGColour = 15;
 
-constexpr int kMsgLenMax = 64;
-constexpr int kListItemMax = 100;
 constexpr qint32 kCloseCommand = -88888;
 // Title bar and borders of the window, which the layout counts in its
 // height but Qt's window size leaves out.
@@ -545,8 +543,8 @@ void Form1::FormTextSet()
 {
     FormLayout();
 
-    const QString limit = QString::number(kMsgLenMax);
-    const QString items = QString::number(kListItemMax);
+    const QString limit = QString::number(uFMsg::MsgLenMax);
+    const QString items = QString::number(uFMsg::ListItemMax);
     setTip(Text1, QStringLiteral("固定ﾒｯｾｰｼﾞの文字数は最大") + limit + QStringLiteral("文字です。"));
     setTip(Text2, QStringLiteral("可変ﾒｯｾｰｼﾞの文字数は最大") + limit + QStringLiteral("文字です。"));
     Text1->clear();

@@ -26,56 +26,19 @@
 #include "platform/core/mailslot.h"
 #include "platform/ufcom.h"
 #include "recorder/recorder.h"
+#include "form_fixture.h"
 #include "test_support.h"
 
 namespace {
 
-class Form1Test : public ::testing::Test {
+class Form1Test : public testsupport::MainWindowTest {
 protected:
-    void SetUp() override
-    {
-        old_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_.path());
-        // A name of its own, so that the window's mailslot never meets a
-        // running copy of the program.
-        exe_ = QStringLiteral("vlform%1x%2").arg(::getpid()).arg(counter_++);
-        uFCom_Bas::setExeNameForTest(exe_);
-        uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return false; });
-        uFCom_Bas::setWorkAreaForTest(QRect(0, 0, 1280, 738));
-        uFHLabel_Bas::resetForTest();
-        ended_ = 0;
-        Form1::setProcessEndHandler([this]() { ++ended_; });
-    }
-    void TearDown() override
-    {
-        delete form_;
-        form_ = nullptr;
-        Form1::setProcessEndHandler({});
-        uFCom_Bas::setRecorderWindowProbeForTest({});
-        uFCom_Bas::setWorkAreaForTest(QRect());
-        uFCom_Bas::setTrayAvailableForTest(-1);
-        uFCom_Bas::setExeNameForTest(QString());
-        uFCom_Bas::EnvResetForTest();
-        platform::setClockSource({});
-        std::filesystem::current_path(old_);
-    }
+    Form1Test() : MainWindowTest("vlform") {}
     Form1* load(const std::string& formStyle = "NOMAL,1,3,8,12,")
     {
-        testsupport::writeFile(dir_.file(exe_.toStdString() + ".conf"),
-                               "[Section_FormStyle]\r\nFormStyle=" + formStyle + "\r\n");
-        uFCom_Bas::EnvResetForTest();
-        uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
-        form_ = new Form1;
-        EXPECT_TRUE(form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", app::programIcon()));
+        EXPECT_TRUE(loadWindow("[Section_FormStyle]\r\nFormStyle=" + formStyle + "\r\n"));
         return form_;
     }
-
-    testsupport::TempDir dir_;
-    std::filesystem::path old_;
-    QString exe_;
-    Form1* form_ = nullptr;
-    int ended_ = 0;
-    static inline int counter_ = 0;
 };
 
 }  // namespace
@@ -106,8 +69,7 @@ TEST_F(Form1Test, StoredPlacementIsClampedToTheGrid)
         EXPECT_NEAR(f->x(), 1280 * c.left / 15, 1) << c.style;
         EXPECT_NEAR(f->y(), 738 * c.top / 15, 1) << c.style;
         EXPECT_NEAR(f->width(), 1280 * c.width / 15, 1) << c.style;
-        delete form_;
-        form_ = nullptr;
+        deleteWindow();
     }
 }
 
@@ -287,8 +249,7 @@ TEST_F(Form1Test, MinimisingGoesToTheNotificationAreaOnlyWithRoomAndATray)
             EXPECT_FALSE(f->isMinimized());
             EXPECT_EQ(uFCom_Bas::TrayIconDelete(f, f->windowIcon()), -1) << "icon already removed";
         }
-        delete form_;
-        form_ = nullptr;
+        deleteWindow();
     }
 }
 

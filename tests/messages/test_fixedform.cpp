@@ -23,6 +23,7 @@
 #include "platform/ufcom.h"
 #include "recorder/keycatalog.h"
 #include "recorder/recorder.h"
+#include "form_fixture.h"
 #include "test_support.h"
 
 namespace {
@@ -35,35 +36,19 @@ const QString kDeleted = kHead + "定型部ﾒｯｾｰｼﾞから削除され�
 const QString kCleared = kHead + "定型部ﾒｯｾｰｼﾞを全て削除しました。";
 const QString kFileNG = kHead + "File Access NG 設定Fileに書込できません。";
 
-class FixedFormTest : public ::testing::Test {
+class FixedFormTest : public testsupport::MainWindowTest {
 protected:
+    FixedFormTest() : MainWindowTest("vlfixed") {}
     void SetUp() override
     {
-        old_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_.path());
-        exe_ = QStringLiteral("vlfixed%1x%2").arg(::getpid()).arg(counter_++);
-        uFCom_Bas::setExeNameForTest(exe_);
-        uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return false; });
-        uFCom_Bas::setWorkAreaForTest(QRect(0, 0, 1280, 738));
-        uFHLabel_Bas::resetForTest();
+        MainWindowTest::SetUp();
         platform::setClockSource([]() { return platform::LocalTime{2025, 4, 1, 9, 30, 15, 0}; });
-        Form1::setProcessEndHandler([this]() { ++ended_; });
     }
     void TearDown() override
     {
         delete catalog_;
-        delete form_;
-        chmod(conf().c_str(), 0644);
-        Form1::setProcessEndHandler({});
-        uFCom_Bas::setRecorderWindowProbeForTest({});
-        uFCom_Bas::setWorkAreaForTest(QRect());
-        uFCom_Bas::setExeNameForTest(QString());
-        uFCom_Bas::EnvResetForTest();
-        platform::setClockSource({});
-        std::filesystem::current_path(old_);
+        MainWindowTest::TearDown();
     }
-    std::string conf() const { return dir_.file(exe_.toStdString() + ".conf"); }
-    QString confQ() const { return QString::fromStdString(conf()); }
     QString stored(const QString& key) const { return uFCom_Bas::ProfileGet(confQ(), "Section_Entry", key); }
 
     // Loads the window over a file holding these fixed-form entries.
@@ -73,11 +58,7 @@ protected:
                            std::to_string(entries.size()) + "\r\n";
         for (int i = 0; i < entries.size(); ++i)
             text += QStringLiteral("EntryItem_%1=%2,\r\n").arg(i, 3, 10, QChar('0')).arg(entries[i]).toStdString();
-        testsupport::writeFile(conf(), uFCom_Bas::toAnsi(QString::fromStdString(text)).toStdString());
-        uFCom_Bas::EnvResetForTest();
-        uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
-        form_ = new Form1;
-        EXPECT_TRUE(form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", app::programIcon()));
+        EXPECT_TRUE(loadWindow(uFCom_Bas::toAnsi(QString::fromStdString(text)).toStdString()));
         catalog_ = new CVMsgKey_Dialog(form_);
         form_->setKeyCatalog(catalog_);
         form_->show();
@@ -143,14 +124,8 @@ protected:
         QTest::mouseClick(l->viewport(), button, {}, l->visualItemRect(l->item(row)).center());
     }
 
-    testsupport::TempDir dir_;
-    std::filesystem::path old_;
-    QString exe_;
-    Form1* form_ = nullptr;
     CVMsgKey_Dialog* catalog_ = nullptr;
     QString question_;
-    int ended_ = 0;
-    static inline int counter_ = 0;
 };
 
 }  // namespace
@@ -204,8 +179,7 @@ TEST_F(FixedFormTest, RegisterAddsReplacesOrRefuses)
         }
         delete catalog_;
         catalog_ = nullptr;
-        delete form_;
-        form_ = nullptr;
+        deleteWindow();
     }
 }
 
@@ -260,8 +234,7 @@ TEST_F(FixedFormTest, DeleteAsksAndRemovesOnlyOnOk)
         }
         delete catalog_;
         catalog_ = nullptr;
-        delete form_;
-        form_ = nullptr;
+        deleteWindow();
     }
 
     // An empty text asks nothing.

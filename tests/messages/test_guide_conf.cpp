@@ -13,54 +13,28 @@
 #include "platform/core/datetime.h"
 #include "platform/ufcom.h"
 #include "recorder/recorder.h"
+#include "form_fixture.h"
 #include "test_support.h"
 
 namespace {
 
-class GuideConfTest : public ::testing::Test {
+class GuideConfTest : public testsupport::MainWindowTest {
 protected:
+    GuideConfTest() : MainWindowTest("vlguide") {}
     void SetUp() override
     {
-        old_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_.path());
-        exe_ = QStringLiteral("vlguide%1x%2").arg(::getpid()).arg(counter_++);
-        uFCom_Bas::setExeNameForTest(exe_);
-        uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return false; });
-        uFHLabel_Bas::resetForTest();
+        MainWindowTest::SetUp();
         platform::setClockSource([]() { return platform::LocalTime{2025, 4, 1, 9, 30, 59, 999}; });
-        Form1::setProcessEndHandler([this]() { ++ended_; });
     }
-    void TearDown() override
-    {
-        delete form_;
-        Form1::setProcessEndHandler({});
-        uFCom_Bas::setRecorderWindowProbeForTest({});
-        uFCom_Bas::setExeNameForTest(QString());
-        uFCom_Bas::EnvResetForTest();
-        platform::setClockSource({});
-        std::filesystem::current_path(old_);
-    }
-    std::string conf() const { return dir_.file(exe_.toStdString() + ".conf"); }
     QString get(const char* section, const QString& key) const
     {
-        return uFCom_Bas::ProfileGet(QString::fromStdString(conf()), section, key);
+        return uFCom_Bas::ProfileGet(confQ(), section, key);
     }
     Form1* load(const std::string& text)
     {
-        testsupport::writeFile(conf(), text);
-        uFCom_Bas::EnvResetForTest();
-        uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
-        form_ = new Form1;
-        form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", app::programIcon());
+        loadWindow(text);
         return form_;
     }
-
-    testsupport::TempDir dir_;
-    std::filesystem::path old_;
-    QString exe_;
-    Form1* form_ = nullptr;
-    int ended_ = 0;
-    static inline int counter_ = 0;
 };
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <csignal>
 
 #include "platform/core/windowsearch.h"
+#include "slot_isolation.h"
+#include <filesystem>
 #include "test_support.h"
 
 namespace proctest {
@@ -95,6 +97,38 @@ void ProgramRun::signal(int sig)
 QString ProgramRun::stderrText()
 {
     return QString::fromUtf8(process_->readAllStandardError());
+}
+
+void ProgramTest::SetUp()
+{
+    if (display().empty()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    if (needsOwnSlots_ && !testsupport::slotsIsolated())
+        GTEST_SKIP() << "needs its own slot namespace (run as root)";
+    qputenv("DISPLAY", QByteArray::fromStdString(display()));
+}
+
+QString ProgramTest::lockDir() const
+{
+    return QString::fromStdString(locks_.path());
+}
+
+QString ProgramTest::workDir() const
+{
+    return QString::fromStdString(work_.path());
+}
+
+void ProgramTest::copyStarterConf(const std::string& folder) const
+{
+    std::filesystem::copy_file((sourceDir() + "/examples/uPVelmora.conf").toStdString(), folder + "/uPVelmora.conf");
+}
+
+std::unique_ptr<ProgramRun> ProgramTest::startVelmora(unsigned long* window) const
+{
+    auto run = std::make_unique<ProgramRun>(velmoraExe(), workDir(), QStringList{}, lockDir());
+    const unsigned long w = waitForWindow("ｳﾞｪﾙﾓﾗ [uPVelmora]", 15000);
+    EXPECT_NE(w, 0u) << run->stderrText().toStdString();
+    if (window) *window = w;
+    return run;
 }
 
 unsigned long waitForWindow(const std::string& caption, int timeoutMs, bool mappedOnly)

@@ -1,10 +1,14 @@
 #pragma once
 // Starting the built programs as other programs would, on the tests' X display.
+#include <gtest/gtest.h>
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <string>
+
+#include "test_support.h"
 
 namespace proctest {
 
@@ -37,6 +41,27 @@ private:
 unsigned long waitForWindow(const std::string& caption, int timeoutMs, bool mappedOnly = false);
 // Waits until no window with this caption exists.
 bool waitWindowGone(const std::string& caption, int timeoutMs);
+
+// Base of the whole-program tests: skips without an X display (or, when
+// asked, without a slot namespace of its own), points this process at the
+// display, and gives the started programs a lock folder of their own and a
+// working folder.
+class ProgramTest : public ::testing::Test {
+protected:
+    explicit ProgramTest(bool needsOwnSlots = false) : needsOwnSlots_(needsOwnSlots) {}
+    void SetUp() override;
+    QString lockDir() const;
+    QString workDir() const;
+    // Copies the starter configuration file into the folder.
+    void copyStarterConf(const std::string& folder) const;
+    // Starts build/uPVelmora in the working folder and waits for its window.
+    std::unique_ptr<ProgramRun> startVelmora(unsigned long* window = nullptr) const;
+
+    testsupport::TempDir work_, locks_;
+
+private:
+    bool needsOwnSlots_;
+};
 
 QString velmoraExe();
 QString binDir();

@@ -22,8 +22,6 @@ using namespace proctest;
 
 namespace {
 
-const std::string kMainCaption = "ｳﾞｪﾙﾓﾗ [uPVelmora]";
-
 std::string sjis(const QString& s)
 {
     return uFCom_Bas::toAnsi(s).toStdString();
@@ -34,36 +32,21 @@ std::string item(const char* stem, int i, const QString& value)
     return QStringLiteral("%1%2=").arg(stem).arg(i, 3, 10, QChar('0')).toStdString() + sjis(value) + "\r\n";
 }
 
-class ConfListsTest : public ::testing::Test {
+class ConfListsTest : public ProgramTest {
 protected:
-    void SetUp() override
-    {
-        if (display().empty()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
-        if (!testsupport::slotsIsolated()) GTEST_SKIP() << "needs its own slot namespace (run as root)";
-        qputenv("DISPLAY", QByteArray::fromStdString(display()));
-    }
-    QString workDir() const { return QString::fromStdString(work_.path()); }
+    ConfListsTest() : ProgramTest(true) {}
     QString confPath() const { return QString::fromStdString(work_.file("uPVelmora.conf")); }
     QString get(const char* section, const QString& key) const
     {
         return uFCom_Bas::ProfileGet(confPath(), section, key);
     }
-    std::unique_ptr<ProgramRun> start(unsigned long* window = nullptr)
-    {
-        auto run = std::make_unique<ProgramRun>(velmoraExe(), workDir(), QStringList{},
-                                                QString::fromStdString(locks_.path()));
-        const unsigned long w = waitForWindow(kMainCaption, 15000);
-        EXPECT_NE(w, 0u) << run->stderrText().toStdString();
-        if (window) *window = w;
-        return run;
-    }
+    std::unique_ptr<ProgramRun> start(unsigned long* window = nullptr) const { return startVelmora(window); }
     // The slot exists a moment after the window: retried until it takes.
     static bool sendClose()
     {
         return testsupport::waitUntil([]() { return testsupport::rawSlotSend("uPVelmora", uFCom_Bas::closeCommand()); },
                                       5000);
     }
-    testsupport::TempDir work_, locks_;
 };
 
 }  // namespace

@@ -39,26 +39,15 @@ bool sendClose(const std::string& slot, long ownerUid = -1)
     return testsupport::rawSlotSend(slot, close, ownerUid);
 }
 
-class RecorderLinkTest : public ::testing::Test {
+class RecorderLinkTest : public ProgramTest {
 protected:
+    RecorderLinkTest() : ProgramTest(true) {}
     void SetUp() override
     {
-        if (display().empty()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
-        if (!testsupport::slotsIsolated()) GTEST_SKIP() << "needs its own slot namespace (run as root)";
-        qputenv("DISPLAY", QByteArray::fromStdString(display()));
-        std::filesystem::copy_file((sourceDir() + "/examples/uPVelmora.conf").toStdString(),
-                                   work_.file("uPVelmora.conf"));
+        ProgramTest::SetUp();
+        if (IsSkipped()) return;
+        copyStarterConf(work_.path());
     }
-    QString workDir() const { return QString::fromStdString(work_.path()); }
-    QString lockDir() const { return QString::fromStdString(locks_.path()); }
-    std::unique_ptr<ProgramRun> startVelmora()
-    {
-        auto run = std::make_unique<ProgramRun>(velmoraExe(), workDir(), QStringList{}, lockDir());
-        EXPECT_NE(waitForWindow(kMainCaption, 15000), 0u) << run->stderrText().toStdString();
-        // The own mailslot exists once the window is up.
-        return run;
-    }
-    testsupport::TempDir work_, locks_;
 };
 
 }  // namespace

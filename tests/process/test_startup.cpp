@@ -21,20 +21,10 @@ const std::string kMainCaption = "ｳﾞｪﾙﾓﾗ [uPVelmora]";
 // application's name.
 const std::string kStandardBoxCaption = "uPVelmora";
 
-class ProcessTest : public ::testing::Test {
+class ProcessTest : public ProgramTest {
 protected:
-    void SetUp() override
-    {
-        if (display().empty()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
-        qputenv("DISPLAY", QByteArray::fromStdString(display()));
-    }
     QString dir(const testsupport::TempDir& d) const { return QString::fromStdString(d.path()); }
-    void copyStarterConf(const testsupport::TempDir& d)
-    {
-        std::filesystem::copy_file((sourceDir() + "/examples/uPVelmora.conf").toStdString(), d.file("uPVelmora.conf"));
-    }
-    testsupport::TempDir locks_;
-    QString lockDir() const { return QString::fromStdString(locks_.path()); }
+    void copyStarterConf(const testsupport::TempDir& d) const { ProgramTest::copyStarterConf(d.path()); }
 };
 
 }  // namespace
