@@ -22,8 +22,8 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "app/appicon.h"
-#include "app/fonts.h"
+#include "platform/appicon.h"
+#include "platform/fonts.h"
 #include "app/keyhead.h"
 #include "config/myconf.h"
 #include "dialogs/msgbox.h"
@@ -33,6 +33,7 @@
 #include "messages/msgrules.h"
 #include "platform/core/datetime.h"
 #include "platform/core/mailslot.h"
+#include "platform/formkit.h"
 #include "platform/ufcom.h"
 #include "recorder/keycatalog.h"
 #include "recorder/recorder.h"
@@ -59,26 +60,6 @@ constexpr qint32 kCloseCommand = -88888;
 // Title bar and borders of the window, which the layout counts in its
 // height but Qt's window size leaves out.
 constexpr int kNonClientHeightTw = 430;
-
-// Buttons in a colour of their own (graphical-style buttons).
-QColor buttonColour(int r, int g, int b)
-{
-    return QColor(r, g, b);
-}
-
-void setTextColour(QWidget* w, const QColor& c)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, c);
-    w->setPalette(pal);
-}
-
-// The tool tip doubles as the accessible description.
-void setTip(QWidget* w, const QString& tip)
-{
-    w->setToolTip(tip);
-    w->setAccessibleDescription(tip);
-}
 
 void endProcessDefault()
 {
@@ -179,75 +160,31 @@ void Form1::setupControls()
     client->resize(px(9540), pxY(6825));
     resize(px(9540), pxY(6825) + 20);
 
-    auto geom = [this](QWidget* w, int l, int t, int wd, int h) {
-        w->setGeometry(px(l), pxY(t), px(wd), pxY(h));
-    };
-    auto label = [&](QWidget* parent, const QString& name, const QString& text, int l, int t, int w, int h) {
-        auto* lb = new QLabel(text, parent);
-        lb->setObjectName(name);
-        geom(lb, l, t, w, h);
-        return lb;
-    };
-    auto button = [&](QWidget* parent, const QString& name, const QString& text, int l, int t, int w, int h,
-                      const QColor& colour) {
-        auto* b = new QPushButton(text, parent);
-        b->setObjectName(name);
-        geom(b, l, t, w, h);
-        QPalette pal = b->palette();
-        pal.setColor(QPalette::Button, colour);
-        pal.setColor(QPalette::ButtonText, Qt::black);
-        b->setPalette(pal);
-        b->setAutoDefault(false);
-        return b;
-    };
-    auto frame = [&](QWidget* parent, const QString& name, const QString& text, int l, int t, int w, int h) {
-        auto* f = new QGroupBox(text, parent);
-        f->setObjectName(name);
-        geom(f, l, t, w, h);
-        return f;
-    };
-    auto textBox = [&](QWidget* parent, const QString& name, const QString& a11y, int l, int t, int w, int h) {
-        auto* e = new QPlainTextEdit(parent);
-        e->setObjectName(name);
-        geom(e, l, t, w, h);
-        e->setFont(app::gothicFont(9));
-        e->setTabChangesFocus(true);
-        e->setAccessibleName(a11y);
-        return e;
-    };
-    auto list = [&](QWidget* parent, const QString& name, const QString& a11y, int l, int t, int w, int h) {
-        auto* lw = new QListWidget(parent);
-        lw->setObjectName(name);
-        geom(lw, l, t, w, h);
-        lw->setFont(app::gothicFont(9));
-        lw->setAccessibleName(a11y);
-        lw->setSelectionMode(QAbstractItemView::SingleSelection);
-        return lw;
-    };
-    const QColor green = buttonColour(128, 255, 128);
-    const QColor cyan = buttonColour(128, 255, 255);
-    const QColor pink = buttonColour(255, 128, 255);
-    const QColor blue = buttonColour(192, 192, 255);
+    const uFCom_Bas::FormKit kit(unitsX_, unitsY_);
+    const QColor green = QColor(128, 255, 128);
+    const QColor cyan = QColor(128, 255, 255);
+    const QColor pink = QColor(255, 128, 255);
+    const QColor blue = QColor(192, 192, 255);
 
     // Head row: message line, clock, history.  Dummy_Text lies under the
     // history drop-down; it only takes the keyboard focus.
     Dummy_Text = new QLineEdit(client);
     Dummy_Text->setObjectName(QStringLiteral("Dummy_Text"));
-    geom(Dummy_Text, 0, 360, 1095, 270);
+    kit.place(Dummy_Text, 0, 360, 1095, 270);
     Dummy_Text->setAccessibleName(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
-    Dummy_Label = label(client, QStringLiteral("Dummy_Label"), QString(), 1200, 360, 1095, 255);
+    Dummy_Label = kit.label(client, QStringLiteral("Dummy_Label"), QString(), 1200, 360, 1095, 255);
     Dummy_Label->setVisible(false);
     Head_Combo = new QComboBox(client);
     Head_Combo->setObjectName(QStringLiteral("Head_Combo"));
-    geom(Head_Combo, 0, 360, 9375, 300);
+    kit.place(Head_Combo, 0, 360, 9375, 300);
     Head_Combo->setEditable(false);
     {
         QPalette pal = Head_Combo->palette();
         pal.setColor(QPalette::Base, pal.color(QPalette::Button));
         Head_Combo->setPalette(pal);
     }
-    Head_Label[1] = label(client, QStringLiteral("Head_Label_1"), QString(), 0, 0, 7815, 300);
-    Head_Label[0] = label(client, QStringLiteral("Head_Label_0"), QString(), 7800, 0, 1575, 300);
+    Head_Label[1] = kit.label(client, QStringLiteral("Head_Label_1"), QString(), 0, 0, 7815, 300);
+    Head_Label[0] = kit.label(client, QStringLiteral("Head_Label_0"), QString(), 7800, 0, 1575, 300);
     for (QLabel* l : Head_Label) {
         l->setAutoFillBackground(true);
         l->setFrameShape(QFrame::Panel);
@@ -258,55 +195,55 @@ void Form1::setupControls()
     Head_Label[0]->setAccessibleName(QStringLiteral("yyyy/mm/dd hh:mm:ss"));
 
     // Left half: message setting.
-    Frame1 = frame(client, QStringLiteral("Frame1"), QStringLiteral("ﾒｯｾｰｼﾞ設定"), 120, 720, 4455, 5895);
-    Label1[0] = label(Frame1, QStringLiteral("Label1_0"), QStringLiteral("固定ﾒｯｾｰｼﾞ"), 120, 240, 1095, 255);
-    Label1[1] = label(Frame1, QStringLiteral("Label1_1"), QStringLiteral("可変ﾒｯｾｰｼﾞ"), 120, 1320, 1095, 255);
-    Text1 = textBox(Frame1, QStringLiteral("Text1"), Label1[0]->text(), 120, 480, 4215, 735);
-    Text2 = textBox(Frame1, QStringLiteral("Text2"), Label1[1]->text(), 120, 1560, 4215, 735);
+    Frame1 = kit.frame(client, QStringLiteral("Frame1"), QStringLiteral("ﾒｯｾｰｼﾞ設定"), 120, 720, 4455, 5895);
+    Label1[0] = kit.label(Frame1, QStringLiteral("Label1_0"), QStringLiteral("固定ﾒｯｾｰｼﾞ"), 120, 240, 1095, 255);
+    Label1[1] = kit.label(Frame1, QStringLiteral("Label1_1"), QStringLiteral("可変ﾒｯｾｰｼﾞ"), 120, 1320, 1095, 255);
+    Text1 = kit.textBox(Frame1, QStringLiteral("Text1"), Label1[0]->text(), 120, 480, 4215, 735);
+    Text2 = kit.textBox(Frame1, QStringLiteral("Text2"), Label1[1]->text(), 120, 1560, 4215, 735);
     Label1[0]->setBuddy(Text1);
     Label1[1]->setBuddy(Text2);
-    Label2 = label(Frame1, QStringLiteral("Label2"), QString(), 120, 2400, 4215, 1200);
-    Label2->setFont(app::pGothicFont(9, true));
-    setTextColour(Label2, QColor(0, 0, 255));
+    Label2 = kit.label(Frame1, QStringLiteral("Label2"), QString(), 120, 2400, 4215, 1200);
+    Label2->setFont(uFCom_Bas::pGothicFont(9, true));
+    uFCom_Bas::setTextColour(Label2, QColor(0, 0, 255));
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setWordWrap(true);
-    Command2[0] = button(Frame1, QStringLiteral("Command2_0"), QStringLiteral("定型登録"), 120, 3720, 1215, 255, green);
-    Command2[1] = button(Frame1, QStringLiteral("Command2_1"), QStringLiteral("定型削除"), 1440, 3720, 1215, 255, green);
-    Command1 = button(Frame1, QStringLiteral("Command1"), QStringLiteral("CV手動通知"), 3120, 3720, 1215, 255, pink);
-    Frame3 = frame(Frame1, QStringLiteral("Frame3"), QStringLiteral("定型部ﾒｯｾｰｼﾞ"), 120, 4080, 4215, 1575);
-    List1 = list(Frame3, QStringLiteral("List1"), Frame3->title(), 120, 240, 2775, 780);
-    Command3[0] = button(Frame3, QStringLiteral("Command3_0"), QStringLiteral("ｶﾞｲﾄﾞ部登録"), 3000, 240, 1095, 255, cyan);
-    Command5[0] = button(Frame3, QStringLiteral("Command5_0"), QStringLiteral("全て削除"), 3000, 720, 1095, 255, green);
+    Command2[0] = kit.button(Frame1, QStringLiteral("Command2_0"), QStringLiteral("定型登録"), 120, 3720, 1215, 255, green);
+    Command2[1] = kit.button(Frame1, QStringLiteral("Command2_1"), QStringLiteral("定型削除"), 1440, 3720, 1215, 255, green);
+    Command1 = kit.button(Frame1, QStringLiteral("Command1"), QStringLiteral("CV手動通知"), 3120, 3720, 1215, 255, pink);
+    Frame3 = kit.frame(Frame1, QStringLiteral("Frame3"), QStringLiteral("定型部ﾒｯｾｰｼﾞ"), 120, 4080, 4215, 1575);
+    List1 = kit.list(Frame3, QStringLiteral("List1"), Frame3->title(), 120, 240, 2775, 780);
+    Command3[0] = kit.button(Frame3, QStringLiteral("Command3_0"), QStringLiteral("ｶﾞｲﾄﾞ部登録"), 3000, 240, 1095, 255, cyan);
+    Command5[0] = kit.button(Frame3, QStringLiteral("Command5_0"), QStringLiteral("全て削除"), 3000, 720, 1095, 255, green);
 
     // Right half: guide section and the (hidden) monitor area.
-    Frame2 = frame(client, QStringLiteral("Frame2"), QStringLiteral("ｶﾞｲﾄﾞ部監視"), 4800, 720, 4575, 5895);
-    Label4 = label(Frame2, QStringLiteral("Label4"), QStringLiteral("定周期監視時間(Sec) [Max 1H]"), 120, 240, 3135, 255);
-    Label3 = label(Frame2, QStringLiteral("Label3"), QString(), 3240, 240, 975, 255);
+    Frame2 = kit.frame(client, QStringLiteral("Frame2"), QStringLiteral("ｶﾞｲﾄﾞ部監視"), 4800, 720, 4575, 5895);
+    Label4 = kit.label(Frame2, QStringLiteral("Label4"), QStringLiteral("定周期監視時間(Sec) [Max 1H]"), 120, 240, 3135, 255);
+    Label3 = kit.label(Frame2, QStringLiteral("Label3"), QString(), 3240, 240, 975, 255);
     VScroll1 = new QScrollBar(Qt::Vertical, Frame2);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
-    geom(VScroll1, 4200, 240, 255, 255);
+    kit.place(VScroll1, 4200, 240, 255, 255);
     VScroll1->setRange(1, 3600);
     VScroll1->setSingleStep(1);
     VScroll1->setAccessibleName(Label4->text());
-    Label5 = label(Frame2, QStringLiteral("Label5"), QString(), 120, 600, 4335, 495);
-    Label5->setFont(app::gothicFont(9));
+    Label5 = kit.label(Frame2, QStringLiteral("Label5"), QString(), 120, 600, 4335, 495);
+    Label5->setFont(uFCom_Bas::gothicFont(9));
     Label5->setAutoFillBackground(true);
     Check1 = new QCheckBox(QStringLiteral("立上時監視開始"), Frame2);
     Check1->setObjectName(QStringLiteral("Check1"));
-    geom(Check1, 120, 1200, 1695, 255);
-    Command4[0] = button(Frame2, QStringLiteral("Command4_0"), QStringLiteral("監視開始"), 1920, 1200, 1215, 255, blue);
-    Command4[1] = button(Frame2, QStringLiteral("Command4_1"), QStringLiteral("監視停止"), 3240, 1200, 1215, 255, blue);
-    Label6 = label(Frame2, QStringLiteral("Label6"), QString(), 120, 240, 975, 1215);
-    Label6->setFont(app::gothicFont(9, true));
-    setTextColour(Label6, QColor(0, 0, 255));
+    kit.place(Check1, 120, 1200, 1695, 255);
+    Command4[0] = kit.button(Frame2, QStringLiteral("Command4_0"), QStringLiteral("監視開始"), 1920, 1200, 1215, 255, blue);
+    Command4[1] = kit.button(Frame2, QStringLiteral("Command4_1"), QStringLiteral("監視停止"), 3240, 1200, 1215, 255, blue);
+    Label6 = kit.label(Frame2, QStringLiteral("Label6"), QString(), 120, 240, 975, 1215);
+    Label6->setFont(uFCom_Bas::gothicFont(9, true));
+    uFCom_Bas::setTextColour(Label6, QColor(0, 0, 255));
     Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label6->setWordWrap(true);
-    Text3 = textBox(Frame2, QStringLiteral("Text3"), Frame2->title(), 120, 1560, 4335, 975);
+    Text3 = kit.textBox(Frame2, QStringLiteral("Text3"), Frame2->title(), 120, 1560, 4335, 975);
     Text3->setReadOnly(true);
-    Frame4 = frame(Frame2, QStringLiteral("Frame4"), QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞ"), 120, 2640, 4335, 3015);
-    List2 = list(Frame4, QStringLiteral("List2"), Frame4->title(), 120, 240, 2895, 780);
-    Command3[1] = button(Frame4, QStringLiteral("Command3_1"), QStringLiteral("ｶﾞｲﾄﾞ部削除"), 3120, 240, 1095, 255, cyan);
-    Command5[1] = button(Frame4, QStringLiteral("Command5_1"), QStringLiteral("全て削除"), 3120, 720, 1095, 255, cyan);
+    Frame4 = kit.frame(Frame2, QStringLiteral("Frame4"), QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞ"), 120, 2640, 4335, 3015);
+    List2 = kit.list(Frame4, QStringLiteral("List2"), Frame4->title(), 120, 240, 2895, 780);
+    Command3[1] = kit.button(Frame4, QStringLiteral("Command3_1"), QStringLiteral("ｶﾞｲﾄﾞ部削除"), 3120, 240, 1095, 255, cyan);
+    Command5[1] = kit.button(Frame4, QStringLiteral("Command5_1"), QStringLiteral("全て削除"), 3120, 720, 1095, 255, cyan);
     Head_Combo->setAccessibleName(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
 
     // Timers.
@@ -545,8 +482,8 @@ void Form1::FormTextSet()
 
     const QString limit = QString::number(uFMsg::MsgLenMax);
     const QString items = QString::number(uFMsg::ListItemMax);
-    setTip(Text1, QStringLiteral("固定ﾒｯｾｰｼﾞの文字数は最大") + limit + QStringLiteral("文字です。"));
-    setTip(Text2, QStringLiteral("可変ﾒｯｾｰｼﾞの文字数は最大") + limit + QStringLiteral("文字です。"));
+    uFCom_Bas::setTip(Text1, QStringLiteral("固定ﾒｯｾｰｼﾞの文字数は最大") + limit + QStringLiteral("文字です。"));
+    uFCom_Bas::setTip(Text2, QStringLiteral("可変ﾒｯｾｰｼﾞの文字数は最大") + limit + QStringLiteral("文字です。"));
     Text1->clear();
     Text2->clear();
 
@@ -554,14 +491,14 @@ void Form1::FormTextSet()
                     QStringLiteral("ｶﾞｲﾄﾞ部へは固定、可変ﾒｯｾｰｼﾞの登録となります。") + kCRLF + kCRLF +
                     QStringLiteral("ｺｰｳﾞｪｲﾝがないと") + QStringLiteral("ｺｰｳﾞｪｲﾝの機能は") + QStringLiteral("使用できません。"));
 
-    setTip(List1, QStringLiteral("定型部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));
-    setTip(Command1, QStringLiteral("入力されたﾒｯｾｰｼﾞをｺｰｳﾞｪｲﾝへ強制通知します。"));
-    setTip(Command2[0], QStringLiteral("入力されたﾒｯｾｰｼﾞを定型部へ登録します。"));
-    setTip(Command2[1], QStringLiteral("選択された定型ﾒｯｾｰｼﾞを削除します。"));
-    setTip(Command5[0], QStringLiteral("定型部ﾒｯｾｰｼﾞを全て削除します。"));
-    setTip(Command5[1], QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを全て削除します。"));
-    setTip(Command3[0], QStringLiteral("選択された定型ﾒｯｾｰｼﾞをｶﾞｲﾄﾞ部へ登録します。"));
-    setTip(Command3[1], QStringLiteral("選択されたｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを削除します。"));
+    uFCom_Bas::setTip(List1, QStringLiteral("定型部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));
+    uFCom_Bas::setTip(Command1, QStringLiteral("入力されたﾒｯｾｰｼﾞをｺｰｳﾞｪｲﾝへ強制通知します。"));
+    uFCom_Bas::setTip(Command2[0], QStringLiteral("入力されたﾒｯｾｰｼﾞを定型部へ登録します。"));
+    uFCom_Bas::setTip(Command2[1], QStringLiteral("選択された定型ﾒｯｾｰｼﾞを削除します。"));
+    uFCom_Bas::setTip(Command5[0], QStringLiteral("定型部ﾒｯｾｰｼﾞを全て削除します。"));
+    uFCom_Bas::setTip(Command5[1], QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを全て削除します。"));
+    uFCom_Bas::setTip(Command3[0], QStringLiteral("選択された定型ﾒｯｾｰｼﾞをｶﾞｲﾄﾞ部へ登録します。"));
+    uFCom_Bas::setTip(Command3[1], QStringLiteral("選択されたｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを削除します。"));
 
     VScroll1->setValue(WatchSeconds);
     Label3->setText(QString::number(VScroll1->value()));
@@ -572,8 +509,8 @@ void Form1::FormTextSet()
         Label5->setPalette(pal);
     }
     Text3->clear();
-    setTip(Text3, QStringLiteral("入力は出来ません。ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの選択で表示されます。"));
-    setTip(List2, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));
+    uFCom_Bas::setTip(Text3, QStringLiteral("入力は出来ません。ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの選択で表示されます。"));
+    uFCom_Bas::setTip(List2, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));
 
     const bool panel = WatchPanelShow != 0;
     Label6->setText(QStringLiteral("登録されているｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞより") + kCRLF +

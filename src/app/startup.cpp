@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "app/appicon.h"
-#include "app/fonts.h"
+#include "platform/appicon.h"
+#include "platform/fonts.h"
 #include "app/form1.h"
 #include "config/env.h"
 #include "headline/headline.h"
@@ -37,7 +37,7 @@ Main::Main()
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(kDesignCaption);
-    setWindowIcon(app::programIcon());
+    setWindowIcon(uFCom_Bas::programIcon());
     Timer1 = new uFCom_Bas::Timer(this, QStringLiteral("Timer1"));
     connect(Timer1, &uFCom_Bas::Timer::Tick, this, &Main::Timer1_Timer);
 }
@@ -104,7 +104,7 @@ int runProgram(int argc, char** argv)
     QApplication application(argc, argv);
     platform::finishFontPrewarm();
     QApplication::setApplicationName(QStringLiteral("uPVelmora"));
-    QApplication::setFont(app::pGothicFont(9));
+    QApplication::setFont(uFCom_Bas::pGothicFont(9));
     QApplication::setQuitOnLastWindowClosed(false);
 
     Main main;

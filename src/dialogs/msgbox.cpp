@@ -6,8 +6,8 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "app/appicon.h"
-#include "app/fonts.h"
+#include "platform/appicon.h"
+#include "platform/fonts.h"
 #include "config/env.h"
 #include "platform/ufcom.h"
 
@@ -45,7 +45,7 @@ MsgBox_Dialog::MsgBox_Dialog(QWidget* arg_Form, int arg_Pbl, const QString& arg_
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(px(120), px(120), px(5775), px(1455));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text1->setFont(app::gothicFont(9.75));
+    Text1->setFont(uFCom_Bas::gothicFont(9.75));
     Text1->setTabChangesFocus(true);
     setTabOrder(CancelButton, OKButton);
     setTabOrder(OKButton, Text1);
@@ -67,7 +67,7 @@ MsgBox_Dialog::MsgBox_Dialog(QWidget* arg_Form, int arg_Pbl, const QString& arg_
 void MsgBox_Dialog::Form_Load()
 {
     Text1->clear();
-    setWindowIcon(app::programIcon());
+    setWindowIcon(uFCom_Bas::programIcon());
 
     const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
     const int ux = place.unitsX > 0 ? place.unitsX : 15;

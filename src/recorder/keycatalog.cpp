@@ -1,6 +1,6 @@
 #include "recorder/keycatalog.h"
 
-#include "app/fonts.h"
+#include "platform/fonts.h"
 
 #include "app/keyhead.h"
 #include "headline/colors.h"
@@ -102,12 +102,12 @@ bool splitEntry(const QString& entry, QString& head, int& no)
 
 QFont gothic(int points)
 {
-    return app::gothicFont(points);
+    return uFCom_Bas::gothicFont(points);
 }
 
 QFont pGothic(int points, bool bold = false)
 {
-    return app::pGothicFont(points, bold);
+    return uFCom_Bas::pGothicFont(points, bold);
 }
 
 int px(int twips)

@@ -17,7 +17,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "app/appicon.h"
+#include "platform/appicon.h"
 #include "app/form1.h"
 #include "config/env.h"
 #include "dialogs/msgbox.h"

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <filesystem>
 
-#include "app/appicon.h"
+#include "platform/appicon.h"
 #include "app/form1.h"
 #include "app/startup.h"
 #include "config/env.h"
@@ -104,7 +104,7 @@ TEST_F(StartupTest, OwnMailslotTakenShowsTheMessageAndShutsDown)
     Form1::setProcessEndHandler([&]() { ++ended; });
     Form1 form;
     bool loaded = true;
-    const QString text = answeredText([&]() { loaded = form.Form_Load("ｳﾞｪﾙﾓﾗ [" + exe + "]", app::programIcon()); });
+    const QString text = answeredText([&]() { loaded = form.Form_Load("ｳﾞｪﾙﾓﾗ [" + exe + "]", uFCom_Bas::programIcon()); });
     EXPECT_FALSE(loaded);
     EXPECT_EQ(text, "【ｳﾞｪﾙﾓﾗ [" + exe + "]】 が準備できません。終了します。");
     EXPECT_EQ(ended, 1);

@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/appicon.h"
+#include "platform/appicon.h"
 #include "app/form1.h"
 #include "config/env.h"
 #include "dialogs/msgbox.h"

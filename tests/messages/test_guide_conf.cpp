@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "app/appicon.h"
+#include "platform/appicon.h"
 #include "app/form1.h"
 #include "config/env.h"
 #include "headline/headline.h"

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/appicon.h"
+#include "platform/appicon.h"
 #include "app/form1.h"
 #include "config/env.h"
 #include "headline/headline.h"
@@ -51,7 +51,7 @@ bool MainWindowTest::loadWindow(const std::string& confBytes)
     uFCom_Bas::EnvResetForTest();
     uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
     form_ = new Form1;
-    return form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", app::programIcon());
+    return form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", uFCom_Bas::programIcon());
 }
 
 void MainWindowTest::deleteWindow()

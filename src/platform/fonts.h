@@ -3,11 +3,11 @@
 // without the Windows fonts.
 #include <QFont>
 
-namespace app {
+namespace uFCom_Bas {
 
 // "ＭＳ ゴシック" (fixed pitch).
 QFont gothicFont(double pointSize, bool bold = false);
 // "ＭＳ Ｐゴシック" (proportional), the forms' default.
 QFont pGothicFont(double pointSize, bool bold = false);
 
-}  // namespace app
+}  // namespace uFCom_Bas

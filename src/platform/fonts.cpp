@@ -1,10 +1,10 @@
-#include "app/fonts.h"
+#include "platform/fonts.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QStringList>
 
-namespace app {
+namespace uFCom_Bas {
 
 namespace {
 
@@ -59,4 +59,4 @@ QFont pGothicFont(double pointSize, bool bold)
     return f;
 }
 
-}  // namespace app
+}  // namespace uFCom_Bas

@@ -1,7 +1,7 @@
 #pragma once
 #include <QIcon>
 
-namespace app {
+namespace uFCom_Bas {
 // The program's icon, drawn once.
 QIcon programIcon();
-}
+}  // namespace uFCom_Bas

@@ -1,9 +1,9 @@
-#include "app/appicon.h"
+#include "platform/appicon.h"
 
 #include <QPainter>
 #include <QPixmap>
 
-namespace app {
+namespace uFCom_Bas {
 
 QIcon programIcon()
 {
@@ -33,4 +33,4 @@ QIcon programIcon()
     return icon;
 }
 
-}  // namespace app
+}  // namespace uFCom_Bas

@@ -1,0 +1,124 @@
+#include "platform/formkit.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "platform/fonts.h"
+#include "platform/ufcom.h"
+
+namespace uFCom_Bas {
+
+int FormKit::px(int twips) const
+{
+    return twipsToPixels(twips, ux_);
+}
+
+int FormKit::pxY(int twips) const
+{
+    return twipsToPixels(twips, uy_);
+}
+
+void FormKit::place(QWidget* w, int left, int top, int width, int height) const
+{
+    w->setGeometry(px(left), pxY(top), px(width), pxY(height));
+}
+
+QLabel* FormKit::label(QWidget* parent, const QString& name, const QString& text, int l, int t, int w, int h) const
+{
+    auto* lb = new QLabel(text, parent);
+    lb->setObjectName(name);
+    place(lb, l, t, w, h);
+    return lb;
+}
+
+QPushButton* FormKit::button(QWidget* parent, const QString& name, const QString& text, int l, int t, int w, int h,
+                             const QColor& fill) const
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    place(b, l, t, w, h);
+    if (fill.isValid()) {
+        QPalette pal = b->palette();
+        pal.setColor(QPalette::Button, fill);
+        pal.setColor(QPalette::ButtonText, Qt::black);
+        b->setPalette(pal);
+    }
+    b->setAutoDefault(false);
+    return b;
+}
+
+QGroupBox* FormKit::frame(QWidget* parent, const QString& name, const QString& title, int l, int t, int w,
+                          int h) const
+{
+    auto* f = new QGroupBox(title, parent);
+    f->setObjectName(name);
+    place(f, l, t, w, h);
+    return f;
+}
+
+QPlainTextEdit* FormKit::textBox(QWidget* parent, const QString& name, const QString& accessibleName, int l, int t,
+                                 int w, int h) const
+{
+    auto* e = new QPlainTextEdit(parent);
+    e->setObjectName(name);
+    place(e, l, t, w, h);
+    e->setFont(gothicFont(9));
+    e->setTabChangesFocus(true);
+    e->setAccessibleName(accessibleName);
+    return e;
+}
+
+QListWidget* FormKit::list(QWidget* parent, const QString& name, const QString& accessibleName, int l, int t, int w,
+                           int h) const
+{
+    auto* lw = new QListWidget(parent);
+    lw->setObjectName(name);
+    place(lw, l, t, w, h);
+    lw->setFont(gothicFont(9));
+    lw->setAccessibleName(accessibleName);
+    lw->setSelectionMode(QAbstractItemView::SingleSelection);
+    return lw;
+}
+
+QComboBox* FormKit::dropDown(QWidget* parent, const QString& name, const QString& accessibleName, int l, int t, int w,
+                             int h) const
+{
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->setEditable(false);
+    place(c, l, t, w, h);
+    c->setAccessibleName(accessibleName);
+    return c;
+}
+
+QLineEdit* FormKit::focusBox(QWidget* parent, const QString& name, const QString& accessibleName, int l, int t) const
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    // No size: it is there for the focus chain and the keys, never seen.
+    e->setGeometry(px(l), pxY(t), 0, 0);
+    e->setFrame(false);
+    e->setContextMenuPolicy(Qt::NoContextMenu);
+    e->setAccessibleName(accessibleName);
+    return e;
+}
+
+void setTextColour(QWidget* w, const QColor& colour)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    w->setPalette(pal);
+}
+
+void setTip(QWidget* w, const QString& tip)
+{
+    w->setToolTip(tip);
+    w->setAccessibleDescription(tip);
+}
+
+}  // namespace uFCom_Bas

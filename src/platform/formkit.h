@@ -1,0 +1,53 @@
+#pragma once
+// Builds a form's controls at their design-time places, given in twips, with
+// the object names the forms use for them.  Shared by every form.
+#include <QColor>
+#include <QString>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+namespace uFCom_Bas {
+
+class FormKit {
+public:
+    // Twips per pixel of the screen the form is on.
+    FormKit(int unitsX = 15, int unitsY = 15) : ux_(unitsX), uy_(unitsY) {}
+
+    int px(int twips) const;
+    int pxY(int twips) const;
+    void place(QWidget* w, int left, int top, int width, int height) const;
+
+    QLabel* label(QWidget* parent, const QString& name, const QString& text, int l, int t, int w, int h) const;
+    // A button filled with its own colour (none: the style's colour).
+    QPushButton* button(QWidget* parent, const QString& name, const QString& text, int l, int t, int w, int h,
+                        const QColor& fill = QColor()) const;
+    QGroupBox* frame(QWidget* parent, const QString& name, const QString& title, int l, int t, int w, int h) const;
+    // Multi-line box in "ＭＳ ゴシック" 9 pt; Tab moves on instead of typing.
+    QPlainTextEdit* textBox(QWidget* parent, const QString& name, const QString& accessibleName, int l, int t,
+                            int w, int h) const;
+    QListWidget* list(QWidget* parent, const QString& name, const QString& accessibleName, int l, int t, int w,
+                      int h) const;
+    // A pick-only drop-down list.
+    QComboBox* dropDown(QWidget* parent, const QString& name, const QString& accessibleName, int l, int t, int w,
+                        int h) const;
+    // The hidden box that holds the keyboard focus after an operation: it
+    // takes the focus and keys like any text box but draws nothing.
+    QLineEdit* focusBox(QWidget* parent, const QString& name, const QString& accessibleName, int l, int t) const;
+
+private:
+    int ux_;
+    int uy_;
+};
+
+void setTextColour(QWidget* w, const QColor& colour);
+// The tool tip doubles as the accessible description.
+void setTip(QWidget* w, const QString& tip);
+
+}  // namespace uFCom_Bas
