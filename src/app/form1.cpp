@@ -26,14 +26,19 @@
 #include "platform/fonts.h"
 #include "app/keyhead.h"
 #include "config/myconf.h"
+#include "dialogs/dtselect.h"
 #include "dialogs/msgbox.h"
 #include "headline/colors.h"
 #include "headline/headline.h"
 #include "messages/fixedform.h"
+#include "messages/guidelist.h"
 #include "messages/msgrules.h"
+#include "monitor/guidemsg.h"
+#include "monitor/monitor.h"
 #include "platform/core/datetime.h"
 #include "platform/core/mailslot.h"
 #include "platform/formkit.h"
+#include "platform/listevents.h"
 #include "platform/ufcom.h"
 #include "recorder/keycatalog.h"
 #include "recorder/recorder.h"
@@ -115,11 +120,83 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     fs.keyMsg = [this](int key) { return uFMsg::KeyStatusText(keyCatalog_, key); };
     fs.save = [this]() { MyConfWriteEntry(); };
     fixedForm_ = std::make_unique<uFMsg::FixedFormList>(fc, std::move(fs));
+    wireLists();
+}
 
-    connect(Command2[0], &QPushButton::clicked, this, [this]() { Command2_Click(0); });
-    connect(Command2[1], &QPushButton::clicked, this, [this]() { Command2_Click(1); });
-    connect(Command5[0], &QPushButton::clicked, this, [this]() { Command5_Click(0); });
-    List1->viewport()->installEventFilter(this);
+void Form1::wireLists()
+{
+    auto keyMsg = [this](int key) { return uFMsg::KeyStatusText(keyCatalog_, key); };
+
+    uFMsg::GuideList::Controls gc;
+    gc.form = this;
+    gc.Text1 = Text1;
+    gc.Text2 = Text2;
+    gc.Text3 = Text3;
+    gc.List1 = List1;
+    gc.List2 = List2;
+    gc.Dummy_Text = Dummy_Text;
+    gc.meStrVLSelectKey = &meStrVLSelectKey;
+    gc.meStrVLSelectVar = &meStrVLSelectVar;
+    gc.meStrVLSelectYMD = &meStrVLSelectYMD;
+    uFMsg::GuideList::Services gs;
+    gs.head = [this]() { return FormKeyMsgHead(); };
+    gs.keyMsg = keyMsg;
+    gs.save = [this]() { MyConfWriteCycle(); };
+    gs.selectDueTime = [this]() {
+        DTSelect_Dialog dialog(this, {&meStrVLSelectKey, &meStrVLSelectVar, &meStrVLSelectYMD});
+        dialog.exec();
+    };
+    guideList_ = std::make_unique<uFMsg::GuideList>(gc, std::move(gs));
+
+    uFMon::GuideMonitor::Controls mc;
+    mc.form = this;
+    mc.List2 = List2;
+    mc.Text3 = Text3;
+    mc.Dummy_Text = Dummy_Text;
+    mc.Label5 = Label5;
+    mc.Label3 = Label3;
+    mc.VScroll1 = VScroll1;
+    mc.Check1 = Check1;
+    mc.Command3 = Command3;
+    mc.Command5_1 = Command5[1];
+    mc.Command4 = Command4;
+    mc.Timer1 = Timer1;
+    mc.Timer2 = Timer2;
+    GuideMsg_Dialog::Shared shared;
+    shared.meLngGuideMsgDialogTop = &meLngGuideMsgDialogTop;
+    shared.meLngGuideMsgDialogLeft = &meLngGuideMsgDialogLeft;
+    shared.meLngGuideMsgDialogLoad = &meLngGuideMsgDialogLoad;
+    shared.Form_AutoGuide = [this]() { return Form_AutoGuide(); };
+    shared.Form_MyConfWriteAutoGuide = [this](int& value) { Form_MyConfWriteAutoGuide(value); };
+    shared.icon = windowIcon();
+    uFMon::GuideMonitor::Services ms;
+    ms.keyMsg = keyMsg;
+    ms.saveWatch = [this]() { MyConfWriteWatch(); };
+    monitor_ = std::make_unique<uFMon::GuideMonitor>(mc, uFMon::GuideMonitor::State{&WatchAutoStart, &WatchSeconds,
+                                                                                    &meStrGuideMsg},
+                                                     std::move(shared), std::move(ms));
+
+    for (int i = 0; i < 2; ++i) {
+        connect(Command2[i], &QPushButton::clicked, this, [this, i]() { Command2_Click(i); });
+        connect(Command3[i], &QPushButton::clicked, this, [this, i]() { Command3_Click(i); });
+        connect(Command4[i], &QPushButton::clicked, this, [this, i]() { Command4_Click(i); });
+        connect(Command5[i], &QPushButton::clicked, this, [this, i]() { Command5_Click(i); });
+    }
+    auto* list1 = new uFCom_Bas::ListEvents(List1);
+    connect(list1, &uFCom_Bas::ListEvents::Click, this, &Form1::List1_Click);
+    connect(list1, &uFCom_Bas::ListEvents::MouseDown, this, &Form1::List1_MouseDown);
+    auto* list2 = new uFCom_Bas::ListEvents(List2);
+    connect(list2, &uFCom_Bas::ListEvents::Click, this, &Form1::List2_Click);
+    connect(list2, &uFCom_Bas::ListEvents::MouseDown, this, &Form1::List2_MouseDown);
+    connect(Timer1, &uFCom_Bas::Timer::Tick, this, &Form1::Timer1_Timer);
+    connect(Timer2, &uFCom_Bas::Timer::Tick, this, &Form1::Timer2_Timer);
+    connect(Check1, &QCheckBox::clicked, this, &Form1::Check1_Click);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
+}
+
+GuideMsg_Dialog* Form1::guidePopup() const
+{
+    return monitor_ ? monitor_->popup() : nullptr;
 }
 
 Form1::~Form1()
@@ -192,7 +269,6 @@ void Form1::setupControls()
         l->installEventFilter(this);
     }
     Head_Label[0]->setAlignment(Qt::AlignCenter);
-    Head_Label[0]->setAccessibleName(QStringLiteral("yyyy/mm/dd hh:mm:ss"));
 
     // Left half: message setting.
     Frame1 = kit.frame(client, QStringLiteral("Frame1"), QStringLiteral("ﾒｯｾｰｼﾞ設定"), 120, 720, 4455, 5895);
@@ -227,7 +303,6 @@ void Form1::setupControls()
     VScroll1->setAccessibleName(Label4->text());
     Label5 = kit.label(Frame2, QStringLiteral("Label5"), QString(), 120, 600, 4335, 495);
     Label5->setFont(uFCom_Bas::gothicFont(9));
-    Label5->setAutoFillBackground(true);
     Check1 = new QCheckBox(QStringLiteral("立上時監視開始"), Frame2);
     Check1->setObjectName(QStringLiteral("Check1"));
     kit.place(Check1, 120, 1200, 1695, 255);
@@ -355,6 +430,9 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
 
     // 9. Status line, also to the recorder.
     uFHLabel_Bas::HeadMsgShow(this, 11, -1, FormKeyMsgHead() + kLoaded, QString());
+
+    // 10. The monitor starts with the window.
+    if (WatchAutoStart != 0) monitor_->MonitorStart();
 
     loaded_ = true;
     return true;
@@ -503,11 +581,7 @@ void Form1::FormTextSet()
     VScroll1->setValue(WatchSeconds);
     Label3->setText(QString::number(VScroll1->value()));
     Label5->setText(kWatchStopped);
-    {
-        QPalette pal = Label5->palette();
-        pal.setColor(QPalette::Window, uFCom_Bas::colorFromValue(uFCom_Bas::ColorGet(10)));
-        Label5->setPalette(pal);
-    }
+    uFCom_Bas::setTextColour(Label5, uFCom_Bas::colorFromValue(uFCom_Bas::ColorGet(10)));
     Text3->clear();
     uFCom_Bas::setTip(Text3, QStringLiteral("入力は出来ません。ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの選択で表示されます。"));
     uFCom_Bas::setTip(List2, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));
@@ -533,8 +607,14 @@ void Form1::DateTimer_Timer()
 {
     if (DateTimer->Interval() < 1000) DateTimer->setInterval(1000);
     std::string display;
-    platform::DateTimeText(display);
-    Head_Label[0]->setText(QString::fromStdString(display.substr(0, 19)));
+    platform::LocalTime reading;
+    platform::DateTimeText(display, reading);
+    const QString shown = QString::fromStdString(display.substr(0, 19));
+    Head_Label[0]->setText(shown);
+    // A screen reader reads the time shown.
+    Head_Label[0]->setAccessibleName(shown);
+    // The next tick falls just after the next full second.
+    DateTimer->restartIn(uFCom_Bas::msToNextSecond(reading.millisecond));
 }
 
 void Form1::MailRecvTimer_Timer()
@@ -648,22 +728,6 @@ void Form1::showSubMenuAtCursor()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (List1 && watched == List1->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress) {
-            auto* me = static_cast<QMouseEvent*>(event);
-            if (me->button() == Qt::RightButton) {
-                // Handled here, so the list does not select the row under it.
-                List1_MouseDown(2);
-                return true;
-            }
-        } else if (event->type() == QEvent::MouseButtonRelease) {
-            auto* me = static_cast<QMouseEvent*>(event);
-            if (me->button() == Qt::LeftButton) {
-                // The press has already selected the row.
-                List1_Click();
-            }
-        }
-    }
     if (event->type() == QEvent::MouseButtonPress &&
         (watched == Head_Label[0] || watched == Head_Label[1])) {
         auto* me = static_cast<QMouseEvent*>(event);
@@ -738,9 +802,52 @@ void Form1::Command2_Click(int index)
     else if (index == 1) fixedForm_->Delete();
 }
 
+void Form1::Command3_Click(int index)
+{
+    if (index == 0) guideList_->Register();
+    else if (index == 1) guideList_->Delete();
+}
+
+void Form1::Command4_Click(int index)
+{
+    if (index == 0) monitor_->MonitorStart();
+    else if (index == 1) monitor_->MonitorStop();
+}
+
 void Form1::Command5_Click(int index)
 {
     if (index == 0) fixedForm_->DeleteAll();
+    else if (index == 1) guideList_->DeleteAll();
+}
+
+void Form1::List2_Click()
+{
+    guideList_->Details();
+}
+
+void Form1::List2_MouseDown(int button)
+{
+    guideList_->Reset(button);
+}
+
+void Form1::Timer1_Timer()
+{
+    monitor_->CountdownTick();
+}
+
+void Form1::Timer2_Timer()
+{
+    monitor_->DueCheck();
+}
+
+void Form1::Check1_Click()
+{
+    monitor_->Check1_Click();
+}
+
+void Form1::VScroll1_Change()
+{
+    monitor_->VScroll1_Change();
 }
 
 void Form1::List1_Click()
@@ -757,6 +864,10 @@ void Form1::Form_Unload()
 {
     if (unloading_) return;
     unloading_ = true;
+
+    // 1. The monitor stops while it runs; 2. the pop-up goes.
+    if (!Command4[0]->isEnabled()) monitor_->MonitorStop();
+    monitor_->PopupUnload();
 
     // 3. Monitor countdown off.
     Timer1->setEnabled(false);

@@ -22,11 +22,16 @@ class QPushButton;
 class QScrollBar;
 class QSocketNotifier;
 class CVMsgKey_Dialog;
+class GuideMsg_Dialog;
 namespace uFConf {
 class MyConf;
 }
 namespace uFMsg {
 class FixedFormList;
+class GuideList;
+}
+namespace uFMon {
+class GuideMonitor;
 }
 
 class Form1 : public QMainWindow {
@@ -54,6 +59,15 @@ public:
 
     // Public members.
     QString meForm_StrTitle;
+    // Handed to the date/time dialog and back.
+    QString meStrVLSelectKey;
+    QString meStrVLSelectVar;
+    QString meStrVLSelectYMD;
+    // Shared with the guide pop-up.
+    QString meStrGuideMsg;
+    int meLngGuideMsgDialogTop = 0;
+    int meLngGuideMsgDialogLeft = 0;
+    int meLngGuideMsgDialogLoad = 0;
 
     // Controls (names are the object names).
     std::array<QLabel*, 2> Head_Label{};
@@ -144,9 +158,17 @@ public:
 
     // Handlers.
     void Command2_Click(int index);
+    void Command3_Click(int index);
+    void Command4_Click(int index);
     void Command5_Click(int index);
     void List1_Click();
     void List1_MouseDown(int button);
+    void List2_Click();
+    void List2_MouseDown(int button);
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Check1_Click();
+    void VScroll1_Change();
     void DateTimer_Timer();
     void MailRecvTimer_Timer();
     void menu_end_Click();
@@ -160,6 +182,9 @@ public:
     // The last step of the shutdown.  Tests replace it; the program's ends
     // the process.
     static void setProcessEndHandler(std::function<void()> handler);
+    // The guide monitor, and its pop-up while it is loaded (else null).
+    uFMon::GuideMonitor* monitor() const { return monitor_.get(); }
+    GuideMsg_Dialog* guidePopup() const;
     // The catalogue loaded at start-up (may be null).
     CVMsgKey_Dialog* keyCatalog() const { return keyCatalog_; }
     void setKeyCatalog(CVMsgKey_Dialog* dialog) { keyCatalog_ = dialog; }
@@ -192,4 +217,8 @@ private:
     void OwnSlotReady();
     std::unique_ptr<uFConf::MyConf> conf_;
     std::unique_ptr<uFMsg::FixedFormList> fixedForm_;
+    std::unique_ptr<uFMsg::GuideList> guideList_;
+    // Declared last: it goes first, while the members it points to live.
+    std::unique_ptr<uFMon::GuideMonitor> monitor_;
+    void wireLists();
 };

@@ -4,8 +4,6 @@
 #include <QPlainTextEdit>
 
 #include "dialogs/msgbox.h"
-#include "headline/colors.h"
-#include "headline/headline.h"
 #include "platform/ufcom.h"
 
 namespace uFMsg {
@@ -27,18 +25,12 @@ QString FixedFormList::head() const
 
 MsgInput FixedFormList::input() const
 {
-    const QString t1 = c_.Text1 ? c_.Text1->toPlainText() : QString();
-    const QString t2 = c_.Text2 ? c_.Text2->toPlainText() : QString();
-    QWidget* form = c_.form;
-    return MsgInputGet(t1, t2, head(), [form](const QString& line) {
-        uFHLabel_Bas::HeadMsgShow(form, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(kStatusColour), line, QString());
-    });
+    return MsgInputRead(c_.form, c_.Text1, c_.Text2, head());
 }
 
 void FixedFormList::status(int key)
 {
-    const QString line = s_.keyMsg ? s_.keyMsg(key) : QString();
-    uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(kStatusColour), line, QString());
+    StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(key) : QString());
 }
 
 void FixedFormList::tidyUp()

@@ -1,9 +1,12 @@
 #include "messages/msgrules.h"
 
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <string>
 
 #include "app/keyhead.h"
+#include "headline/colors.h"
+#include "headline/headline.h"
 #include "platform/core/datetime.h"
 #include "recorder/keycatalog.h"
 #include "platform/ufcom.h"
@@ -48,6 +51,19 @@ MsgInput MsgInputGet(const QString& text1, const QString& text2, const QString& 
         report(head + kVariableTooLong + QString::number(MsgLenMax) + kTooLongTail + kNotTaken);
     }
     return in;
+}
+
+MsgInput MsgInputRead(QWidget* form, const QPlainTextEdit* text1, const QPlainTextEdit* text2, const QString& head)
+{
+    const QString t1 = text1 ? text1->toPlainText() : QString();
+    const QString t2 = text2 ? text2->toPlainText() : QString();
+    return MsgInputGet(t1, t2, head, [form](const QString& line) { StatusShow(form, line); });
+}
+
+void StatusShow(QWidget* form, const QString& line)
+{
+    if (line.isEmpty()) return;
+    uFHLabel_Bas::HeadMsgShow(form, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(kStatusColour), line, QString());
 }
 
 bool FieldPresent(const QString& field)

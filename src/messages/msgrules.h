@@ -7,6 +7,8 @@
 
 class CVMsgKey_Dialog;
 class QListWidget;
+class QPlainTextEdit;
+class QWidget;
 
 namespace uFMsg {
 
@@ -29,6 +31,13 @@ struct MsgInput {
 // (prefix head in front).  Both checks always run.
 MsgInput MsgInputGet(const QString& text1, const QString& text2, const QString& head,
                      const std::function<void(const QString&)>& report);
+
+// MsgInputGet on the two input boxes of the main window; refusals are shown
+// on form's head line.
+MsgInput MsgInputRead(QWidget* form, const QPlainTextEdit* text1, const QPlainTextEdit* text2, const QString& head);
+// A list operation's status line on form's head line (shown only, light
+// yellow); an empty line shows nothing.
+void StatusShow(QWidget* form, const QString& line);
 
 // The key of a fixed-form entry: its first comma field.
 QString EntryItemKey(const QString& entry);
@@ -81,6 +90,13 @@ enum StatusKey : int {
     kEntryUpdated = 203,
     kEntryDeleted = 204,
     kEntryCleared = 205,
+    kCycleAdded = 211,
+    kCycleFull = 212,
+    kCycleUpdated = 213,
+    kCycleDeleted = 214,
+    kMonitorStarted = 215,
+    kMonitorStopped = 216,
+    kCycleCleared = 218,
 };
 // The catalogue line of a status key, prefix included; from the table
 // directly while no catalogue is loaded.

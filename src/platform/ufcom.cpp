@@ -1,5 +1,6 @@
 #include "platform/ufcom.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -286,6 +287,11 @@ int ExplorerOpen(QWidget* /*window*/, const QString& folder)
     if (path.isEmpty() || !QFileInfo::exists(path)) path = QStringLiteral("/");
     const bool ok = QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
     return ok ? 42 : 2;
+}
+
+void SystemBeep()
+{
+    QApplication::beep();
 }
 
 }  // namespace uFCom_Bas

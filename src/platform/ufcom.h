@@ -61,6 +61,9 @@ void setTrayAvailableForTest(int available);  // -1 real, 0 none, 1 present
 // Opens the folder in the desktop's file manager; above 32 on success.
 int ExplorerOpen(QWidget* window, const QString& folder);
 
+// The platform's default beep.  Never waits for the sound.
+void SystemBeep();
+
 // Twips <-> pixels for a window measured in twips.
 int twipsToPixels(int twips, int unitsPerPixel = 15);
 

@@ -131,8 +131,9 @@ TEST_F(Form1Test, TextsTipsAndTheHiddenMonitorArea)
                             static_cast<QWidget*>(f->Check1), static_cast<QWidget*>(f->Command4[0]),
                             static_cast<QWidget*>(f->Command4[1])})
         EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
-    EXPECT_TRUE(f->Command4[0]->isEnabled());
-    EXPECT_FALSE(f->Command4[1]->isEnabled());
+    // The monitor started with the window: its start button is spent.
+    EXPECT_FALSE(f->Command4[0]->isEnabled());
+    EXPECT_TRUE(f->Command4[1]->isEnabled());
     EXPECT_TRUE(f->Check1->isChecked());
 }
 
@@ -187,8 +188,16 @@ TEST_F(Form1Test, ClockShowsTheSecondAndTicksEverySecond)
     platform::setClockSource([]() { return platform::LocalTime{2026, 1, 2, 3, 4, 5, 6}; });
     f->DateTimer->fire();
     EXPECT_EQ(f->Head_Label[0]->text(), "2026/01/02 03:04:05");
+    // A screen reader reads the time, not a pattern.
+    EXPECT_EQ(f->Head_Label[0]->accessibleName(), "2026/01/02 03:04:05");
     EXPECT_EQ(f->DateTimer->Interval(), 1000);
     EXPECT_TRUE(f->DateTimer->isRunning());
+    // The next tick falls just after the next full second, not 1000 ms on.
+    EXPECT_GE(f->DateTimer->remainingMs(), 990);
+    EXPECT_LE(f->DateTimer->remainingMs(), 1000 - 6 + uFCom_Bas::kSecondSlackMs);
+    platform::setClockSource([]() { return platform::LocalTime{2026, 1, 2, 3, 4, 5, 990}; });
+    f->DateTimer->fire();
+    EXPECT_LE(f->DateTimer->remainingMs(), 10 + uFCom_Bas::kSecondSlackMs);
 }
 
 TEST_F(Form1Test, CloseBoxAsksAndOnlyOkEnds)

@@ -45,6 +45,19 @@ LocalTime localNow()
     return source ? source() : realNow();
 }
 
+long long localMillis(const LocalTime& t)
+{
+    // Days from the civil date (proleptic Gregorian calendar).
+    const long long y = t.year - (t.month <= 2 ? 1 : 0);
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long mp = (t.month + 9) % 12;
+    const long long doy = (153 * mp + 2) / 5 + t.day - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const long long days = era * 146097 + doe - 719468;
+    return ((days * 24 + t.hour) * 60 + t.minute) * 60000LL + t.second * 1000LL + t.millisecond;
+}
+
 std::string compactStamp(const LocalTime& t)
 {
     char buf[32];
@@ -63,9 +76,15 @@ std::string displayText(const LocalTime& t)
 
 std::string DateTimeText(std::string& display)
 {
-    const LocalTime t = localNow();
-    display = displayText(t);
-    return compactStamp(t);
+    LocalTime reading;
+    return DateTimeText(display, reading);
+}
+
+std::string DateTimeText(std::string& display, LocalTime& reading)
+{
+    reading = localNow();
+    display = displayText(reading);
+    return compactStamp(reading);
 }
 
 }  // namespace platform

@@ -18,6 +18,13 @@ LocalTime localNow();
 // Returns the 17-digit compact stamp "yyyymmddhhmmssfff" and stores the
 // 23-character display text "yyyy/mm/dd hh:mm:ss:fff" of the same instant.
 std::string DateTimeText(std::string& display);
+// The same, also handing out the reading the texts were made from.
+std::string DateTimeText(std::string& display, LocalTime& reading);
+
+// The instant as milliseconds on the local wall clock's own scale: days of
+// the local date since 1970-01-01, plus the time of day.  Setting the clock
+// or a change to summer time is a jump on this scale.
+long long localMillis(const LocalTime& t);
 
 // Both texts of a given instant (no clock read).
 std::string compactStamp(const LocalTime& t);

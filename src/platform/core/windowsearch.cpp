@@ -169,6 +169,30 @@ unsigned long findWindow(const std::string& captionUtf8, bool mappedOnly)
     return found;
 }
 
+bool markSkipTaskbar(unsigned long window)
+{
+    ErrorHandlerScope errors;
+    DisplayScope display;
+    Display* d = display.get();
+    if (!d || !window) return false;
+    const Atom state = XInternAtom(d, "_NET_WM_STATE", False);
+    const Atom skip = XInternAtom(d, "_NET_WM_STATE_SKIP_TASKBAR", False);
+    std::vector<unsigned char> bytes;
+    unsigned long items = 0;
+    std::vector<unsigned long> atoms;
+    if (readProperty(d, window, state, XA_ATOM, 32, bytes, items)) {
+        const auto* ids = reinterpret_cast<const unsigned long*>(bytes.data());
+        atoms.assign(ids, ids + items);
+    }
+    for (unsigned long a : atoms)
+        if (a == skip) return true;
+    atoms.push_back(skip);
+    XChangeProperty(d, window, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(atoms.data()),
+                    static_cast<int>(atoms.size()));
+    XSync(d, False);
+    return true;
+}
+
 bool windowExists(const std::string& captionUtf8)
 {
     return findWindow(captionUtf8) != 0;

@@ -1,0 +1,212 @@
+#include "dialogs/dtselect.h"
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCharFormat>
+
+#include "app/keyhead.h"
+#include "headline/colors.h"
+#include "headline/headline.h"
+#include "messages/msgrules.h"
+#include "platform/appicon.h"
+#include "platform/core/datetime.h"
+#include "platform/fonts.h"
+#include "platform/formkit.h"
+#include "platform/ufcom.h"
+
+namespace {
+
+const QString kCaption = QStringLiteral("日付時刻選択");
+const QString kCRLF = QStringLiteral("\r\n");
+const QString kPrompt1 = QStringLiteral("ガイダンスする日付、時刻を指定して下さい。");
+const QString kPrompt2 = QStringLiteral("(現在日時より大きくして下さい。)");
+const QString kHeading = QStringLiteral("ｶﾞｲﾄﾞ部登録ﾒｯｾｰｼﾞ (固定+可変)");
+const QString kHour = QStringLiteral("時");
+const QString kMinute = QStringLiteral("分");
+const QString kSet = QStringLiteral("設定");
+const QString kBack = QStringLiteral("戻る");
+const QString kRefused = QStringLiteral("設定日時が現在日時より小さいです。");
+constexpr int kRefusedColour = 30;
+
+QDate today()
+{
+    const platform::LocalTime t = platform::localNow();
+    return QDate(t.year, t.month, t.day);
+}
+
+QString twoDigits(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+DTSelect_Dialog::DTSelect_Dialog(QWidget* mainWindow, HandOver handOver)
+    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                              Qt::MSWindowsFixedSizeDialogHint),
+      mainWindow_(mainWindow), h_(handOver)
+{
+    setObjectName(QStringLiteral("DTSelect_Dialog"));
+    setWindowTitle(kCaption);
+    // Modal for the main window only: a guide pop-up that opens meanwhile
+    // can still be confirmed.
+    setWindowModality(Qt::WindowModal);
+    setupControls();
+    Form_Load();
+}
+
+void DTSelect_Dialog::setupControls()
+{
+    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
+    const uFCom_Bas::FormKit kit(place.unitsX > 0 ? place.unitsX : 15, place.unitsY > 0 ? place.unitsY : 15);
+    setFixedSize(kit.px(7575), kit.pxY(3960));
+
+    Dummy_Text = kit.focusBox(this, QStringLiteral("Dummy_Text"), kCaption, 240, 120);
+    Frame1 = kit.frame(this, QStringLiteral("Frame1"), QString(), 120, 120, 7335, 3735);
+    Label1 = kit.label(Frame1, QStringLiteral("Label1"), QString(), 120, 240, 7095, 495);
+    Label1->setFont(uFCom_Bas::gothicFont(9, true));
+    uFCom_Bas::setTextColour(Label1, QColor(0, 0, 255));
+
+    MonthView1 = new QCalendarWidget(Frame1);
+    MonthView1->setObjectName(QStringLiteral("MonthView1"));
+    kit.place(MonthView1, 120, 840, 2385, 2220);
+    // Japanese month and weekday names whatever the desktop's language.
+    MonthView1->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    MonthView1->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
+    MonthView1->setFirstDayOfWeek(Qt::Sunday);
+    MonthView1->setFont(uFCom_Bas::pGothicFont(8));
+    MonthView1->setAccessibleName(kCaption);
+
+    Label3 = kit.label(Frame1, QStringLiteral("Label3"), kHeading, 2640, 840, 3255, 255);
+    Label3->setFont(uFCom_Bas::gothicFont(9));
+    Text1 = kit.textBox(Frame1, QStringLiteral("Text1"), kHeading, 2640, 1080, 4575, 1695);
+    Text1->setReadOnly(true);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    Label2[0] = kit.label(Frame1, QStringLiteral("Label2_0"), kHour, 120, 3120, 375, 300);
+    Combo1[0] = kit.dropDown(Frame1, QStringLiteral("Combo1_0"), kHour, 480, 3120, 855, 300);
+    Label2[1] = kit.label(Frame1, QStringLiteral("Label2_1"), kMinute, 1320, 3120, 375, 300);
+    Combo1[1] = kit.dropDown(Frame1, QStringLiteral("Combo1_1"), kMinute, 1680, 3120, 855, 300);
+    for (int i = 0; i < 2; ++i) {
+        Label2[i]->setBuddy(Combo1[i]);
+        Label2[i]->setAlignment(Qt::AlignCenter);
+    }
+    Command1[0] = kit.button(Frame1, QStringLiteral("Command1_0"), kSet, 2640, 3000, 1455, 495, QColor(128, 255, 255));
+    Command1[1] = kit.button(Frame1, QStringLiteral("Command1_1"), kBack, 5760, 3000, 1455, 495, QColor(255, 192, 128));
+    // Enter presses the focused button (設定 when none has the focus).
+    for (QPushButton* b : Command1) b->setAutoDefault(true);
+
+    setTabOrder(Dummy_Text, MonthView1);
+    setTabOrder(MonthView1, Combo1[0]);
+    setTabOrder(Combo1[0], Combo1[1]);
+    setTabOrder(Combo1[1], Text1);
+    setTabOrder(Text1, Command1[0]);
+    setTabOrder(Command1[0], Command1[1]);
+
+    for (int i = 0; i < 2; ++i) {
+        connect(Command1[i], &QPushButton::clicked, this, [this, i]() { Command1_Click(i); });
+        connect(Combo1[i], QOverload<int>::of(&QComboBox::activated), this, [this, i](int) { Combo1_Click(i); });
+    }
+    connect(MonthView1, &QCalendarWidget::clicked, this, [this](QDate) { MonthView1_DateClick(); });
+}
+
+void DTSelect_Dialog::Form_Load()
+{
+    // 1. Icon.
+    setWindowIcon(mainWindow_ ? mainWindow_->windowIcon() : uFCom_Bas::programIcon());
+    // 2. Placement from the rectangle the main window was given at its load.
+    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
+    const int ux = r.unitsX > 0 ? r.unitsX : 15;
+    const int uy = r.unitsY > 0 ? r.unitsY : 15;
+    top_ = static_cast<int>(r.top + 0.2 * r.height);
+    left_ = static_cast<int>(r.left + 0.1 * r.width);
+    move(uFCom_Bas::twipsToPixels(left_, ux), uFCom_Bas::twipsToPixels(top_, uy));
+    // 3. to 6. Today, and the lists on the current hour and minute.
+    Dummy_Text->clear();
+    const QDate d = today();
+    MonthView1->setMinimumDate(d);
+    MonthView1->setSelectedDate(d);
+    TimeListSet();
+    std::string display;
+    const std::string stamp = platform::DateTimeText(display);
+    TimeListSelect(QStringLiteral("H"), QString::fromStdString(stamp.substr(8, 2)));
+    TimeListSelect(QStringLiteral("M"), QString::fromStdString(stamp.substr(10, 2)));
+    // 7. and 8. The prompt and the message.
+    Label1->setText(kPrompt1 + kCRLF + kPrompt2);
+    Text1->clear();
+    const QString key = h_.meStrVLSelectKey ? *h_.meStrVLSelectKey : QString();
+    const QString var = h_.meStrVLSelectVar ? *h_.meStrVLSelectVar : QString();
+    if (!key.isEmpty()) Text1->setPlainText(key + kCRLF + var);
+    // 9.
+    Dummy_Text->setFocus();
+}
+
+void DTSelect_Dialog::TimeListSet()
+{
+    for (QComboBox* c : Combo1) c->clear();
+    Combo1[0]->addItem(QString());
+    for (int h = 0; h < 24; ++h) Combo1[0]->addItem(twoDigits(h) + QStringLiteral(" ") + kHour);
+    Combo1[1]->addItem(QString());
+    for (int m = 0; m < 60; ++m) Combo1[1]->addItem(twoDigits(m) + QStringLiteral(" ") + kMinute);
+}
+
+void DTSelect_Dialog::TimeListSelect(const QString& kind, const QString& value)
+{
+    const QString k = uFCom_Bas::trimSpaces(kind);
+    if (k.isEmpty()) return;
+    const QString v = uFCom_Bas::trimSpaces(value);
+    const int position = uFCom_Bas::isNumeric(v) ? uFCom_Bas::roundHalfEven(v) + 1 : 0;
+    QComboBox* list = nullptr;
+    if (k == QStringLiteral("H") || k == QStringLiteral("h")) list = Combo1[0];
+    else if (k == QStringLiteral("M") || k == QStringLiteral("m")) list = Combo1[1];
+    if (!list) return;
+    if (position >= 0 && position <= list->count() - 1) list->setCurrentIndex(position);
+}
+
+QString DTSelect_Dialog::timePart(int index) const
+{
+    const int p = Combo1[index]->currentIndex();
+    return p > 0 ? twoDigits(p - 1) : QStringLiteral("00");
+}
+
+void DTSelect_Dialog::Command1_Click(int index)
+{
+    if (index == 1) {
+        if (h_.meStrVLSelectYMD) h_.meStrVLSelectYMD->clear();
+        Dummy_Text->setFocus();
+        accept();
+        return;
+    }
+    if (index != 0) return;
+    const QString candidate = MonthView1->selectedDate().toString(QStringLiteral("yyyy/MM/dd")) +
+                              QStringLiteral("-") + timePart(0) + QStringLiteral(":") + timePart(1);
+    if (h_.meStrVLSelectYMD) h_.meStrVLSelectYMD->clear();
+    // The clock is read when 設定 is pressed: a choice made a minute ago
+    // may be refused now.
+    const QString now = uFMsg::CurrentMinute();
+    Dummy_Text->setFocus();
+    if (now < candidate) {
+        if (h_.meStrVLSelectYMD) *h_.meStrVLSelectYMD = candidate;
+        accept();
+        return;
+    }
+    uFHLabel_Bas::HeadMsgShow(mainWindow_, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(kRefusedColour),
+                              app::FormKeyMsgHead() + kRefused, QString());
+}
+
+void DTSelect_Dialog::Combo1_Click(int)
+{
+    Dummy_Text->setFocus();
+}
+
+void DTSelect_Dialog::MonthView1_DateClick()
+{
+    Dummy_Text->setFocus();
+}

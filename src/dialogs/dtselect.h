@@ -1,0 +1,60 @@
+#pragma once
+// DTSelect_Dialog "日付時刻選択": asks for the date and minute at which a
+// guide message is announced.  Modal, built afresh for every opening.  It
+// reads the message from the main window's hand-over members and, when the
+// operator confirms a minute later than the current one, writes the due
+// time (yyyy/mm/dd-hh:mm) into meStrVLSelectYMD and closes; 戻る and the
+// close box leave it as the caller set it (empty).
+#include <QDialog>
+#include <array>
+
+class QCalendarWidget;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+class DTSelect_Dialog : public QDialog {
+    Q_OBJECT
+public:
+    // The main window's members the dialog reads and writes.
+    struct HandOver {
+        const QString* meStrVLSelectKey = nullptr;
+        const QString* meStrVLSelectVar = nullptr;
+        QString* meStrVLSelectYMD = nullptr;
+    };
+    DTSelect_Dialog(QWidget* mainWindow, HandOver handOver);
+
+    void TimeListSet();
+    void TimeListSelect(const QString& kind, const QString& value);
+
+    void Command1_Click(int index);
+    void Combo1_Click(int index);
+    void MonthView1_DateClick();
+
+    // Where the load placed the dialog, in twips.
+    int placedTop() const { return top_; }
+    int placedLeft() const { return left_; }
+
+    QLineEdit* Dummy_Text = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QCalendarWidget* MonthView1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QPlainTextEdit* Text1 = nullptr;
+    std::array<QLabel*, 2> Label2{};
+    std::array<QComboBox*, 2> Combo1{};
+    std::array<QPushButton*, 2> Command1{};
+
+private:
+    void setupControls();
+    void Form_Load();
+    QString timePart(int index) const;
+
+    QWidget* mainWindow_;
+    HandOver h_;
+    int top_ = 0;
+    int left_ = 0;
+};

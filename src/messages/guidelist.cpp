@@ -1,0 +1,154 @@
+#include "messages/guidelist.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include "dialogs/msgbox.h"
+#include "messages/msgrules.h"
+#include "platform/ufcom.h"
+
+namespace uFMsg {
+
+namespace {
+
+const QString kCRLF = QStringLiteral("\r\n");
+const QString kConfirmTitle = QStringLiteral("削除確認");
+const QString kDeleteOne = QStringLiteral("指定されたｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを削除します。");
+const QString kDeleteAll = QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを全て削除します。");
+const QString kAsk = QStringLiteral("よろしいですか？");
+
+}  // namespace
+
+void GuideList::status(int key)
+{
+    StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(key) : QString());
+}
+
+void GuideList::save()
+{
+    if (s_.save) s_.save();
+}
+
+void GuideList::deselect()
+{
+    if (c_.List2 && c_.List2->count() > 0 && ListSelectedRow(c_.List2) >= 0) ListClearSelection(c_.List2);
+}
+
+void GuideList::clearHandOver()
+{
+    for (QString* s : {c_.meStrVLSelectKey, c_.meStrVLSelectVar, c_.meStrVLSelectYMD})
+        if (s) s->clear();
+}
+
+void GuideList::Register()
+{
+    const MsgInput in = MsgInputRead(c_.form, c_.Text1, c_.Text2, s_.head ? s_.head() : QString());
+    if (in.fixed.isEmpty()) return;
+    clearHandOver();
+    if (c_.meStrVLSelectKey) *c_.meStrVLSelectKey = in.fixed;
+    if (c_.meStrVLSelectVar) *c_.meStrVLSelectVar = in.variable;
+    if (s_.selectDueTime) s_.selectDueTime();
+
+    const QString due = c_.meStrVLSelectYMD ? *c_.meStrVLSelectYMD : QString();
+    if (due.isEmpty()) {
+        clearHandOver();
+        return;
+    }
+    const QString entry = CycleItemCompose(due, c_.meStrVLSelectKey ? *c_.meStrVLSelectKey : in.fixed,
+                                           c_.meStrVLSelectVar ? *c_.meStrVLSelectVar : in.variable);
+    clearHandOver();
+
+    // The inputs are tidied only when they may have come from the fixed-form
+    // list; typed into an empty list, they stay for the next registration.
+    if (c_.List1 && c_.List1->count() > 0) {
+        if (ListSelectedRow(c_.List1) >= 0) ListClearSelection(c_.List1);
+        if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
+        if (c_.Text1) c_.Text1->clear();
+        if (c_.Text2) c_.Text2->clear();
+    }
+
+    QListWidget* list = c_.List2;
+    if (!list) return;
+    // Looked up after the dialog: a due check may have changed the list.
+    const int i = CycleItemFind(list, entry);
+    if (i == -1) {
+        if (list->count() < ListItemMax) {
+            ListInsertSorted(list, entry);
+            list->update();
+            save();
+            status(kCycleAdded);
+        } else {
+            status(kCycleFull);
+        }
+    } else if (i >= 0 && list->item(i)->text() != entry) {
+        list->item(i)->setText(entry);
+        list->update();
+        save();
+        status(kCycleUpdated);
+    }
+}
+
+void GuideList::Delete()
+{
+    QListWidget* list = c_.List2;
+    if (!list || list->count() == 0) return;
+    const int row = ListSelectedRow(list);
+    const QString taken = row >= 0 ? uFCom_Bas::trimSpaces(list->item(row)->text()) : QString();
+    deselect();
+    if (c_.Text3) c_.Text3->clear();
+    if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
+    if (taken.isEmpty()) return;
+
+    const QString question = kDeleteOne + kCRLF + kCRLF + kAsk + kCRLF + kCRLF + CycleConfirmForm(taken);
+    if (uMsgBox_Show(c_.form, 0, kConfirmTitle, question) < 0) return;
+    // Looked up again: the entry may have fallen due while the question was open.
+    const int i = CycleItemFind(list, taken);
+    if (i < 0) return;
+    delete list->takeItem(i);
+    list->update();
+    save();
+    status(kCycleDeleted);
+}
+
+void GuideList::DeleteAll()
+{
+    QListWidget* list = c_.List2;
+    if (!list || list->count() == 0) return;
+    const QString question = kDeleteAll + kCRLF + kCRLF + kAsk + kCRLF + kCRLF;
+    if (uMsgBox_Show(c_.form, 0, kConfirmTitle, question) < 0) {
+        deselect();
+        if (c_.Text3) c_.Text3->clear();
+        if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
+        return;
+    }
+    // A due check may have emptied the list while the question was open.
+    if (list->count() == 0) return;
+    list->clear();
+    save();
+    status(kCycleCleared);
+    if (c_.Text3) c_.Text3->clear();
+}
+
+void GuideList::Details()
+{
+    QListWidget* list = c_.List2;
+    if (!list) return;
+    if (list->count() == 0) {
+        if (c_.Text3) c_.Text3->clear();
+        if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
+        return;
+    }
+    const int row = ListSelectedRow(list);
+    if (row < 0) return;
+    if (c_.Text3) c_.Text3->setPlainText(CycleDetailForm(list->item(row)->text()));
+}
+
+void GuideList::Reset(int button)
+{
+    if (button != 2) return;
+    deselect();
+    if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
+    if (c_.Text3) c_.Text3->clear();
+}
+
+}  // namespace uFMsg

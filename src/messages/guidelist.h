@@ -1,0 +1,55 @@
+#pragma once
+// The guide list (ｶﾞｲﾄﾞ部): register through the date/time dialog, delete,
+// delete all, details and reset on the main window's controls.  Every change
+// is saved at once through the save service, so a crash or a kill loses no
+// entry.  The monitor's due checks run while the dialogs of these operations
+// are open, so entries are always looked up again by text afterwards.
+#include <QString>
+#include <functional>
+
+class QListWidget;
+class QPlainTextEdit;
+class QWidget;
+
+namespace uFMsg {
+
+class GuideList {
+public:
+    struct Controls {
+        QWidget* form = nullptr;            // owner of questions and head line
+        QPlainTextEdit* Text1 = nullptr;    // fixed part
+        QPlainTextEdit* Text2 = nullptr;    // variable part
+        QPlainTextEdit* Text3 = nullptr;    // details of the selected entry
+        QListWidget* List1 = nullptr;       // fixed-form list
+        QListWidget* List2 = nullptr;       // guide list
+        QWidget* Dummy_Text = nullptr;
+        // The main window's hand-over members of the date/time dialog.
+        QString* meStrVLSelectKey = nullptr;
+        QString* meStrVLSelectVar = nullptr;
+        QString* meStrVLSelectYMD = nullptr;
+    };
+    struct Services {
+        std::function<QString()> head;         // the status prefix
+        std::function<QString(int)> keyMsg;    // catalogue line (prefix included)
+        std::function<void()> save;            // writes the whole guide list
+        std::function<void()> selectDueTime;   // the date/time dialog, modal
+    };
+    GuideList(Controls c, Services s) : c_(c), s_(std::move(s)) {}
+
+    void Register();         // ｶﾞｲﾄﾞ部登録
+    void Delete();           // ｶﾞｲﾄﾞ部削除
+    void DeleteAll();        // 全て削除
+    void Details();          // a click on the list
+    void Reset(int button);  // a mouse button pressed on the list (2 = right)
+
+private:
+    void status(int key);
+    void save();
+    void deselect();
+    void clearHandOver();
+
+    Controls c_;
+    Services s_;
+};
+
+}  // namespace uFMsg

@@ -1,0 +1,69 @@
+#pragma once
+// GuideMsg_Dialog "ｶﾞｲﾄﾞﾒｯｾｰｼﾞ": the small window that shows the guide
+// messages that have just fallen due.  Non-modal, without owner, kept out of
+// the task bar.  It keeps nothing of its own: the text, its last position
+// and the load flag are members of the main window, handed in as Shared,
+// and the automatic-confirmation flag is read and saved through the main
+// window.  Built by a load, destroyed by its unload (close).
+#include <QWidget>
+#include <functional>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+class GuideMsg_Dialog : public QWidget {
+    Q_OBJECT
+public:
+    struct Shared {
+        int* meLngGuideMsgDialogTop = nullptr;   // twips; 0: no position stored
+        int* meLngGuideMsgDialogLeft = nullptr;  // twips; 0: no position stored
+        int* meLngGuideMsgDialogLoad = nullptr;  // 1 while loaded
+        std::function<int()> Form_AutoGuide;
+        std::function<void(int&)> Form_MyConfWriteAutoGuide;
+        QIcon icon;
+    };
+    // Loads the window (placement, check box, focus); it is shown by
+    // showMessages.
+    explicit GuideMsg_Dialog(Shared shared);
+
+    // Replaces the text, shows the window if it is not shown yet and brings
+    // it to the front over other programs' windows; screen readers are told.
+    void showMessages(const QString& text);
+    // Ticked automatic confirmation.
+    bool autoConfirm() const;
+
+    void Check1_Click();
+    void Command1_Click();
+
+    // Where the load placed the window, in twips.
+    int placedTop() const { return top_; }
+    int placedLeft() const { return left_; }
+
+    QLineEdit* Dummy_Text = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QPlainTextEdit* Text1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QCheckBox* Check1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void setupControls();
+    void Form_Load();
+    void Form_Unload();
+    void bringToFront();
+    void announce();
+
+    Shared s_;
+    int ux_ = 15;
+    int uy_ = 15;
+    int top_ = 0;
+    int left_ = 0;
+    bool unloaded_ = false;
+};

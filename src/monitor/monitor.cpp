@@ -1,0 +1,296 @@
+#include "monitor/monitor.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <algorithm>
+#include <cstdlib>
+
+#include "headline/colors.h"
+#include "headline/headline.h"
+#include "messages/msgrules.h"
+#include "platform/core/datetime.h"
+#include "platform/formkit.h"
+#include "platform/timer.h"
+#include "platform/ufcom.h"
+#include "recorder/recorder.h"
+
+namespace uFMon {
+
+namespace {
+
+const QString kCRLF = QStringLiteral("\r\n");
+const QString kWatching = QStringLiteral("ｶﾞｲﾄﾞ部定周期監視中です。");
+const QString kNextHead = QStringLiteral("次の監視まで 約[");
+const QString kNextTail = QStringLiteral("]秒です。");
+const QString kStopped = QStringLiteral("ｶﾞｲﾄﾞ部定周期監視は停止中です。");
+const QString kPad = QStringLiteral("R5");
+constexpr int kRunningColour = 60;
+constexpr int kStoppedColour = 10;
+// Further than this from where the countdown expects the clock, the clock
+// has jumped (sleep and resume, the clock set).
+constexpr long long kJumpMs = 2000;
+
+long long secondOf(long long ms)
+{
+    return ms >= 0 ? ms - ms % 1000 : ms - ((ms % 1000) + 1000) % 1000;
+}
+
+}  // namespace
+
+GuideMonitor::GuideMonitor(Controls c, State st, GuideMsg_Dialog::Shared popup, Services s)
+    : c_(c), st_(st), popupShared_(std::move(popup)), s_(std::move(s))
+{
+    if (!s_.recorderAlive) s_.recorderAlive = []() { return uFCom_Bas::RecorderAlive(); };
+    if (!s_.beep) s_.beep = []() { uFCom_Bas::SystemBeep(); };
+}
+
+GuideMonitor::~GuideMonitor()
+{
+    delete popup_.data();
+}
+
+GuideMsg_Dialog* GuideMonitor::popup() const
+{
+    return popupLoaded() ? popup_.data() : nullptr;
+}
+
+bool GuideMonitor::popupLoaded() const
+{
+    return popup_ && popupShared_.meLngGuideMsgDialogLoad && *popupShared_.meLngGuideMsgDialogLoad == 1;
+}
+
+void GuideMonitor::PopupUnload()
+{
+    if (popupLoaded()) popup_->close();
+}
+
+void GuideMonitor::setState(const QString& text, int colourIndex)
+{
+    if (!c_.Label5) return;
+    c_.Label5->setText(text);
+    uFCom_Bas::setTextColour(c_.Label5, uFCom_Bas::colorFromValue(uFCom_Bas::ColorGet(colourIndex)));
+}
+
+void GuideMonitor::countingText(int n)
+{
+    setState(kWatching + kCRLF + kNextHead + uFCom_Bas::StrPad(kPad, QString::number(n)) + kNextTail,
+             kRunningColour);
+}
+
+void GuideMonitor::guideButtons(bool on)
+{
+    for (QPushButton* b : {c_.Command3[0], c_.Command3[1], c_.Command5_1})
+        if (b) b->setEnabled(on);
+}
+
+void GuideMonitor::deselect()
+{
+    if (c_.List2 && c_.List2->count() > 0 && uFMsg::ListSelectedRow(c_.List2) >= 0)
+        uFMsg::ListClearSelection(c_.List2);
+}
+
+void GuideMonitor::MonitorStart()
+{
+    if (c_.VScroll1) c_.VScroll1->setEnabled(false);
+    if (c_.Command4[0]) c_.Command4[0]->setEnabled(false);
+    if (c_.Command4[1]) c_.Command4[1]->setEnabled(true);
+    expectedMs_ = -1;
+    if (c_.Timer1) {
+        c_.Timer1->Tag.clear();
+        c_.Timer1->setInterval(1);
+        c_.Timer1->setEnabled(true);
+    }
+    deselect();
+    if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
+    uFMsg::StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(uFMsg::kMonitorStarted) : QString());
+}
+
+void GuideMonitor::MonitorStop()
+{
+    if (popupLoaded() && popup_->autoConfirm()) PopupUnload();
+    guideButtons(true);
+    if (c_.VScroll1) c_.VScroll1->setEnabled(true);
+    if (c_.Command4[0]) c_.Command4[0]->setEnabled(true);
+    if (c_.Command4[1]) c_.Command4[1]->setEnabled(false);
+    if (c_.Timer2) {
+        c_.Timer2->setEnabled(false);
+        c_.Timer2->setInterval(0);
+    }
+    if (c_.Timer1) {
+        c_.Timer1->setEnabled(false);
+        c_.Timer1->setInterval(0);
+        c_.Timer1->Tag.clear();
+    }
+    expectedMs_ = -1;
+    setState(kStopped, kStoppedColour);
+    deselect();
+    if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
+    uFMsg::StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(uFMsg::kMonitorStopped) : QString());
+}
+
+void GuideMonitor::armNextSecond(long long nowMs)
+{
+    // One second on from the second this tick belongs to, measured from the
+    // same reading, so the tick cannot slip into the second after.
+    const long long delay = expectedMs_ + uFCom_Bas::kSecondSlackMs - nowMs;
+    c_.Timer1->setInterval(1000);
+    c_.Timer1->setEnabled(true);
+    c_.Timer1->restartIn(static_cast<int>(std::clamp<long long>(delay, 1, 1000 + uFCom_Bas::kSecondSlackMs)));
+}
+
+void GuideMonitor::startDueCheck()
+{
+    if (!c_.Timer2) return;
+    c_.Timer2->setInterval(1);
+    c_.Timer2->setEnabled(true);
+}
+
+void GuideMonitor::CountdownTick()
+{
+    uFCom_Bas::Timer* t1 = c_.Timer1;
+    if (!t1) return;
+    t1->setEnabled(false);
+    t1->setInterval(0);
+
+    std::string display;
+    platform::LocalTime reading;
+    const std::string stamp = platform::DateTimeText(display, reading);
+    const long long now = platform::localMillis(reading);
+
+    if (expectedMs_ >= 0 && std::llabs(now - expectedMs_) > kJumpMs) {
+        // The clock moved under the countdown: whatever fell due meanwhile
+        // is shown now, and the next cycle is aligned afresh.
+        expectedMs_ = -1;
+        startDueCheck();
+        return;
+    }
+
+    const int interval = st_.WatchSeconds ? *st_.WatchSeconds : 60;
+    if (t1->Tag.isEmpty()) {
+        guideButtons(true);
+        const QString s = QString::fromStdString(stamp.substr(12, 2));
+        int r = -1;
+        if (uFCom_Bas::isNumeric(s) && interval >= 60) r = interval - uFCom_Bas::roundHalfEven(s);
+        t1->Tag = QString::number(r >= 0 ? r : interval);
+        countingText(r >= 0 ? r : interval);
+        expectedMs_ = secondOf(now) + 1000;
+        armNextSecond(now);
+        return;
+    }
+    if (uFCom_Bas::isNumeric(t1->Tag)) {
+        const int n = uFCom_Bas::roundHalfEven(t1->Tag) - 1;
+        if (n >= 1) {
+            t1->Tag = QString::number(n);
+            countingText(n);
+            expectedMs_ += 1000;
+            armNextSecond(now);
+            return;
+        }
+    }
+    // Counted down (or a tag that is no number): the due check.
+    expectedMs_ = -1;
+    startDueCheck();
+}
+
+void GuideMonitor::DueCheck()
+{
+    if (c_.Timer2) {
+        c_.Timer2->setEnabled(false);
+        c_.Timer2->setInterval(0);
+    }
+    setState(kWatching, kRunningColour);
+
+    QString shown;
+    QListWidget* list = c_.List2;
+    if (list && list->count() > 0) {
+        guideButtons(false);
+        deselect();
+        if (c_.Text3) c_.Text3->clear();
+        if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
+        const QString now = uFMsg::CurrentMinute();
+        // Every entry once, in list order, although due ones leave on the way.
+        const int steps = list->count();
+        int i = 0;
+        for (int step = 0; step < steps && i < list->count(); ++step) {
+            const QString entry = uFCom_Bas::trimSpaces(list->item(i)->text());
+            const uFMsg::CycleFields f = uFMsg::CycleItemRead(entry);
+            if (entry.isEmpty() || f.due.isEmpty() || !uFMsg::IsDue(f.due, now)) {
+                ++i;
+                continue;
+            }
+            // The entry found last stands first.
+            shown = uFMsg::CyclePopupBlock(entry) + shown;
+            delete list->takeItem(i);
+            GuideMsgNotify(f.fixed, f.variable);
+        }
+        if (st_.meStrGuideMsg) *st_.meStrGuideMsg = shown;
+    }
+
+    if (!shown.isEmpty()) {
+        showBlock();
+    } else if (popupLoaded() && popup_->autoConfirm()) {
+        PopupUnload();
+    }
+
+    // The next cycle begins just after the next full second.
+    if (c_.Timer1) {
+        std::string display;
+        platform::LocalTime reading;
+        platform::DateTimeText(display, reading);
+        const long long now = platform::localMillis(reading);
+        c_.Timer1->Tag.clear();
+        expectedMs_ = secondOf(now) + 1000;
+        armNextSecond(now);
+    }
+}
+
+void GuideMonitor::showBlock()
+{
+    // A window that cannot be made does not keep the beep back; the entries
+    // are gone from the list and forwarded already.
+    if (!popupLoaded()) popup_ = new GuideMsg_Dialog(popupShared_);
+    if (popup_) popup_->showMessages(st_.meStrGuideMsg ? *st_.meStrGuideMsg : QString());
+    GuideBeep();
+}
+
+void GuideMonitor::GuideMsgNotify(const QString& fixed, const QString& variable)
+{
+    if (s_.recorderAlive() < 0) return;
+    const QString f = uFCom_Bas::trimSpaces(fixed);
+    if (f.size() > uFMsg::MsgLenMax) return;
+    QString v = uFCom_Bas::trimSpaces(variable);
+    if (v.size() > uFMsg::MsgLenMax) v.clear();
+    if (f.isEmpty()) return;
+    uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::kModeSendOnly, -1, f, v);
+}
+
+void GuideMonitor::GuideBeep()
+{
+    s_.beep();
+}
+
+void GuideMonitor::Check1_Click()
+{
+    if (!c_.Check1 || !st_.WatchAutoStart) return;
+    const int value = c_.Check1->isChecked() ? 1 : 0;
+    if (value == *st_.WatchAutoStart) return;
+    *st_.WatchAutoStart = value;
+    if (s_.saveWatch) s_.saveWatch();
+}
+
+void GuideMonitor::VScroll1_Change()
+{
+    if (!c_.VScroll1) return;
+    const int value = c_.VScroll1->value();
+    if (c_.Label3) c_.Label3->setText(QString::number(value));
+    if (!st_.WatchSeconds || value == *st_.WatchSeconds) return;
+    *st_.WatchSeconds = value;
+    if (s_.saveWatch) s_.saveWatch();
+}
+
+}  // namespace uFMon

@@ -1,0 +1,101 @@
+#pragma once
+// The periodic guide monitor (定周期監視): a one-second countdown to the
+// next check, aligned to the wall clock, and the due check that shows every
+// guide entry whose minute has come in the guide pop-up with a beep,
+// forwards it to the recorder and removes it from the list.
+//
+// The countdown's ticks fall a few milliseconds after each full wall-clock
+// second, so the check at second 00 runs within milliseconds of it.  A tick
+// that finds the wall clock more than two seconds away from where the
+// countdown expects it (the machine slept, the clock was set) runs the due
+// check at once and then starts a new aligned cycle.
+#include <QPointer>
+#include <QString>
+#include <array>
+#include <functional>
+
+#include "monitor/guidemsg.h"
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollBar;
+class QWidget;
+
+namespace uFCom_Bas {
+class Timer;
+}
+
+namespace uFMon {
+
+class GuideMonitor {
+public:
+    struct Controls {
+        QWidget* form = nullptr;                // head line, forwarding
+        QListWidget* List2 = nullptr;
+        QPlainTextEdit* Text3 = nullptr;
+        QWidget* Dummy_Text = nullptr;
+        QLabel* Label5 = nullptr;               // monitor state
+        QLabel* Label3 = nullptr;               // interval
+        QScrollBar* VScroll1 = nullptr;         // interval spin
+        QCheckBox* Check1 = nullptr;            // start at launch
+        std::array<QPushButton*, 2> Command3{}; // guide register, delete
+        QPushButton* Command5_1 = nullptr;      // guide delete all
+        std::array<QPushButton*, 2> Command4{}; // start, stop
+        uFCom_Bas::Timer* Timer1 = nullptr;     // countdown
+        uFCom_Bas::Timer* Timer2 = nullptr;     // due check
+    };
+    // Members of the main window.
+    struct State {
+        int* WatchAutoStart = nullptr;
+        int* WatchSeconds = nullptr;
+        QString* meStrGuideMsg = nullptr;
+    };
+    struct Services {
+        std::function<QString(int)> keyMsg;   // catalogue line (prefix included)
+        std::function<void()> saveWatch;      // writes the monitor settings
+        std::function<int()> recorderAlive;   // 1 running, -1 not
+        std::function<void()> beep;
+    };
+    GuideMonitor(Controls c, State st, GuideMsg_Dialog::Shared popup, Services s);
+    ~GuideMonitor();
+    GuideMonitor(const GuideMonitor&) = delete;
+    GuideMonitor& operator=(const GuideMonitor&) = delete;
+
+    void MonitorStart();
+    void MonitorStop();
+    void CountdownTick();
+    void DueCheck();
+    void GuideMsgNotify(const QString& fixed, const QString& variable);
+    void GuideBeep();
+    void Check1_Click();
+    void VScroll1_Change();
+
+    // The pop-up while it is loaded, else null.
+    GuideMsg_Dialog* popup() const;
+    // Unloads the pop-up if it is loaded.
+    void PopupUnload();
+
+private:
+    void setState(const QString& text, int colourIndex);
+    void countingText(int n);
+    void guideButtons(bool on);
+    void deselect();
+    void showBlock();
+    bool popupLoaded() const;
+    void armNextSecond(long long nowMs);
+    void startDueCheck();
+
+    Controls c_;
+    State st_;
+    GuideMsg_Dialog::Shared popupShared_;
+    Services s_;
+    QPointer<GuideMsg_Dialog> popup_;
+    // The wall-clock second (local milliseconds) the next countdown tick
+    // belongs to; negative while none is expected.
+    long long expectedMs_ = -1;
+};
+
+}  // namespace uFMon

@@ -1,0 +1,62 @@
+#include "platform/listevents.h"
+
+#include <QListWidget>
+#include <QMouseEvent>
+
+namespace uFCom_Bas {
+
+namespace {
+int buttonCode(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+}  // namespace
+
+ListEvents::ListEvents(QListWidget* list) : QObject(list), list_(list)
+{
+    list->viewport()->installEventFilter(this);
+    connect(list, &QListWidget::itemSelectionChanged, this, &ListEvents::selectionChanged);
+}
+
+void ListEvents::selectionChanged()
+{
+    // Only the operator's own changes: a mouse click raises Click on its
+    // release; changes made by the program happen while the focus is
+    // elsewhere or during a press handled here.
+    if (pressing_ || !list_->hasFocus()) return;
+    emit Click();
+}
+
+bool ListEvents::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != list_->viewport()) return false;
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        pressing_ = true;
+        emit MouseDown(buttonCode(me->button()));
+        if (me->button() == Qt::RightButton) {
+            pressing_ = false;
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (pressing_ && me->button() == Qt::LeftButton) {
+            pressing_ = false;
+            emit Click();
+        } else if (me->buttons() == Qt::NoButton) {
+            pressing_ = false;
+        }
+    }
+    return false;
+}
+
+}  // namespace uFCom_Bas
