@@ -133,6 +133,11 @@ void DTSelect_Dialog::Form_Load()
     const QDate d = today();
     MonthView1->setMinimumDate(d);
     MonthView1->setSelectedDate(d);
+    // The days before today that the month still shows cannot be chosen:
+    // drawn as disabled.
+    QTextCharFormat past;
+    past.setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+    for (QDate x = d.addDays(-d.day() - 7); x < d; x = x.addDays(1)) MonthView1->setDateTextFormat(x, past);
     TimeListSet();
     std::string display;
     const std::string stamp = platform::DateTimeText(display);

@@ -30,6 +30,8 @@ const QString kManualLine2 = QStringLiteral("確認PBLを押下して下さい�
 // How long a window manager gets to give the window the focus before it is
 // marked as demanding attention instead.
 constexpr int kActivationWaitMs = 250;
+// How long a window manager may take to put its frame around the window.
+constexpr int kFrameWaitMs = 200;
 
 // Screen readers see the window as an alert, whose description is the
 // messages.
@@ -101,13 +103,16 @@ void GuideMsg_Dialog::Form_Load()
     setWindowIcon(s_.icon);
     // 2. At the stored place, else at the top of the screen, flush with the
     // right edge of the work area.
-    QRect area;
-    if (!uFCom_Bas::WorkAreaGet(area)) area = QRect(0, 0, 1280, 738);
     const int storedTop = s_.meLngGuideMsgDialogTop ? *s_.meLngGuideMsgDialogTop : 0;
     const int storedLeft = s_.meLngGuideMsgDialogLeft ? *s_.meLngGuideMsgDialogLeft : 0;
     top_ = storedTop != 0 ? storedTop : 0;
-    left_ = storedLeft != 0 ? storedLeft : (area.x() + area.width()) * ux_ - frameGeometry().width() * ux_;
-    move(uFCom_Bas::twipsToPixels(left_, ux_), uFCom_Bas::twipsToPixels(top_, uy_));
+    flushRight_ = storedLeft == 0;
+    if (flushRight_) {
+        placeFlushRight();
+    } else {
+        left_ = storedLeft;
+        move(uFCom_Bas::twipsToPixels(left_, ux_), uFCom_Bas::twipsToPixels(top_, uy_));
+    }
     // 3. to 5.
     Dummy_Text->clear();
     Check1->setChecked(s_.Form_AutoGuide && s_.Form_AutoGuide() == 1);
@@ -115,6 +120,15 @@ void GuideMsg_Dialog::Form_Load()
     Dummy_Text->setFocus();
     // 6.
     if (s_.meLngGuideMsgDialogLoad) *s_.meLngGuideMsgDialogLoad = 1;
+}
+
+void GuideMsg_Dialog::placeFlushRight()
+{
+    QRect area;
+    if (!uFCom_Bas::WorkAreaGet(area)) area = QRect(0, 0, 1280, 738);
+    left_ = (area.x() + area.width()) * ux_ - frameGeometry().width() * ux_;
+    move(uFCom_Bas::twipsToPixels(left_, ux_), uFCom_Bas::twipsToPixels(top_, uy_));
+    placedAt_ = pos();
 }
 
 bool GuideMsg_Dialog::autoConfirm() const
@@ -147,6 +161,15 @@ void GuideMsg_Dialog::showMessages(const QString& text)
         // Out of the task bar: it belongs to no other window.
         if (QGuiApplication::platformName() == QLatin1String("xcb")) platform::markSkipTaskbar(winId());
         show();
+        // The window manager's frame is known once the window is shown:
+        // flush right means the frame's right edge, now and when the frame
+        // arrives late, unless the operator has moved the window meanwhile.
+        if (flushRight_) {
+            placeFlushRight();
+            QTimer::singleShot(kFrameWaitMs, this, [this]() {
+                if (pos() == placedAt_) placeFlushRight();
+            });
+        }
     }
     bringToFront();
     announce();

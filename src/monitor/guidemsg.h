@@ -57,6 +57,7 @@ private:
     void setupControls();
     void Form_Load();
     void Form_Unload();
+    void placeFlushRight();
     void bringToFront();
     void announce();
 
@@ -66,4 +67,7 @@ private:
     int top_ = 0;
     int left_ = 0;
     bool unloaded_ = false;
+    // No place stored: the window sits flush with the work area's right edge.
+    bool flushRight_ = false;
+    QPoint placedAt_;
 };

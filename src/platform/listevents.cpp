@@ -23,21 +23,27 @@ int buttonCode(Qt::MouseButton b)
 
 ListEvents::ListEvents(QListWidget* list) : QObject(list), list_(list)
 {
+    list->installEventFilter(this);
     list->viewport()->installEventFilter(this);
     connect(list, &QListWidget::itemSelectionChanged, this, &ListEvents::selectionChanged);
 }
 
 void ListEvents::selectionChanged()
 {
-    // Only the operator's own changes: a mouse click raises Click on its
-    // release; changes made by the program happen while the focus is
-    // elsewhere or during a press handled here.
-    if (pressing_ || !list_->hasFocus()) return;
+    // Only the operator's keys: a mouse click raises Click on its release,
+    // and changes made by the program raise nothing.
+    if (pressing_ || !keying_) return;
     emit Click();
 }
 
 bool ListEvents::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == list_) {
+        // The selection moves while the list handles the key press.
+        if (event->type() == QEvent::KeyPress) keying_ = true;
+        else if (event->type() == QEvent::KeyRelease || event->type() == QEvent::FocusOut) keying_ = false;
+        return false;
+    }
     if (watched != list_->viewport()) return false;
     if (event->type() == QEvent::MouseButtonPress) {
         auto* me = static_cast<QMouseEvent*>(event);

@@ -28,6 +28,8 @@ private:
     QListWidget* list_;
     // A mouse button is down on the list: its release raises Click.
     bool pressing_ = false;
+    // A key is down on the list.
+    bool keying_ = false;
 };
 
 }  // namespace uFCom_Bas

@@ -289,9 +289,22 @@ int ExplorerOpen(QWidget* /*window*/, const QString& folder)
     return ok ? 42 : 2;
 }
 
+namespace {
+std::function<void()> g_beepOverride;
+}
+
 void SystemBeep()
 {
+    if (g_beepOverride) {
+        g_beepOverride();
+        return;
+    }
     QApplication::beep();
+}
+
+void setBeepForTest(std::function<void()> beep)
+{
+    g_beepOverride = std::move(beep);
 }
 
 }  // namespace uFCom_Bas

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QRect>
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -63,6 +64,8 @@ int ExplorerOpen(QWidget* window, const QString& folder);
 
 // The platform's default beep.  Never waits for the sound.
 void SystemBeep();
+// Replaces the beep (tests); an empty function restores it.
+void setBeepForTest(std::function<void()> beep);
 
 // Twips <-> pixels for a window measured in twips.
 int twipsToPixels(int twips, int unitsPerPixel = 15);

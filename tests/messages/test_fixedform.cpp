@@ -84,48 +84,11 @@ protected:
         }
         return out;
     }
-    // The status lines shown since the last call, oldest first, without
-    // their time stamps.
-    QStringList lines()
-    {
-        uFHLabel_Bas::HeadMsgShow(form_, 0, -1, QString(), QString());
-        QStringList out;
-        for (int i = form_->Head_Combo->count() - 1; i >= 1; --i) {
-            const QString t = form_->Head_Combo->itemText(i);
-            out << t.mid(t.indexOf(']') + 1);
-        }
-        form_->Head_Combo->clear();
-        form_->Head_Combo->addItem(QString());
-        return out;
-    }
     QColor lineColour() const { return form_->Head_Label[1]->palette().color(QPalette::Window); }
 
-    void type(const QString& fixed, const QString& variable = QString())
-    {
-        form_->Text1->setPlainText(fixed);
-        form_->Text2->setPlainText(variable);
-    }
-    void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
-    // Answers the next question with OK (true) or ｷｬﾝｾﾙ and keeps its text.
-    void answer(bool ok)
-    {
-        question_.clear();
-        testsupport::answerNextModal([this, ok](QWidget* w) {
-            auto* box = qobject_cast<MsgBox_Dialog*>(w);
-            if (!box) return;
-            question_ = box->windowTitle() + "|" + box->Text1->toPlainText();
-            QTest::mouseClick(ok ? box->OKButton : box->CancelButton, Qt::LeftButton);
-        });
-    }
-    void clickRow(int row, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QListWidget* l = form_->List1;
-        l->scrollToItem(l->item(row));
-        QTest::mouseClick(l->viewport(), button, {}, l->visualItemRect(l->item(row)).center());
-    }
+    void clickRow(int row, Qt::MouseButton button = Qt::LeftButton) { MainWindowTest::clickRow(form_->List1, row, button); }
 
     CVMsgKey_Dialog* catalog_ = nullptr;
-    QString question_;
 };
 
 }  // namespace

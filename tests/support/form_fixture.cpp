@@ -1,12 +1,19 @@
 #include "form_fixture.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRect>
+#include <QTest>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/appicon.h"
 #include "app/form1.h"
 #include "config/env.h"
+#include "dialogs/msgbox.h"
 #include "headline/headline.h"
 #include "platform/core/datetime.h"
 #include "platform/ufcom.h"
@@ -39,6 +46,7 @@ void MainWindowTest::TearDown()
     uFCom_Bas::setRecorderWindowProbeForTest({});
     uFCom_Bas::setWorkAreaForTest(QRect());
     uFCom_Bas::setTrayAvailableForTest(-1);
+    uFCom_Bas::setBeepForTest({});
     uFCom_Bas::setExeNameForTest(QString());
     uFCom_Bas::EnvResetForTest();
     platform::setClockSource({});
@@ -52,6 +60,77 @@ bool MainWindowTest::loadWindow(const std::string& confBytes)
     uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
     form_ = new Form1;
     return form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", uFCom_Bas::programIcon());
+}
+
+FakeClock::FakeClock(const QDateTime& start) : now_(std::make_shared<QDateTime>(start))
+{
+    std::shared_ptr<QDateTime> now = now_;
+    platform::setClockSource([now]() {
+        const QDate d = now->date();
+        const QTime t = now->time();
+        return platform::LocalTime{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()};
+    });
+}
+
+FakeClock::~FakeClock()
+{
+    platform::setClockSource({});
+}
+
+void FakeClock::set(const QDateTime& t)
+{
+    *now_ = t;
+}
+
+void FakeClock::advance(qint64 ms)
+{
+    *now_ = now_->addMSecs(ms);
+}
+
+QDateTime FakeClock::now() const
+{
+    return *now_;
+}
+
+QStringList MainWindowTest::lines()
+{
+    uFHLabel_Bas::HeadMsgShow(form_, 0, -1, QString(), QString());
+    QStringList out;
+    for (int i = form_->Head_Combo->count() - 1; i >= 1; --i) {
+        const QString t = form_->Head_Combo->itemText(i);
+        out << t.mid(t.indexOf(']') + 1);
+    }
+    form_->Head_Combo->clear();
+    form_->Head_Combo->addItem(QString());
+    return out;
+}
+
+void MainWindowTest::type(const QString& fixed, const QString& variable)
+{
+    form_->Text1->setPlainText(fixed);
+    form_->Text2->setPlainText(variable);
+}
+
+void MainWindowTest::click(QPushButton* b)
+{
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void MainWindowTest::clickRow(QListWidget* l, int row, Qt::MouseButton button)
+{
+    l->scrollToItem(l->item(row));
+    QTest::mouseClick(l->viewport(), button, {}, l->visualItemRect(l->item(row)).center());
+}
+
+void MainWindowTest::answer(bool ok)
+{
+    question_.clear();
+    answerNextModal([this, ok](QWidget* w) {
+        auto* box = qobject_cast<MsgBox_Dialog*>(w);
+        if (!box) return;
+        question_ = box->windowTitle() + "|" + box->Text1->toPlainText();
+        QTest::mouseClick(ok ? box->OKButton : box->CancelButton, Qt::LeftButton);
+    });
 }
 
 void MainWindowTest::deleteWindow()

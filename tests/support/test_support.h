@@ -2,9 +2,16 @@
 // Helpers shared by the test programs.
 #include <QString>
 #include <functional>
+#include <ostream>
 #include <string>
 
 class QWidget;
+
+// Test failures show texts as texts.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace testsupport {
 

@@ -1,0 +1,69 @@
+// The date/time dialog as it opens, and its two time lists.
+#include <gtest/gtest.h>
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QLocale>
+#include <QPlainTextEdit>
+
+#include "app/form1.h"
+#include "dialogs/dtselect.h"
+#include "platform/ufcom.h"
+#include "form_fixture.h"
+
+namespace {
+
+class DTSelectTest : public testsupport::MainWindowTest {
+protected:
+    DTSelectTest() : MainWindowTest("vldtselect"), clock_(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 25))) {}
+    testsupport::FakeClock clock_;
+    QString key_, var_ = "v", ymd_;
+};
+
+}  // namespace
+
+TEST_F(DTSelectTest, OpensOnTodayAndTheCurrentMinuteInJapanese)
+{
+    ASSERT_TRUE(loadWindow("[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n"));
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
+    form_->move(form_->x() + 200, form_->y() + 100);  // where it opens does not follow
+    DTSelect_Dialog d(form_, {&key_, &var_, &ymd_});
+    QLocale::setDefault(before);
+
+    EXPECT_EQ(d.windowTitle(), "日付時刻選択");
+    EXPECT_EQ(d.placedTop(), static_cast<int>(r.top + 0.2 * r.height));
+    EXPECT_EQ(d.placedLeft(), static_cast<int>(r.left + 0.1 * r.width));
+    EXPECT_EQ(d.MonthView1->selectedDate(), QDate(2026, 12, 8));
+    EXPECT_EQ(d.MonthView1->minimumDate(), QDate(2026, 12, 8));
+    EXPECT_EQ(d.MonthView1->locale().standaloneMonthName(12), "12月");
+    EXPECT_EQ(d.MonthView1->locale().dayName(7, QLocale::NarrowFormat), "日");
+    EXPECT_EQ(d.Label1->text(), "ガイダンスする日付、時刻を指定して下さい。\r\n(現在日時より大きくして下さい。)");
+    // A variable part alone is not shown.
+    EXPECT_TRUE(d.Text1->toPlainText().isEmpty());
+
+    ASSERT_EQ(d.Combo1[0]->count(), 25);
+    ASSERT_EQ(d.Combo1[1]->count(), 61);
+    EXPECT_EQ(d.Combo1[0]->itemText(0), "");
+    EXPECT_EQ(d.Combo1[0]->itemText(24), "23 時");
+    EXPECT_EQ(d.Combo1[1]->itemText(60), "59 分");
+    EXPECT_EQ(d.Combo1[0]->currentText(), "10 時");
+    EXPECT_EQ(d.Combo1[1]->currentText(), "15 分");
+
+    struct Case {
+        const char* kind;
+        const char* value;
+        int hour, minute;  // positions afterwards
+    } cases[] = {
+        {"H", "5", 6, 16}, {" h ", "0", 1, 16}, {"M", "59", 1, 60}, {"m", "x", 1, 0},
+        {"H", "24", 1, 0},  // beyond the list: unchanged
+        {"X", "3", 1, 0}, {"", "3", 1, 0},
+    };
+    for (const Case& c : cases) {
+        d.TimeListSelect(c.kind, c.value);
+        EXPECT_EQ(d.Combo1[0]->currentIndex(), c.hour) << c.kind << c.value;
+        EXPECT_EQ(d.Combo1[1]->currentIndex(), c.minute) << c.kind << c.value;
+    }
+}
