@@ -3,6 +3,9 @@
 //                    bare Qt program showing one empty QMainWindow
 //   close N          close command sent to the own mailslot -> process exit
 //   idle SECONDS     CPU used by an idle running program, share of one core
+//   due N            how late after second 00 the due check forwards an entry
+//                    to the stand-in recorder, over N starts on a wall clock
+//                    set three seconds before a minute (libfaketime)
 // Run from the build folder's parent: build/bench/velmora_bench startup 15
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
@@ -197,9 +200,9 @@ int benchStartup(int rounds)
     return 0;
 }
 
-bool sendClose()
+bool sendCloseTo(const std::string& slot)
 {
-    const int h = platform::mailslot::SlotOpen("uPVelmora");
+    const int h = platform::mailslot::SlotOpen(slot);
     if (h < 0) return false;
     unsigned char record[128] = {};
     const int code = -88888;
@@ -207,6 +210,11 @@ bool sendClose()
     const bool ok = platform::mailslot::SlotWrite(h, sizeof record, record) == static_cast<int>(sizeof record);
     platform::mailslot::HandleClose(h);
     return ok;
+}
+
+bool sendClose()
+{
+    return sendCloseTo("uPVelmora");
 }
 
 int benchClose(int rounds)
@@ -276,6 +284,93 @@ int benchIdle(int seconds)
     return 0;
 }
 
+std::string fakeTimeLib()
+{
+    for (const char* lib : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
+                            "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1"})
+        if (fs::exists(lib)) return lib;
+    return "";
+}
+
+// The record's 17-digit stamp on the line of the recorder's log that holds
+// text, or empty.
+std::string stampOf(const std::string& log, const std::string& text)
+{
+    std::ifstream f(log);
+    std::string line;
+    while (std::getline(f, line)) {
+        if (line.find(text) != std::string::npos && line.size() > 17 && line[17] == '\t') return line.substr(0, 17);
+    }
+    return "";
+}
+
+int benchDue(int rounds)
+{
+    const std::string lib = fakeTimeLib();
+    if (lib.empty()) {
+        std::fprintf(stderr, "due: needs libfaketime\n");
+        return 1;
+    }
+    const std::string velmora = fs::canonical(selfDir() + "/../uPVelmora").string();
+    const std::string corvane = fs::canonical(selfDir() + "/../uPCorvane").string();
+    char tmpl[] = "/tmp/velmora-bench-XXXXXX";
+    const std::string base = mkdtemp(tmpl);
+    setenv("XDG_RUNTIME_DIR", base.c_str(), 1);
+    const std::string log = base + "/recorder.log";
+    Run recorder = startAndWaitShown({corvane, log}, base, "ｺｰｳﾞｪｲﾝ [uPCorvane]");
+    if (recorder.pid <= 0) {
+        std::fprintf(stderr, "due: the stand-in recorder did not start\n");
+        return 1;
+    }
+    std::vector<double> late;
+    for (int i = 0; i < rounds; ++i) {
+        const std::string dir = base + "/run" + std::to_string(i);
+        fs::create_directories(dir);
+        const std::string text = "round " + std::to_string(i);
+        std::ofstream(dir + "/uPVelmora.conf")
+            << "[Section_Watch]\r\nWatch_Timer=1,60,1,0,\r\n[Section_Cycle]\r\nCycleItems=1\r\n"
+            << "CycleItem_000=2026/12/08-10:16,bench," << text << ",\r\n";
+        const std::string clock = dir + "/clock";
+        std::ofstream(clock) << "@2026-12-08 10:15:57\n";
+        // The program alone runs on the set clock.
+        setenv("LD_PRELOAD", lib.c_str(), 1);
+        setenv("FAKETIME_TIMESTAMP_FILE", clock.c_str(), 1);
+        setenv("FAKETIME_NO_CACHE", "1", 1);
+        setenv("FAKETIME_DONT_FAKE_MONOTONIC", "1", 1);
+        Run v = startAndWaitShown({velmora}, dir, kCaption);
+        unsetenv("LD_PRELOAD");
+        if (v.pid <= 0) {
+            std::fprintf(stderr, "due: round %d: no window\n", i);
+            return 1;
+        }
+        std::string stamp;
+        const auto t0 = Clock::now();
+        while ((stamp = stampOf(log, text)).empty() && Clock::now() - t0 < std::chrono::seconds(10))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        sendClose();
+        int status = 0;
+        waitpid(v.pid, &status, 0);
+        if (stamp.empty()) {
+            std::fprintf(stderr, "due: round %d: nothing forwarded\n", i);
+            return 1;
+        }
+        // Milliseconds after 10:16:00.000 (negative: before it).
+        const int minute = std::stoi(stamp.substr(10, 2));
+        const double ms = (minute - 16) * 60000.0 + std::stoi(stamp.substr(12, 2)) * 1000.0 + std::stoi(stamp.substr(14, 3));
+        late.push_back(ms);
+        std::printf("  round %2d: forwarded at 10:%s:%s.%s, %.0f ms after the minute\n", i, stamp.substr(10, 2).c_str(),
+                    stamp.substr(12, 2).c_str(), stamp.substr(14, 3).c_str(), ms);
+    }
+    sendCloseTo("uPCorvane");
+    waitpid(recorder.pid, nullptr, 0);
+    fs::remove_all(base);
+    std::vector<double> sorted = late;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf("due check, %d checks: lateness median %.0f ms, min %.0f ms, max %.0f ms (target: max 50 ms)\n", rounds,
+                median(late), sorted.front(), sorted.back());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -290,6 +385,7 @@ int main(int argc, char** argv)
     if (what == "startup") return benchStartup(n > 0 ? n : 15);
     if (what == "close") return benchClose(n > 0 ? n : 20);
     if (what == "idle") return benchIdle(n > 0 ? n : 60);
-    std::fprintf(stderr, "usage: velmora_bench startup [N] | close [N] | idle [SECONDS]\n");
+    if (what == "due") return benchDue(n > 0 ? n : 12);
+    std::fprintf(stderr, "usage: velmora_bench startup [N] | close [N] | idle [SECONDS] | due [N]\n");
     return 2;
 }

@@ -32,10 +32,12 @@ QString sourceDir()
     return QStringLiteral(VELMORA_SOURCE_DIR);
 }
 
-ProgramRun::ProgramRun(const QString& exe, const QString& workDir, const QStringList& args, const QString& runtimeDir)
+ProgramRun::ProgramRun(const QString& exe, const QString& workDir, const QStringList& args, const QString& runtimeDir,
+                       const QStringList& extraEnv)
     : process_(std::make_unique<QProcess>())
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& kv : extraEnv) env.insert(kv.section('=', 0, 0), kv.section('=', 1));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.insert(QStringLiteral("DISPLAY"), QString::fromStdString(display()));
@@ -122,13 +124,33 @@ void ProgramTest::copyStarterConf(const std::string& folder) const
     std::filesystem::copy_file((sourceDir() + "/examples/uPVelmora.conf").toStdString(), folder + "/uPVelmora.conf");
 }
 
-std::unique_ptr<ProgramRun> ProgramTest::startVelmora(unsigned long* window) const
+std::unique_ptr<ProgramRun> ProgramTest::startVelmora(unsigned long* window, const QStringList& extraEnv) const
 {
-    auto run = std::make_unique<ProgramRun>(velmoraExe(), workDir(), QStringList{}, lockDir());
+    auto run = std::make_unique<ProgramRun>(velmoraExe(), workDir(), QStringList{}, lockDir(), extraEnv);
     const unsigned long w = waitForWindow("ｳﾞｪﾙﾓﾗ [uPVelmora]", 15000);
     EXPECT_NE(w, 0u) << run->stderrText().toStdString();
     if (window) *window = w;
     return run;
+}
+
+QStringList fakeClockEnv(const std::string& timeFile)
+{
+    for (const char* lib : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
+                            "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1", "/usr/lib/faketime/libfaketime.so.1"}) {
+        if (!std::filesystem::exists(lib)) continue;
+        return {QStringLiteral("LD_PRELOAD=") + lib, "FAKETIME_TIMESTAMP_FILE=" + QString::fromStdString(timeFile),
+                "FAKETIME_NO_CACHE=1", "FAKETIME_DONT_FAKE_MONOTONIC=1"};
+    }
+    return {};
+}
+
+int windowCount(const std::string& caption)
+{
+    QProcess tree;
+    tree.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+    tree.waitForFinished(5000);
+    const QString quoted = "\"" + QString::fromStdString(caption) + "\"";
+    return static_cast<int>(QString::fromUtf8(tree.readAllStandardOutput()).count(quoted));
 }
 
 unsigned long waitForWindow(const std::string& caption, int timeoutMs, bool mappedOnly)

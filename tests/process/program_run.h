@@ -19,8 +19,9 @@ std::string display();
 // override, and a lock folder of its own unless one is given.
 class ProgramRun {
 public:
+    // extraEnv: NAME=value pairs added to the environment.
     ProgramRun(const QString& exe, const QString& workDir, const QStringList& args = {},
-               const QString& runtimeDir = QString());
+               const QString& runtimeDir = QString(), const QStringList& extraEnv = {});
     ~ProgramRun();
     bool started() const;
     qint64 pid() const;
@@ -55,13 +56,20 @@ protected:
     // Copies the starter configuration file into the folder.
     void copyStarterConf(const std::string& folder) const;
     // Starts build/uPVelmora in the working folder and waits for its window.
-    std::unique_ptr<ProgramRun> startVelmora(unsigned long* window = nullptr) const;
+    std::unique_ptr<ProgramRun> startVelmora(unsigned long* window = nullptr, const QStringList& extraEnv = {}) const;
 
     testsupport::TempDir work_, locks_;
 
 private:
     bool needsOwnSlots_;
 };
+
+// The environment that runs a program on a wall clock read from a file
+// (libfaketime: "@yyyy-mm-dd hh:mm:ss" starts the clock there, and a new
+// time written later sets it again); empty when libfaketime is missing.
+QStringList fakeClockEnv(const std::string& timeFile);
+// Counts the top-level windows with this caption.
+int windowCount(const std::string& caption);
 
 QString velmoraExe();
 QString binDir();

@@ -1,0 +1,186 @@
+// Whole-program runs of the guide monitor on a wall clock set by the test
+// (libfaketime), with the stand-in recorder: what falls due is popped up and
+// forwarded at its minute, a jump of the clock is caught up at once, and a
+// registered entry survives SIGKILL.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+#include <csignal>
+
+#include "platform/ufcom.h"
+#include "program_run.h"
+#include "recorder/recorder.h"
+#include "slot_isolation.h"
+#include "test_support.h"
+#include "xkeys.h"
+
+using namespace proctest;
+
+namespace {
+
+const std::string kMain = "ｳﾞｪﾙﾓﾗ [uPVelmora]";
+const std::string kPopUp = "ｶﾞｲﾄﾞﾒｯｾｰｼﾞ";
+
+class GuideRunTest : public ProgramTest {
+protected:
+    GuideRunTest() : ProgramTest(true) {}
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        if (IsSkipped()) return;
+        clockFile_ = work_.file("clock");
+        if (fakeClockEnv(clockFile_).isEmpty()) GTEST_SKIP() << "needs libfaketime";
+    }
+    // The configuration file: automatic confirmation and guide entries.
+    void writeConf(int autoConfirm, const QStringList& guide) const
+    {
+        QString text = QStringLiteral("[Section_Watch]\r\nWatch_Timer=1,60,%1,0,\r\n[Section_Entry]\r\nEntryItems=1\r\n"
+                                      "EntryItem_000=朝礼,\r\n[Section_Cycle]\r\nCycleItems=%2\r\n")
+                           .arg(autoConfirm)
+                           .arg(guide.size());
+        for (int i = 0; i < guide.size(); ++i) text += QStringLiteral("CycleItem_%1=%2\r\n").arg(i, 3, 10, QChar('0')).arg(guide[i]);
+        testsupport::writeFile(conf(), uFCom_Bas::toAnsi(text).toStdString());
+    }
+    std::string conf() const { return work_.file("uPVelmora.conf"); }
+    QString get(const char* section, const char* key) const
+    {
+        return uFCom_Bas::ProfileGet(QString::fromStdString(conf()), section, key);
+    }
+    // Sets the program's wall clock (it runs on from there).
+    void setClock(const char* time) const { testsupport::writeFile(clockFile_, std::string("@2026-12-08 ") + time + "\n"); }
+    std::unique_ptr<ProgramRun> startAt(const char* time, unsigned long* window = nullptr)
+    {
+        setClock(time);
+        return startVelmora(window, fakeClockEnv(clockFile_));
+    }
+    void startRecorder()
+    {
+        log_ = work_.file("recorder.log");
+        recorder_ = std::make_unique<ProgramRun>(binDir() + "/uPCorvane", workDir(), QStringList{QString::fromStdString(log_)},
+                                                 lockDir());
+        ASSERT_NE(waitForWindow("ｺｰｳﾞｪｲﾝ [uPCorvane]", 15000), 0u)
+            << recorder_->running() << " " << recorder_->stderrText().toStdString();
+    }
+    // The forwarded records after the load line: stamp|text1|text2.
+    QStringList records() const
+    {
+        QFile f(QString::fromStdString(log_));
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        QStringList out;
+        for (const QString& line : QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts)) {
+            const QStringList p = line.split('\t');
+            if (p.size() >= 6 && !p[4].endsWith("を Load しました。")) out << p[0] + "|" + p[4] + "|" + p[5];
+        }
+        return out;
+    }
+    bool waitRecords(int n, int ms) const
+    {
+        return testsupport::waitUntil([&]() { return records().size() >= n; }, ms);
+    }
+    static bool sendClose()
+    {
+        return testsupport::waitUntil([]() { return testsupport::rawSlotSend("uPVelmora", uFCom_Bas::closeCommand()); },
+                                      5000);
+    }
+    void TearDown() override
+    {
+        if (recorder_) {
+            testsupport::rawSlotSend("uPCorvane", uFCom_Bas::closeCommand());
+            recorder_->waitEnd(3000);
+        }
+    }
+
+    std::string clockFile_, log_;
+    std::unique_ptr<ProgramRun> recorder_;
+};
+
+}  // namespace
+
+TEST_F(GuideRunTest, EntriesDueTogetherPopUpOnceAndReachTheRecorderInListOrder)
+{
+    writeConf(1, {"2026/12/08-10:16,朝礼を開始します。,会議室A,", "2026/12/08-10:16,昼休みです。,,", "2026/12/08-10:30,later,,"});
+    startRecorder();
+    auto run = startAt("10:15:56");
+    ASSERT_NE(waitForWindow(kPopUp, 10000, true), 0u) << run->stderrText().toStdString();
+    ASSERT_TRUE(waitRecords(2, 3000));
+    const QStringList r = records();
+    ASSERT_EQ(r.size(), 2);
+    // List order (ordinal: 昼 before 朝), each in the minute's second 00.
+    EXPECT_TRUE(r[0].startsWith("20261208101600")) << r[0].toStdString();
+    EXPECT_EQ(r[0].section('|', 1), "昼休みです。|");
+    EXPECT_EQ(r[1].section('|', 1), "朝礼を開始します。|会議室A");
+    EXPECT_EQ(windowCount(kPopUp), 1);
+    // Out of the task bar.
+    QProcess prop;
+    prop.start("xprop", {"-id", QString::number(waitForWindow(kPopUp, 1000)), "_NET_WM_STATE"});
+    prop.waitForFinished(5000);
+    EXPECT_TRUE(prop.readAllStandardOutput().contains("_NET_WM_STATE_SKIP_TASKBAR"));
+
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+    EXPECT_EQ(get("Section_Cycle", "CycleItems"), "1");
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/08-10:30,later,,");
+}
+
+TEST_F(GuideRunTest, AClockJumpIsCaughtUpAndAutomaticConfirmationDecidesTheClose)
+{
+    writeConf(1, {"2026/12/08-10:16,a,", "2026/12/08-10:19,b,", "2026/12/08-10:20,c,"});
+    startRecorder();
+    auto run = startAt("10:15:57");
+    const unsigned long popup = waitForWindow(kPopUp, 10000, true);
+    ASSERT_NE(popup, 0u);
+    ASSERT_TRUE(waitRecords(1, 3000));
+
+    // Five minutes on, as after a sleep: what fell due shows within 2 s.
+    QElapsedTimer jump;
+    jump.start();
+    setClock("10:21:10");
+    ASSERT_TRUE(waitRecords(3, 3000));
+    EXPECT_LT(jump.elapsed(), 2000);
+    EXPECT_EQ(records().mid(1).join(";").remove(QRegularExpression("\\d{17}\\|")), "b|;c|");
+
+    // 自動確認 cleared with the keyboard (Tab Tab space from the hidden box):
+    // saved at once; a cycle with nothing due leaves the window open.
+    for (const char* key : {"Tab", "Tab", "space"}) testsupport::sendKeyToWindow(popup, key);
+    EXPECT_TRUE(testsupport::waitUntil([&]() { return get("Section_Watch", "Watch_Timer") == "1,60,0,0,"; }, 2000));
+    setClock("10:21:40");
+    QThread::msleep(2500);
+    EXPECT_NE(waitForWindow(kPopUp, 100, true), 0u);
+    // Ticked again: the next cycle with nothing due closes it.
+    testsupport::sendKeyToWindow(popup, "space");
+    EXPECT_TRUE(testsupport::waitUntil([&]() { return get("Section_Watch", "Watch_Timer") == "1,60,1,0,"; }, 2000));
+    setClock("10:21:50");
+    EXPECT_TRUE(waitWindowGone(kPopUp, 3000));
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+}
+
+TEST_F(GuideRunTest, AnEntryRegisteredThroughTheDialogSurvivesSigkill)
+{
+    writeConf(1, {});
+    unsigned long window = 0;
+    auto run = startAt("10:15:55", &window);
+    ASSERT_NE(window, 0u);
+    // From the hidden box: Tab Tab to 固定ﾒｯｾｰｼﾞ, type, six Tabs to ｶﾞｲﾄﾞ部登録.
+    for (const char* key : {"Tab", "Tab", "k", "i", "l", "l", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "space"})
+        testsupport::sendKeyToWindow(window, key);
+    const unsigned long dialog = waitForWindow("日付時刻選択", 5000, true);
+    ASSERT_NE(dialog, 0u);
+    // Two Tabs to the hour list, one hour on, Enter for 設定.
+    for (const char* key : {"Tab", "Tab", "Down", "Return"}) testsupport::sendKeyToWindow(dialog, key);
+    ASSERT_TRUE(testsupport::waitUntil([&]() { return get("Section_Cycle", "CycleItems") == "1"; }, 5000));
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/08-11:15,kill,,");
+    run->signal(SIGKILL);
+    ASSERT_TRUE(run->waitEnd(3000));
+
+    // The next start loads it: the shutdown writes it back.
+    auto again = startAt("10:15:55");
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(again->waitEnd(5000));
+    EXPECT_EQ(get("Section_Cycle", "CycleItems"), "1");
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/08-11:15,kill,,");
+}
