@@ -168,7 +168,7 @@ void Form1::wireLists()
     shared.meLngGuideMsgDialogLoad = &meLngGuideMsgDialogLoad;
     shared.Form_AutoGuide = [this]() { return Form_AutoGuide(); };
     shared.Form_MyConfWriteAutoGuide = [this](int& value) { Form_MyConfWriteAutoGuide(value); };
-    shared.icon = windowIcon();
+    shared.icon = [this]() { return windowIcon(); };
     uFMon::GuideMonitor::Services ms;
     ms.keyMsg = keyMsg;
     ms.saveWatch = [this]() { MyConfWriteWatch(); };

@@ -100,7 +100,7 @@ void GuideMsg_Dialog::setupControls()
 void GuideMsg_Dialog::Form_Load()
 {
     // 1. Icon.
-    setWindowIcon(s_.icon);
+    if (s_.icon) setWindowIcon(s_.icon());
     // 2. At the stored place, else at the top of the screen, flush with the
     // right edge of the work area.
     const int storedTop = s_.meLngGuideMsgDialogTop ? *s_.meLngGuideMsgDialogTop : 0;

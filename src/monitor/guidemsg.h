@@ -24,7 +24,7 @@ public:
         int* meLngGuideMsgDialogLoad = nullptr;  // 1 while loaded
         std::function<int()> Form_AutoGuide;
         std::function<void(int&)> Form_MyConfWriteAutoGuide;
-        QIcon icon;
+        std::function<QIcon()> icon;  // the main window's
     };
     // Loads the window (placement, check box, focus); it is shown by
     // showMessages.

@@ -135,8 +135,9 @@ void GuideMonitor::MonitorStop()
 
 void GuideMonitor::armNextSecond(long long nowMs)
 {
-    // One second on from the second this tick belongs to, measured from the
-    // same reading, so the tick cannot slip into the second after.
+    // The next tick just after the second it belongs to (expectedMs_),
+    // measured from this tick's own reading, so that it cannot slip into
+    // the second after.
     const long long delay = expectedMs_ + uFCom_Bas::kSecondSlackMs - nowMs;
     c_.Timer1->setInterval(1000);
     c_.Timer1->setEnabled(true);
@@ -192,7 +193,13 @@ void GuideMonitor::CountdownTick()
             return;
         }
     }
-    // Counted down (or a tag that is no number): the due check.
+    // Counted down (or a tag that is no number): the due check, once the
+    // wall clock has reached its second; a tick that comes early (the clock
+    // set back a little) waits for it.
+    if (expectedMs_ >= 0 && now < expectedMs_) {
+        armNextSecond(now);
+        return;
+    }
     expectedMs_ = -1;
     startDueCheck();
 }

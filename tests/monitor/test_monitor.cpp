@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include "app/form1.h"
@@ -156,6 +157,40 @@ TEST_F(MonitorTest, StopCancelsAnArmedCheckAndStartCountsAfresh)
     runToCheck();
     EXPECT_EQ(form_->List2->count(), 0);
     ASSERT_NE(form_->guidePopup(), nullptr);
+}
+
+TEST_F(MonitorTest, TheCheckWaitsForSecondZeroAfterTheClockIsSetBackALittle)
+{
+    load({});
+    while (clock_.now().time() < QTime(10, 15, 59)) tick();
+    form_->Timer1->fire();  // 10:15:59: the last count
+    clock_.set(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 59, 980)));
+    form_->Timer1->fire();
+    EXPECT_FALSE(form_->Timer2->isRunning());
+    EXPECT_NEAR(form_->Timer1->remainingMs(), 25, 6);
+    clock_.set(QDateTime(QDate(2026, 12, 8), QTime(10, 16, 0, 5)));
+    form_->Timer1->fire();
+    EXPECT_TRUE(form_->Timer2->isRunning());
+}
+
+TEST_F(MonitorTest, SettingsControlsSaveOnlyChanges)
+{
+    load({});
+    const std::string before = testsupport::readFile(conf());
+    // The interval is fixed while the monitor runs.
+    EXPECT_FALSE(form_->VScroll1->isEnabled());
+    form_->Check1->setChecked(true);
+    form_->Check1_Click();
+    EXPECT_EQ(testsupport::readFile(conf()), before);
+    form_->Check1->setChecked(false);
+    form_->Check1_Click();
+    EXPECT_EQ(uFCom_Bas::ProfileGet(confQ(), "Section_Watch", "Watch_Timer"), "0,60,1,0,");
+    EXPECT_FALSE(form_->Command4[0]->isEnabled());  // still running
+    form_->Command4_Click(1);
+    EXPECT_TRUE(form_->VScroll1->isEnabled());
+    form_->VScroll1->setValue(90);
+    EXPECT_EQ(form_->Label3->text(), "90");
+    EXPECT_EQ(uFCom_Bas::ProfileGet(confQ(), "Section_Watch", "Watch_Timer"), "0,90,1,0,");
 }
 
 TEST_F(MonitorTest, AJumpOfTheClockChecksAtOnce)
