@@ -164,12 +164,16 @@ TEST_F(GuideRunTest, AnEntryRegisteredThroughTheDialogSurvivesSigkill)
     writeConf(1, {});
     unsigned long window = 0;
     auto run = startAt("10:15:55", &window);
+    // Keys go to a window that is on the screen and done loading.
+    window = waitForWindow(kMain, 10000, true);
     ASSERT_NE(window, 0u);
+    QThread::msleep(300);
     // From the hidden box: Tab Tab to 固定ﾒｯｾｰｼﾞ, type, six Tabs to ｶﾞｲﾄﾞ部登録.
     for (const char* key : {"Tab", "Tab", "k", "i", "l", "l", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "space"})
         testsupport::sendKeyToWindow(window, key);
     const unsigned long dialog = waitForWindow("日付時刻選択", 5000, true);
     ASSERT_NE(dialog, 0u);
+    QThread::msleep(200);
     // Two Tabs to the hour list, one hour on, Enter for 設定.
     for (const char* key : {"Tab", "Tab", "Down", "Return"}) testsupport::sendKeyToWindow(dialog, key);
     ASSERT_TRUE(testsupport::waitUntil([&]() { return get("Section_Cycle", "CycleItems") == "1"; }, 5000));
