@@ -187,7 +187,7 @@ int ConfWriteWatch(const QString& pathIn, const WatchSettings& watch)
     const std::string path = unixPath(pathIn);
     platform::ini::Document doc;
     if (!loadForWrite(path, doc)) return -1;
-    doc.put(ansi(kSectionWatch), ansi(kKeyWatch), ansi(WatchValue(watch)));
+    if (!doc.put(ansi(kSectionWatch), ansi(kKeyWatch), ansi(WatchValue(watch)))) return -1;
     return doc.save(path) == 0 ? 0 : -1;
 }
 

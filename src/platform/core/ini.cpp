@@ -14,6 +14,7 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace platform::ini {
 
@@ -50,11 +51,28 @@ size_t findAscii(std::string_view s, char c, size_t from = 0)
     return std::string_view::npos;
 }
 
-// Names and values as written: a C string on one line, trimmed.
+// Names and values as written: a C string on one line, trimmed.  Lines end
+// at LF (a CR before it belongs to the line end); a CR elsewhere is part of
+// the text, on reading as on writing.
 std::string clean(const std::string& s)
 {
-    size_t end = s.find_first_of(std::string_view("\0\r\n", 3));
+    size_t end = s.find_first_of(std::string_view("\0\n", 2));
+    // The CR of a CR LF goes with the LF.
+    if (end != std::string::npos && end > 0 && s[end] == '\n' && s[end - 1] == '\r') --end;
     return std::string(trim(std::string_view(s).substr(0, end)));
+}
+
+// True when the name ends in a lead byte whose trail byte is missing: it
+// would take the next character of the line ('=' or ']') as its own.
+bool endsInLoneLeadByte(std::string_view s)
+{
+    size_t i = 0;
+    while (i < s.size()) {
+        const size_t len = charLen(s, i);
+        if (len == 1 && cp932IsLeadByte(static_cast<unsigned char>(s[i]))) return true;
+        i += len;
+    }
+    return false;
 }
 
 struct Line {
@@ -89,6 +107,20 @@ Line classify(std::string_view raw)
     line.name = trim(t.substr(0, eq));
     line.value = trim(t.substr(eq + 1));
     return line;
+}
+
+// Names a line of the file can hold, so that what is written reads back.
+bool sectionNameWritable(std::string_view name)
+{
+    return findAscii(name, ']') == std::string_view::npos && !endsInLoneLeadByte(name);
+}
+
+bool keyNameWritable(std::string_view name)
+{
+    if (findAscii(name, '=') != std::string_view::npos || endsInLoneLeadByte(name)) return false;
+    if (!name.empty() && name.front() == ';') return false;
+    if (!name.empty() && name.front() == '[' && findAscii(name, ']', 1) != std::string_view::npos) return false;
+    return true;
 }
 
 std::string stripQuotes(std::string_view v)
@@ -209,6 +241,26 @@ bool namesEqual(const std::string& a, const std::string& b)
     return true;
 }
 
+namespace {
+
+// A name as namesEqual compares it: ASCII letters upper-cased, double-byte
+// characters as they are.
+std::string foldName(std::string_view s)
+{
+    std::string out(s);
+    for (size_t i = 0; i < out.size();) {
+        if (cp932IsLeadByte(static_cast<unsigned char>(out[i]))) {
+            i += 2;
+            continue;
+        }
+        if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 'a' + 'A');
+        ++i;
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string normalizePath(const std::string& path)
 {
     // Paths are file-system (UTF-8) names, where 0x5C is never part of a
@@ -224,8 +276,38 @@ void setSaveHookForTest(SaveHook hook)
     g_saveHook.store(hook);
 }
 
+// The first section of each name with its line range, and, built when a
+// section is first asked, the first line of each key name in it.
+struct Document::Index {
+    struct Section {
+        size_t header = 0;
+        size_t end = 0;
+        bool keysBuilt = false;
+        std::unordered_map<std::string, size_t> keys;
+    };
+    std::unordered_map<std::string, Section> sections;
+};
+
+Document::Document() = default;
+Document::~Document() = default;
+Document::Document(const Document& other) : lines_(other.lines_) {}
+Document& Document::operator=(const Document& other)
+{
+    if (this != &other) {
+        lines_ = other.lines_;
+        index_.reset();
+    }
+    return *this;
+}
+
+void Document::changed()
+{
+    index_.reset();
+}
+
 void Document::parse(const std::string& bytes)
 {
+    changed();
     lines_.clear();
     size_t pos = 0;
     while (pos < bytes.size()) {
@@ -252,18 +334,19 @@ std::string Document::serialize() const
     return out;
 }
 
-bool Document::load(const std::string& path)
+bool readRegularFile(const std::string& path, std::string& bytes)
 {
-    lines_.clear();
-    int fd = open(normalizePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    bytes.clear();
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    int fd = open(normalizePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return false;
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         close(fd);
-        errno = EISDIR;
+        errno = err;
         return false;
     }
-    std::string bytes;
     if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     for (;;) {
@@ -272,6 +355,7 @@ bool Document::load(const std::string& path)
             if (errno == EINTR) continue;
             int err = errno;
             close(fd);
+            bytes.clear();
             errno = err;
             return false;
         }
@@ -279,8 +363,42 @@ bool Document::load(const std::string& path)
         bytes.append(buf, static_cast<size_t>(n));
     }
     close(fd);
+    return true;
+}
+
+bool Document::load(const std::string& path)
+{
+    changed();
+    lines_.clear();
+    std::string bytes;
+    if (!readRegularFile(path, bytes)) return false;
     parse(bytes);
     return true;
+}
+
+const Document::Index& Document::index() const
+{
+    if (index_) return *index_;
+    index_ = std::make_unique<Index>();
+    Index::Section* open = nullptr;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const Line l = classify(lines_[i]);
+        if (l.kind != Line::Section) continue;
+        if (open) {
+            open->end = i;
+            open = nullptr;
+        }
+        auto [it, fresh] = index_->sections.try_emplace(foldName(l.name));
+        if (fresh) {
+            it->second.header = i;
+            open = &it->second;
+        } else {
+            // A later section of the same name: only the first one counts,
+            // and the first one ended at this header.
+        }
+    }
+    if (open) open->end = lines_.size();
+    return *index_;
 }
 
 namespace {
@@ -322,46 +440,100 @@ size_t findKey(const std::vector<std::string>& lines, const Range& r, const std:
 
 std::optional<std::string> Document::get(const std::string& section, const std::string& key) const
 {
-    Range r = findSection(lines_, clean(section));
-    size_t at = findKey(lines_, r, clean(key));
-    if (at == std::string::npos) return std::nullopt;
-    return stripQuotes(classify(lines_[at]).value);
+    const Index& idx = index();
+    auto sec = idx.sections.find(foldName(clean(section)));
+    if (sec == idx.sections.end()) return std::nullopt;
+    Index::Section& s = const_cast<Index::Section&>(sec->second);
+    if (!s.keysBuilt) {
+        for (size_t i = s.header + 1; i < s.end; ++i) {
+            const Line l = classify(lines_[i]);
+            if (l.kind == Line::Key) s.keys.try_emplace(foldName(l.name), i);
+        }
+        s.keysBuilt = true;
+    }
+    auto at = s.keys.find(foldName(clean(key)));
+    if (at == s.keys.end()) return std::nullopt;
+    return stripQuotes(classify(lines_[at->second]).value);
 }
 
-void Document::put(const std::string& section, const std::string& key, const std::string& value)
+bool Document::put(const std::string& section, const std::string& key, const std::string& value)
 {
     const std::string sec = clean(section);
     const std::string name = clean(key);
     const std::string val = clean(value);
+    // A name the file cannot hold would read back as something else.
+    if (!sectionNameWritable(sec) || !keyNameWritable(name)) return false;
+    changed();
     Range r = findSection(lines_, sec);
     if (r.header == std::string::npos) {
         lines_.push_back("[" + sec + "]");
         lines_.push_back(name + "=" + val);
-        return;
+        return true;
     }
     size_t at = findKey(lines_, r, name);
     if (at != std::string::npos) {
         // The file's own spelling of the name stays.
         lines_[at] = std::string(classify(lines_[at]).name) + "=" + val;
-        return;
+        return true;
     }
     size_t last = r.header;
     for (size_t i = r.header + 1; i < r.end; ++i)
         if (classify(lines_[i]).kind != Line::Blank) last = i;
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(last + 1), name + "=" + val);
+    return true;
 }
 
 void Document::remove(const std::string& section, const std::string& key)
 {
+    changed();
     Range r = findSection(lines_, clean(section));
     size_t at = findKey(lines_, r, clean(key));
     if (at != std::string::npos) lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
-int Document::save(const std::string& pathIn) const
+namespace {
+
+// The in-place rewrite of a file whose folder takes no new file, as the
+// platform's profile functions write: the space is reserved first, so that a
+// full disk stops the save before the old content is touched.
+int rewriteInPlace(const std::string& path, const std::string& bytes)
+{
+    int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return -1;
+    auto fail = [fd]() {
+        const int err = errno;
+        close(fd);
+        errno = err;
+        return -1;
+    };
+    struct stat st {};
+    if (fstat(fd, &st) != 0) return fail();
+    if (!S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        return fail();
+    }
+    if (!bytes.empty()) {
+        if (const int err = posix_fallocate(fd, 0, static_cast<off_t>(bytes.size())); err != 0) {
+            errno = err;
+            return fail();
+        }
+    }
+    if (!writeAll(fd, bytes)) return fail();
+    if (ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) return fail();
+    if (fsync(fd) != 0) return fail();
+    if (close(fd) != 0) return -1;
+    return 0;
+}
+
+}  // namespace
+
+int replaceFile(const std::string& pathIn, const std::string& bytes, int newMode)
 {
     std::string path = normalizePath(pathIn);
-    if (path.empty()) return -1;
+    if (path.empty()) {
+        errno = ENOENT;
+        return -1;
+    }
 
     // Replace the target of a symbolic link, not the link.
     struct stat lst {};
@@ -373,40 +545,59 @@ int Document::save(const std::string& pathIn) const
     }
 
     struct stat st {};
-    bool exists = stat(path.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) return -1;
+    const bool exists = stat(path.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) {
+        // A FIFO or a device is never opened: that could block for ever.
+        errno = EINVAL;
+        return -1;
+    }
 
     const std::string dir = parentDir(path);
     std::string tempPath;
     int fd = createTemp(dir, baseName(path), tempPath);
-    if (fd < 0) return -1;
+    if (fd < 0) {
+        const int err = errno;
+        if (exists && (err == EACCES || err == EPERM)) return rewriteInPlace(path, bytes);
+        errno = err;
+        return -1;
+    }
 
     auto fail = [&](bool open) {
+        const int err = errno;
         if (open) close(fd);
         unlink(tempPath.c_str());
+        errno = err;
         return -1;
     };
 
-    if (!writeAll(fd, serialize())) return fail(true);
-    if (exists) {
-        if (fchmod(fd, st.st_mode & 07777) != 0) return fail(true);
+    if (!writeAll(fd, bytes)) return fail(true);
+    if (exists || newMode >= 0) {
+        if (fchmod(fd, exists ? (st.st_mode & 07777) : static_cast<mode_t>(newMode)) != 0) return fail(true);
+    }
+    if (exists && (st.st_uid != geteuid() || st.st_gid != getegid())) {
         // Keeps the owner when we may (as root); elsewhere it is ours anyway.
-        if (st.st_uid != geteuid() || st.st_gid != getegid()) {
-            if (fchown(fd, st.st_uid, st.st_gid) != 0) {
-                // Not allowed: the file becomes ours, its mode bits stay.
-            }
+        if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // Not allowed: the file becomes ours, its mode bits stay.
         }
     }
     if (fsync(fd) != 0) return fail(true);
     if (close(fd) != 0) return fail(false);
 
-    if (SaveHook hook = g_saveHook.load(); hook && !hook(tempPath)) return fail(false);
+    if (SaveHook hook = g_saveHook.load(); hook && !hook(tempPath)) {
+        errno = EINTR;
+        return fail(false);
+    }
 
     // The new content is on disk before its name replaces the old file, so
     // the file is always whole: old or new.
     if (rename(tempPath.c_str(), path.c_str()) != 0) return fail(false);
     removeStaleTemps(dir, baseName(path));
     return 0;
+}
+
+int Document::save(const std::string& path) const
+{
+    return replaceFile(path, serialize());
 }
 
 std::string Document::profileValue(const std::string& section, const std::string& key) const
@@ -436,6 +627,7 @@ bool isNumberedKey(std::string_view name, const std::string& stem)
 void Document::replaceNumberedKeys(const std::string& sectionIn, const std::string& countKeyIn,
                                    const std::string& stemIn, const std::vector<std::string>& values)
 {
+    changed();
     const std::string section = clean(sectionIn);
     const std::string countKey = clean(countKeyIn);
     const std::string stem = clean(stemIn);
@@ -506,8 +698,8 @@ int profilePut(const std::string& pathIn, const std::string& section, const std:
     if (!value) {
         if (!doc.get(section, key)) return 0;
         doc.remove(section, key);
-    } else {
-        doc.put(section, key, *value);
+    } else if (!doc.put(section, key, *value)) {
+        return -1;
     }
     return doc.save(path);
 }

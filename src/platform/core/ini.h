@@ -4,8 +4,10 @@
 // only, never a trail byte), the first match wins, names and values are
 // trimmed, surrounding quotes of a value are stripped on read, new keys go to
 // the end of their section and new sections to the end of the file.  Files are
-// written with CRLF line ends; LF-only files are read too.  Every save replaces
-// the file atomically and keeps its permissions.
+// written with CRLF line ends; LF-only files are read too, and a CR that does
+// not end a line is part of it.  Every save replaces the file atomically and
+// keeps its permissions (in place when the folder takes no new file).
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,7 +21,11 @@ public:
     // The value of the first matching key (trimmed, quotes stripped), or none.
     std::optional<std::string> get(const std::string& section, const std::string& key) const;
     // Sets the first matching key, or appends it at the end of its section.
-    void put(const std::string& section, const std::string& key, const std::string& value);
+    // Names and values are cut at a NUL or LF and trimmed; a CR stays.  False
+    // (nothing changed) for a name a line cannot hold: a section name with
+    // ']', a key name with '=', starting with ';' or looking like a section
+    // header, or a name ending in a lead byte without its trail byte.
+    bool put(const std::string& section, const std::string& key, const std::string& value);
     // Removes the first matching key; nothing happens when there is none.
     void remove(const std::string& section, const std::string& key);
     // The value as profileGet returns it: up to a NUL, at most 1023 bytes
@@ -40,9 +46,32 @@ public:
     std::string serialize() const;
     void parse(const std::string& bytes);
 
+    Document();
+    ~Document();
+    Document(const Document& other);
+    Document& operator=(const Document& other);
+
 private:
+    // Where each section and key stands, built on the first lookup after a
+    // change, so that reading many keys parses the file once.
+    struct Index;
+    const Index& index() const;
+    void changed();
+
     std::vector<std::string> lines_;
+    mutable std::unique_ptr<Index> index_;
 };
+
+// Reads a whole regular file without ever blocking on it: a FIFO, a device
+// or a folder of that name is refused (false, errno set).
+bool readRegularFile(const std::string& path, std::string& bytes);
+// Replaces the file with bytes: a temporary file in the same folder, fsync,
+// rename; mode and owner are those of the old file; a new file gets mode, or
+// 0644 less the umask when mode is negative.
+// When the folder takes no new file but the file itself may be written, it
+// is rewritten in place (space reserved first, then written and fsynced).
+// 0 on success, -1 on failure (errno set; the old file then stays whole).
+int replaceFile(const std::string& path, const std::string& bytes, int mode = -1);
 
 // One key per call, like GetPrivateProfileStringA: empty when missing.
 // Paths may use '\' as separator.
