@@ -108,7 +108,7 @@ int main(int argc, char** argv)
     uFMsg::FixedFormList fixed({&form, &text1, &text2, &list, &dummy},
                                {[]() { return QStringLiteral("[ｳﾞｪﾙﾓﾗ]"); },
                                 [](int key) { return uFMsg::KeyStatusText(nullptr, key); },
-                                [&myconf]() { myconf.MyConfWriteEntry(); }});
+                                [&myconf]() { return myconf.MyConfWriteEntry() == 0; }});
 
     const std::string start = startFile();
     std::vector<double> reg, floor, perKey, ratio, perKeyRatio;

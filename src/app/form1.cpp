@@ -46,7 +46,7 @@
 namespace {
 
 Form1* g_instance = nullptr;
-std::function<void()> g_processEnd;
+std::function<void(int)> g_processEnd;
 
 // Texts of the main window.
 const QString kCloseTitle = QStringLiteral("終了確認");
@@ -66,11 +66,11 @@ constexpr qint32 kCloseCommand = -88888;
 // height but Qt's window size leaves out.
 constexpr int kNonClientHeightTw = 430;
 
-void endProcessDefault()
+void endProcessDefault(int status)
 {
     std::fflush(stdout);
     std::fflush(stderr);
-    ::_exit(0);
+    ::_exit(status);
 }
 
 }  // namespace
@@ -80,7 +80,7 @@ Form1* Form1::instance()
     return g_instance;
 }
 
-void Form1::setProcessEndHandler(std::function<void()> handler)
+void Form1::setProcessEndHandler(std::function<void(int)> handler)
 {
     g_processEnd = std::move(handler);
 }
@@ -104,8 +104,15 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     b.CycleCount = &CycleCount;
     b.confPath = []() { return uFCom_Bas::ConfPath(); };
     b.writeFailed = [this]() {
-        uFHLabel_Bas::HeadMsgShow(this, 1, uFCom_Bas::ColorGet(kFileAccessNGColour), FormKeyMsgHead() + kFileAccessNG,
-                                  kFileAccessNGTail);
+        uFHLabel_Bas::HeadMsgShow(this, saveFailureMode_, uFCom_Bas::ColorGet(kFileAccessNGColour),
+                                  FormKeyMsgHead() + kFileAccessNG, kFileAccessNGTail);
+    };
+    b.formStyle = [this]() {
+        uFCom_Bas::ProgEntry own;
+        if (OwnProgIndex >= 0 && OwnProgIndex < static_cast<int>(Env.Progs.size())) own = Env.Progs[OwnProgIndex];
+        const QString c = QStringLiteral(",");
+        return own.StyleName + c + QString::number(own.FormTop) + c + QString::number(own.FormLeft) + c +
+               QString::number(own.FormWidth) + c + QString::number(own.FormHeight) + c;
     };
     conf_ = std::make_unique<uFConf::MyConf>(std::move(b));
 
@@ -118,7 +125,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     uFMsg::FixedFormList::Services fs;
     fs.head = [this]() { return FormKeyMsgHead(); };
     fs.keyMsg = [this](int key) { return uFMsg::KeyStatusText(keyCatalog_, key); };
-    fs.save = [this]() { MyConfWriteEntry(); };
+    fs.save = [this]() { return MyConfWriteEntry() == 0; };
     fixedForm_ = std::make_unique<uFMsg::FixedFormList>(fc, std::move(fs));
     wireLists();
 }
@@ -141,7 +148,7 @@ void Form1::wireLists()
     uFMsg::GuideList::Services gs;
     gs.head = [this]() { return FormKeyMsgHead(); };
     gs.keyMsg = keyMsg;
-    gs.save = [this]() { MyConfWriteCycle(); };
+    gs.save = [this]() { return MyConfWriteCycle() == 0; };
     gs.selectDueTime = [this]() {
         DTSelect_Dialog dialog(this, {&meStrVLSelectKey, &meStrVLSelectVar, &meStrVLSelectYMD});
         dialog.exec();
@@ -623,18 +630,26 @@ void Form1::MailRecvTimer_Timer()
     MailRecvTimer->setInterval(0);
     char buffer[platform::mailslot::kMaxMessage];
     std::memset(buffer, 0, sizeof buffer);
-    const int n = platform::mailslot::SlotRead(OwnSlotHandle, platform::mailslot::kMaxMessage, buffer);
-    if (n >= 1) {
+    // Everything that is not a record (another user's, empty, oversized,
+    // shorter than the code word) goes at once, so that a flood of it never
+    // keeps the close command out of the slot's short queue.
+    const int n = platform::mailslot::SlotTakeRecord(OwnSlotHandle, platform::mailslot::kMaxMessage, buffer);
+    if (n >= 4) {
         qint32 code = 0;
         std::memcpy(&code, buffer, sizeof code);  // little-endian hosts
         if (code == kCloseCommand) {
             Form_Unload();
             return;
         }
+    } else if (n == platform::mailslot::kTakeDropped) {
+        // Still flooded: go on with the rest after the event loop had its turn.
+        MailRecvTimer->setInterval(1);
+        MailRecvTimer->setEnabled(true);
+        return;
     } else if (slotReady_) {
         // Nothing waiting: sleep until a datagram arrives instead of polling,
-        // then read again at once.  While records keep coming they are read
-        // one per tick, 20 ms apart.
+        // then read again at once.  While records keep coming they are acted
+        // on one per tick, 20 ms apart.
         slotReady_->setEnabled(true);
         return;
     }
@@ -877,7 +892,15 @@ void Form1::Form_Unload()
 
     // 4. The guide list.  Not when the window never got as far as loading
     // its lists: an empty list written now would wipe the stored schedule.
-    if (listsLoaded_) MyConfWriteCycle();
+    // A failure must be seen: forwarded with the shutdown lines, on standard
+    // error, and in the exit status.
+    int exitStatus = 0;
+    saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
+    if (listsLoaded_ && MyConfWriteCycle() != 0) {
+        exitStatus = 1;
+        std::fprintf(stderr, "uPVelmora: the schedule was not saved to %s: %s\n",
+                     uFCom_Bas::ConfPath().toLocal8Bit().constData(), conf_->lastError().toLocal8Bit().constData());
+    }
 
     // 5. Status line, forwarded while the recorder's handle is still open.
     uFHLabel_Bas::HeadMsgShow(this, 11, -1, FormKeyMsgHead() + kUnloaded, QString());
@@ -911,8 +934,8 @@ void Form1::Form_Unload()
 
     // 11, 12. The process ends.
     if (g_processEnd) {
-        g_processEnd();
+        g_processEnd(exitStatus);
     } else {
-        endProcessDefault();
+        endProcessDefault(exitStatus);
     }
 }

@@ -181,7 +181,8 @@ public:
 
     // The last step of the shutdown.  Tests replace it; the program's ends
     // the process.
-    static void setProcessEndHandler(std::function<void()> handler);
+    // status: the process's exit status (1 when the shutdown save failed).
+    static void setProcessEndHandler(std::function<void(int status)> handler);
     // The guide monitor, and its pop-up while it is loaded (else null).
     uFMon::GuideMonitor* monitor() const { return monitor_.get(); }
     GuideMsg_Dialog* guidePopup() const;
@@ -210,6 +211,9 @@ private:
     bool loaded_ = false;
     bool unloading_ = false;
     bool confirmedClose_ = false;
+    // Mode of the head line for a failed save: shown, and at shutdown also
+    // forwarded to the recorder.
+    int saveFailureMode_ = 1;
     CVMsgKey_Dialog* keyCatalog_ = nullptr;
     bool listsLoaded_ = false;
     // Wakes the receive timer when a datagram arrives on the own mailslot.

@@ -2,7 +2,10 @@
 
 #include <QFileInfo>
 #include <QListWidget>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +24,20 @@ const QString kComma = QStringLiteral(",");
 constexpr int kCountMax = 99;
 // Item keys that a writer takes as its own: stem + three digits.
 constexpr int kItemKeysOwned = 1000;
+
+QString g_lastError;
+
+// Records why a write failed (errno of the failing call) and returns -1.
+int failed(const QString& why)
+{
+    g_lastError = why;
+    return -1;
+}
+
+int failedErrno()
+{
+    return failed(QString::fromLocal8Bit(std::strerror(errno)));
+}
 
 std::string unixPath(const QString& path)
 {
@@ -73,16 +90,24 @@ QString itemKey(const QString& stem, int index)
 }
 
 // Loads the file for a rewrite.  False when it must not be replaced: marked
-// read-only, or there but unreadable (it would lose everything else).
+// read-only, or there but unreadable or no regular file (it would lose
+// everything else).
 bool loadForWrite(const std::string& path, platform::ini::Document& doc)
 {
-    if (FileReadOnly(QString::fromStdString(path))) return false;
+    if (FileReadOnly(QString::fromStdString(path))) {
+        failed(QStringLiteral("the file is read-only"));
+        return false;
+    }
     if (doc.load(path)) return true;
+    if (errno == EINVAL) {
+        failed(QStringLiteral("not a regular file"));
+    } else {
+        failedErrno();
+    }
     return !exists(path);
 }
 
-int writeList(const QString& pathIn, const QString& section, const QString& countKey, const QString& stem,
-              const QStringList& items, QString (*valueFn)(const QString&), int* written)
+std::vector<std::string> storedValues(const QStringList& items, QString (*valueFn)(const QString&), int* written)
 {
     std::vector<std::string> values;
     values.reserve(static_cast<size_t>(items.size()));
@@ -93,12 +118,23 @@ int writeList(const QString& pathIn, const QString& section, const QString& coun
         if (!v.isEmpty()) values.push_back(ansi(v));
     }
     if (written) *written = static_cast<int>(values.size());
+    return values;
+}
 
+int saveDoc(const platform::ini::Document& doc, const std::string& path)
+{
+    return doc.save(path) == 0 ? 0 : failedErrno();
+}
+
+int writeList(const QString& pathIn, const QString& section, const QString& countKey, const QString& stem,
+              const QStringList& items, QString (*valueFn)(const QString&), int* written)
+{
+    const std::vector<std::string> values = storedValues(items, valueFn, written);
     const std::string path = unixPath(pathIn);
     platform::ini::Document doc;
     if (!loadForWrite(path, doc)) return -1;
     doc.replaceNumberedKeys(ansi(section), ansi(countKey), ansi(stem), values);
-    return doc.save(path) == 0 ? 0 : -1;
+    return saveDoc(doc, path);
 }
 
 }  // namespace
@@ -151,7 +187,13 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
     const QFileInfo info(QString::fromStdString(path));
     if (!info.exists() || info.isDir()) return c;
     platform::ini::Document doc;
-    doc.load(path);  // unreadable: no keys, the defaults stay
+    // Unreadable: no keys, the defaults stay.
+    if (platform::ini::readRegularFile(path, c.image)) {
+        c.read = true;
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0) c.mode = st.st_mode & 07777;
+        doc.parse(c.image);
+    }
 
     const QString watch = valueOf(doc, kSectionWatch, kKeyWatch);
     if (!watch.isEmpty()) {
@@ -187,8 +229,33 @@ int ConfWriteWatch(const QString& pathIn, const WatchSettings& watch)
     const std::string path = unixPath(pathIn);
     platform::ini::Document doc;
     if (!loadForWrite(path, doc)) return -1;
-    if (!doc.put(ansi(kSectionWatch), ansi(kKeyWatch), ansi(WatchValue(watch)))) return -1;
-    return doc.save(path) == 0 ? 0 : -1;
+    if (!doc.put(ansi(kSectionWatch), ansi(kKeyWatch), ansi(WatchValue(watch)))) return failed("bad name");
+    return saveDoc(doc, path);
+}
+
+int ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSettings& watch, const QStringList& entries,
+                 const QStringList& cycles, int* entriesWritten, int* cyclesWritten)
+{
+    const std::string path = unixPath(pathIn);
+    platform::ini::Document doc;
+    doc.put(ansi(kSectionFormStyle), ansi(kKeyFormStyle), ansi(formStyle));
+    doc.put(ansi(kSectionWatch), ansi(kKeyWatch), ansi(WatchValue(watch)));
+    doc.replaceNumberedKeys(ansi(kSectionEntry), ansi(kKeyEntryCount), ansi(kKeyEntryStem),
+                            storedValues(entries, &EntryValue, entriesWritten));
+    doc.replaceNumberedKeys(ansi(kSectionCycle), ansi(kKeyCycleCount), ansi(kKeyCycleStem),
+                            storedValues(cycles, &CycleValue, cyclesWritten));
+    return saveDoc(doc, path);
+}
+
+QString lastWriteError()
+{
+    return g_lastError;
+}
+
+int ConfWriteBackup(const QString& pathIn, const std::string& image, unsigned mode)
+{
+    const std::string path = unixPath(pathIn + kBackupSuffix);
+    return platform::ini::replaceFile(path, image, static_cast<int>(mode)) == 0 ? 0 : failedErrno();
 }
 
 int ConfWriteEntry(const QString& path, const QStringList& items, int* written)
@@ -247,6 +314,8 @@ void MyConf::MyConfRead()
     if (!b_.confPath) return;
 
     const ConfContent c = ConfRead(b_.confPath(), uFMsg::CurrentMinute());
+    start_ = c;
+    backupDone_ = false;
     setWatch(c.watch);
     if (b_.EntryCount) *b_.EntryCount = c.EntryCount;
     if (b_.CycleCount) *b_.CycleCount = c.CycleCount;
@@ -254,32 +323,62 @@ void MyConf::MyConfRead()
     fill(b_.List2, c.cycles);
 }
 
-int MyConf::MyConfWriteWatch()
+void MyConf::backupOnce(const QString& path)
+{
+    // The file as the run found it, before the run's first save changes it:
+    // a start with the clock far ahead drops the whole schedule as past.
+    if (backupDone_ || !start_.read) return;
+    backupDone_ = true;
+    if (ConfWriteBackup(path, start_.image, start_.mode) != 0)
+        std::fprintf(stderr, "uPVelmora: cannot keep the backup %s: %s\n",
+                     (path + kBackupSuffix).toLocal8Bit().constData(), lastWriteError().toLocal8Bit().constData());
+    start_.image.clear();
+    start_.image.shrink_to_fit();
+}
+
+int MyConf::save(Part part)
 {
     if (!b_.confPath) return -1;
-    const int r = ConfWriteWatch(b_.confPath(), watch());
+    const QString path = b_.confPath();
+    backupOnce(path);
+    int r = -1;
+    int entries = 0, cycles = 0;
+    if (!exists(unixPath(path))) {
+        // The file has gone while the program ran: all of it from memory, so
+        // that the next start finds what the operator had.
+        r = ConfWriteAll(path, b_.formStyle ? b_.formStyle() : QString(), watch(), items(b_.List1), items(b_.List2),
+                         &entries, &cycles);
+        if (r == 0) {
+            if (b_.EntryCount) *b_.EntryCount = entries;
+            if (b_.CycleCount) *b_.CycleCount = cycles;
+        }
+    } else if (part == Part::Watch) {
+        r = ConfWriteWatch(path, watch());
+    } else if (part == Part::Entry) {
+        r = ConfWriteEntry(path, items(b_.List1), &entries);
+        if (r == 0 && b_.EntryCount) *b_.EntryCount = entries;
+    } else {
+        r = ConfWriteCycle(path, items(b_.List2), &cycles);
+        if (r == 0 && b_.CycleCount) *b_.CycleCount = cycles;
+    }
+    lastError_ = r == 0 ? QString() : lastWriteError();
     if (r != 0 && b_.writeFailed) b_.writeFailed();
     return r;
+}
+
+int MyConf::MyConfWriteWatch()
+{
+    return save(Part::Watch);
 }
 
 int MyConf::MyConfWriteEntry()
 {
-    if (!b_.confPath) return -1;
-    int written = 0;
-    const int r = ConfWriteEntry(b_.confPath(), items(b_.List1), &written);
-    if (r == 0 && b_.EntryCount) *b_.EntryCount = written;
-    if (r != 0 && b_.writeFailed) b_.writeFailed();
-    return r;
+    return save(Part::Entry);
 }
 
 int MyConf::MyConfWriteCycle()
 {
-    if (!b_.confPath) return -1;
-    int written = 0;
-    const int r = ConfWriteCycle(b_.confPath(), items(b_.List2), &written);
-    if (r == 0 && b_.CycleCount) *b_.CycleCount = written;
-    if (r != 0 && b_.writeFailed) b_.writeFailed();
-    return r;
+    return save(Part::Cycle);
 }
 
 }  // namespace uFConf

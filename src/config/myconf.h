@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <string>
 
 class QListWidget;
 
@@ -22,6 +23,9 @@ inline const QString kKeyEntryStem = QStringLiteral("EntryItem_");
 inline const QString kSectionCycle = QStringLiteral("Section_Cycle");
 inline const QString kKeyCycleCount = QStringLiteral("CycleItems");
 inline const QString kKeyCycleStem = QStringLiteral("CycleItem_");
+inline const QString kSectionFormStyle = QStringLiteral("Section_FormStyle");
+inline const QString kKeyFormStyle = QStringLiteral("FormStyle");
+inline const QString kBackupSuffix = QStringLiteral(".bak");
 
 // Item keys per section that are read; writers delete every item key of
 // their stem from 000 to 999 that they do not rewrite.
@@ -41,6 +45,10 @@ struct ConfContent {
     int CycleCount = 0;
     QStringList entries;  // fixed parts, in file order
     QStringList cycles;   // guide entries as stored, in file order
+    // The file as it was read, and its permissions (for the backup).
+    bool read = false;
+    std::string image;
+    unsigned mode = 0644;
 };
 
 // Reads the file at path (profile path rules: '\' is '/').  Guide entries
@@ -48,11 +56,20 @@ struct ConfContent {
 // gives the defaults.
 ConfContent ConfRead(const QString& path, const QString& now);
 
-// The writers; 0 when the file was replaced, -1 when it was left as it was.
-// items are the list texts in list order; written counts the item keys.
+// The writers; 0 when the file was replaced, -1 when it was left as it was
+// (lastWriteError() then says why).  items are the list texts in list order;
+// written counts the item keys.
 int ConfWriteWatch(const QString& path, const WatchSettings& watch);
 int ConfWriteEntry(const QString& path, const QStringList& items, int* written = nullptr);
 int ConfWriteCycle(const QString& path, const QStringList& items, int* written = nullptr);
+// The whole file from memory, for a file that has gone: all four sections.
+int ConfWriteAll(const QString& path, const QString& formStyle, const WatchSettings& watch, const QStringList& entries,
+                 const QStringList& cycles, int* entriesWritten = nullptr, int* cyclesWritten = nullptr);
+// Why the last write failed, in a few words.
+QString lastWriteError();
+// Keeps image as the backup beside path (path + ".bak"), atomically, with
+// mode.  0 on success.
+int ConfWriteBackup(const QString& path, const std::string& image, unsigned mode);
 
 // The value stored for one list text, or empty when the text is skipped.
 QString EntryValue(const QString& item);
@@ -81,6 +98,9 @@ public:
         int* CycleCount = nullptr;
         std::function<QString()> confPath;
         std::function<void()> writeFailed;
+        // The window style as the program runs with it (FormStyle value),
+        // for a file that has to be written whole.
+        std::function<QString()> formStyle;
     };
     explicit MyConf(Binding b) : b_(std::move(b)) {}
 
@@ -88,12 +108,21 @@ public:
     int MyConfWriteWatch();
     int MyConfWriteEntry();
     int MyConfWriteCycle();
+    // Why the last save failed, in a few words.
+    QString lastError() const { return lastError_; }
 
 private:
+    enum class Part { Watch, Entry, Cycle };
+    int save(Part part);
+    void backupOnce(const QString& path);
     QStringList items(const QListWidget* list) const;
     WatchSettings watch() const;
     void setWatch(const WatchSettings& w);
     Binding b_;
+    QString lastError_;
+    // The file as this run found it, kept as the backup at the first save.
+    ConfContent start_;
+    bool backupDone_ = false;
 };
 
 }  // namespace uFConf

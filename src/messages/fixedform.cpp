@@ -33,6 +33,12 @@ void FixedFormList::status(int key)
     StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(key) : QString());
 }
 
+bool FixedFormList::saved()
+{
+    // A failed save leaves its failure line on the head line, not a success.
+    return !s_.save || s_.save();
+}
+
 void FixedFormList::tidyUp()
 {
     if (c_.List1 && c_.List1->count() > 0 && ListSelectedRow(c_.List1) >= 0) ListClearSelection(c_.List1);
@@ -52,8 +58,7 @@ void FixedFormList::Register()
             if (list->count() < ListItemMax) {
                 ListInsertSorted(list, in.fixed);
                 list->update();
-                if (s_.save) s_.save();
-                status(kEntryAdded);
+                if (saved()) status(kEntryAdded);
             } else {
                 status(kEntryFull);
             }
@@ -63,8 +68,7 @@ void FixedFormList::Register()
             delete list->takeItem(i);
             ListInsertSorted(list, in.fixed);
             list->update();
-            if (s_.save) s_.save();
-            status(kEntryUpdated);
+            if (saved()) status(kEntryUpdated);
         }
     }
     tidyUp();
@@ -85,8 +89,7 @@ void FixedFormList::Delete()
         if (i >= 0) {
             delete list->takeItem(i);
             list->update();
-            if (s_.save) s_.save();
-            status(kEntryDeleted);
+            if (saved()) status(kEntryDeleted);
         }
     }
     tidyUp();
@@ -102,8 +105,7 @@ void FixedFormList::DeleteAll()
     }
     if (c_.List1->count() > 0) {
         c_.List1->clear();
-        if (s_.save) s_.save();
-        status(kEntryCleared);
+        if (saved()) status(kEntryCleared);
     }
     tidyUp();
 }

@@ -25,7 +25,7 @@ public:
     struct Services {
         std::function<QString()> head;         // the status prefix
         std::function<QString(int)> keyMsg;    // catalogue line (prefix included)
-        std::function<void()> save;            // writes the whole list
+        std::function<bool()> save;            // writes the whole list; false: not saved
     };
     FixedFormList(Controls c, Services s) : c_(c), s_(std::move(s)) {}
 
@@ -38,6 +38,7 @@ public:
 private:
     MsgInput input() const;
     void tidyUp();
+    bool saved();
     void status(int key);
     QString head() const;
 

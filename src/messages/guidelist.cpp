@@ -24,9 +24,9 @@ void GuideList::status(int key)
     StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(key) : QString());
 }
 
-void GuideList::save()
+bool GuideList::save()
 {
-    if (s_.save) s_.save();
+    return !s_.save || s_.save();
 }
 
 void GuideList::deselect()
@@ -75,16 +75,14 @@ void GuideList::Register()
         if (list->count() < ListItemMax) {
             ListInsertSorted(list, entry);
             list->update();
-            save();
-            status(kCycleAdded);
+            if (save()) status(kCycleAdded);
         } else {
             status(kCycleFull);
         }
     } else if (i >= 0 && list->item(i)->text() != entry) {
         list->item(i)->setText(entry);
         list->update();
-        save();
-        status(kCycleUpdated);
+        if (save()) status(kCycleUpdated);
     }
 }
 
@@ -106,8 +104,7 @@ void GuideList::Delete()
     if (i < 0) return;
     delete list->takeItem(i);
     list->update();
-    save();
-    status(kCycleDeleted);
+    if (save()) status(kCycleDeleted);
 }
 
 void GuideList::DeleteAll()
@@ -124,8 +121,7 @@ void GuideList::DeleteAll()
     // A due check may have emptied the list while the question was open.
     if (list->count() == 0) return;
     list->clear();
-    save();
-    status(kCycleCleared);
+    if (save()) status(kCycleCleared);
     if (c_.Text3) c_.Text3->clear();
 }
 

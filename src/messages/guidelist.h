@@ -31,7 +31,7 @@ public:
     struct Services {
         std::function<QString()> head;         // the status prefix
         std::function<QString(int)> keyMsg;    // catalogue line (prefix included)
-        std::function<void()> save;            // writes the whole guide list
+        std::function<bool()> save;            // writes the whole guide list; false: not saved
         std::function<void()> selectDueTime;   // the date/time dialog, modal
     };
     GuideList(Controls c, Services s) : c_(c), s_(std::move(s)) {}
@@ -44,7 +44,7 @@ public:
 
 private:
     void status(int key);
-    void save();
+    bool save();
     void deselect();
     void clearHandOver();
 

@@ -101,7 +101,7 @@ TEST_F(StartupTest, OwnMailslotTakenShowsTheMessageAndShutsDown)
     const int taken = platform::mailslot::SlotCreate(exe.toStdString(), 0);
     ASSERT_GE(taken, 0);
     int ended = 0;
-    Form1::setProcessEndHandler([&]() { ++ended; });
+    Form1::setProcessEndHandler([&](int) { ++ended; });
     Form1 form;
     bool loaded = true;
     const QString text = answeredText([&]() { loaded = form.Form_Load("ｳﾞｪﾙﾓﾗ [" + exe + "]", uFCom_Bas::programIcon()); });

@@ -35,7 +35,10 @@ void MainWindowTest::SetUp()
     uFCom_Bas::setWorkAreaForTest(QRect(0, 0, 1280, 738));
     uFHLabel_Bas::resetForTest();
     ended_ = 0;
-    Form1::setProcessEndHandler([this]() { ++ended_; });
+    Form1::setProcessEndHandler([this](int status) {
+        ++ended_;
+        exitStatus_ = status;
+    });
 }
 
 void MainWindowTest::TearDown()

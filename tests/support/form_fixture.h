@@ -63,6 +63,7 @@ protected:
     QString exe_;
     Form1* form_ = nullptr;
     int ended_ = 0;
+    int exitStatus_ = -1;
 
 private:
     const char* stem_;
