@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -633,8 +634,8 @@ void Form1::MailRecvTimer_Timer()
     // Everything that is not a record (another user's, empty, oversized,
     // shorter than the code word) goes at once, so that a flood of it never
     // keeps the close command out of the slot's short queue.
-    const int n = platform::mailslot::SlotTakeRecord(OwnSlotHandle, platform::mailslot::kMaxMessage, buffer);
-    if (n >= 4) {
+    const int n = platform::mailslot::SlotRead(OwnSlotHandle, platform::mailslot::kMaxMessage, buffer);
+    if (n >= 1) {
         qint32 code = 0;
         std::memcpy(&code, buffer, sizeof code);  // little-endian hosts
         if (code == kCloseCommand) {
@@ -898,8 +899,10 @@ void Form1::Form_Unload()
     saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
     if (listsLoaded_ && MyConfWriteCycle() != 0) {
         exitStatus = 1;
-        std::fprintf(stderr, "uPVelmora: the schedule was not saved to %s: %s\n",
-                     uFCom_Bas::ConfPath().toLocal8Bit().constData(), conf_->lastError().toLocal8Bit().constData());
+        const QString path =
+            QFileInfo(QString(uFCom_Bas::ConfPath()).replace(QLatin1Char('\\'), QLatin1Char('/'))).absoluteFilePath();
+        std::fprintf(stderr, "uPVelmora: the schedule was not saved to %s: %s\n", path.toLocal8Bit().constData(),
+                     conf_->lastError().toLocal8Bit().constData());
     }
 
     // 5. Status line, forwarded while the recorder's handle is still open.

@@ -331,7 +331,8 @@ void MyConf::backupOnce(const QString& path)
     backupDone_ = true;
     if (ConfWriteBackup(path, start_.image, start_.mode) != 0)
         std::fprintf(stderr, "uPVelmora: cannot keep the backup %s: %s\n",
-                     (path + kBackupSuffix).toLocal8Bit().constData(), lastWriteError().toLocal8Bit().constData());
+                     QFileInfo(QString::fromStdString(unixPath(path + kBackupSuffix))).absoluteFilePath().toLocal8Bit().constData(),
+                     lastWriteError().toLocal8Bit().constData());
     start_.image.clear();
     start_.image.shrink_to_fit();
 }

@@ -4,6 +4,7 @@
 #include <QProcessEnvironment>
 #include <QThread>
 #include <csignal>
+#include <unistd.h>
 
 #include "platform/core/windowsearch.h"
 #include "slot_isolation.h"
@@ -33,9 +34,14 @@ QString sourceDir()
 }
 
 ProgramRun::ProgramRun(const QString& exe, const QString& workDir, const QStringList& args, const QString& runtimeDir,
-                       const QStringList& extraEnv)
+                       const QStringList& extraEnv, int runAs)
     : process_(std::make_unique<QProcess>())
 {
+    if (runAs >= 0) {
+        process_->setChildProcessModifier([runAs]() {
+            if (::setgid(static_cast<gid_t>(runAs)) != 0 || ::setuid(static_cast<uid_t>(runAs)) != 0) ::_exit(126);
+        });
+    }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& kv : extraEnv) env.insert(kv.section('=', 0, 0), kv.section('=', 1));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));

@@ -19,9 +19,10 @@ std::string display();
 // override, and a lock folder of its own unless one is given.
 class ProgramRun {
 public:
-    // extraEnv: NAME=value pairs added to the environment.
+    // extraEnv: NAME=value pairs added to the environment; runAs: a user id
+    // the program runs as (-1: this process's).
     ProgramRun(const QString& exe, const QString& workDir, const QStringList& args = {},
-               const QString& runtimeDir = QString(), const QStringList& extraEnv = {});
+               const QString& runtimeDir = QString(), const QStringList& extraEnv = {}, int runAs = -1);
     ~ProgramRun();
     bool started() const;
     qint64 pid() const;

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <csignal>
+#include <sys/stat.h>
 
 #include "platform/ufcom.h"
 #include "program_run.h"
@@ -187,4 +188,23 @@ TEST_F(GuideRunTest, AnEntryRegisteredThroughTheDialogSurvivesSigkill)
     ASSERT_TRUE(again->waitEnd(5000));
     EXPECT_EQ(get("Section_Cycle", "CycleItems"), "1");
     EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/08-11:15,kill,,");
+}
+
+// A start with the clock far ahead drops every entry as past, and the
+// shutdown's save removes them from the file; the backup kept at that first
+// save still holds them.
+TEST_F(GuideRunTest, AClockFarAheadLeavesTheScheduleInTheBackup)
+{
+    writeConf(1, {"2026/12/24-09:30,朝礼,", "2027/01/04-09:00,始業,"});
+    const std::string start = testsupport::readFile(conf());
+    testsupport::writeFile(clockFile_, "@9999-01-01 00:00:00\n");
+    auto run = startVelmora(nullptr, fakeClockEnv(clockFile_));
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+    EXPECT_EQ(get("Section_Cycle", "CycleItems"), "0");
+    EXPECT_EQ(testsupport::readFile(conf() + ".bak"), start);
+    struct stat a {}, b {};
+    ASSERT_EQ(::stat(conf().c_str(), &a), 0);
+    ASSERT_EQ(::stat((conf() + ".bak").c_str(), &b), 0);
+    EXPECT_EQ(a.st_mode, b.st_mode);
 }
