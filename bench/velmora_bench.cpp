@@ -3,6 +3,8 @@
 //                    bare Qt program showing one empty QMainWindow
 //   close N          close command sent to the own mailslot -> process exit
 //   idle SECONDS     CPU used by an idle running program, share of one core
+//   bigconf MB       start to main window shown with a configuration file of
+//                    MB megabytes (the four sections, then many more keys)
 //   due N            how late after second 00 the due check forwards an entry
 //                    to the stand-in recorder, over N starts on a wall clock
 //                    set three seconds before a minute (libfaketime)
@@ -284,6 +286,51 @@ int benchIdle(int seconds)
     return 0;
 }
 
+// A configuration file of about mb megabytes: the program's four sections
+// with full lists, then a section of many other keys (as a file that grew
+// by hand or by another tool).
+void writeBigConf(const std::string& path, int mb)
+{
+    std::ofstream f(path, std::ios::binary);
+    f << "[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n[Section_Watch]\r\nWatch_Timer=1,60,1,0,\r\n";
+    f << "[Section_Entry]\r\nEntryItems=100\r\n";
+    for (int i = 0; i < 100; ++i) f << "EntryItem_" << (i < 10 ? "00" : i < 100 ? "0" : "") << i << "=entry " << i << ",\r\n";
+    f << "[Section_Cycle]\r\nCycleItems=100\r\n";
+    for (int i = 0; i < 100; ++i)
+        f << "CycleItem_" << (i < 10 ? "00" : "0") << i << "=2099/12/31-" << (10 + i / 60) << ":" << (i % 60 < 10 ? "0" : "")
+          << i % 60 << ",guide " << i << ",v,\r\n";
+    f << "[Section_History]\r\n";
+    const long target = static_cast<long>(mb) * 1024 * 1024;
+    for (long i = 0; f.tellp() < target; ++i) f << "Line_" << i << "=some recorded text of a past day " << i << "\r\n";
+}
+
+int benchBigConf(int mb, int rounds)
+{
+    const std::string velmora = fs::canonical(selfDir() + "/../uPVelmora").string();
+    char tmpl[] = "/tmp/velmora-bench-XXXXXX";
+    const std::string dir = mkdtemp(tmpl);
+    writeBigConf(dir + "/uPVelmora.conf", mb);
+    const auto size = fs::file_size(dir + "/uPVelmora.conf");
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    std::vector<double> shown;
+    for (int i = 0; i < rounds + 1; ++i) {
+        Run v = startAndWaitShown({velmora}, dir, kCaption);
+        if (v.pid <= 0) {
+            std::fprintf(stderr, "bigconf: no window\n");
+            return 1;
+        }
+        sendClose();
+        waitpid(v.pid, nullptr, 0);
+        if (i > 0) shown.push_back(v.shownMs);  // the first run warms the cache
+    }
+    fs::remove_all(dir);
+    std::sort(shown.begin(), shown.end());
+    std::printf("bigconf, %.1f MB file, %d starts: start to main window shown median %.0f ms, max %.0f ms "
+                "(target: under 1000 ms for 5 MB)\n",
+                size / 1048576.0, rounds, median(shown), shown.back());
+    return 0;
+}
+
 std::string fakeTimeLib()
 {
     for (const char* lib : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
@@ -386,6 +433,7 @@ int main(int argc, char** argv)
     if (what == "close") return benchClose(n > 0 ? n : 20);
     if (what == "idle") return benchIdle(n > 0 ? n : 60);
     if (what == "due") return benchDue(n > 0 ? n : 12);
-    std::fprintf(stderr, "usage: velmora_bench startup [N] | close [N] | idle [SECONDS] | due [N]\n");
+    if (what == "bigconf") return benchBigConf(n > 0 ? n : 5, argc > 3 ? std::atoi(argv[3]) : 7);
+    std::fprintf(stderr, "usage: velmora_bench startup [N] | close [N] | idle [SECONDS] | due [N] | bigconf [MB [N]]\n");
     return 2;
 }
