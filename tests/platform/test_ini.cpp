@@ -527,3 +527,60 @@ TEST_F(IniTest, UnreadableFileReadsEmptyAndIsNotOverwritten)
     EXPECT_EQ(readFile(conf), before);
     EXPECT_EQ(listDir(dir.path()), std::vector<std::string>{"uPVelmora.conf"});
 }
+
+// What the engine writes, it reads back: a CR inside a value stays, and a
+// name that a line cannot hold is refused instead of written.
+TEST(IniRoundTrip, ValuesKeepTheirCrAndUnholdableNamesAreRefused)
+{
+    struct Case {
+        const char* name;
+        std::string section, key, value;
+        bool taken;
+        std::string readBack;
+    } cases[] = {
+        {"lone CR inside a value", "S", "k", "a\rb,", true, "a\rb,"},
+        {"CR LF ends the value", "S", "k", "a\r\nb", true, "a"},
+        {"key that looks like a section", "S", "[B]", "v", false, ""},
+        {"key with =", "S", "a=b", "v", false, ""},
+        {"key starting a comment", "S", ";k", "v", false, ""},
+        {"section with ]", "A]B", "k", "v", false, ""},
+        {"section ending in a lone lead byte", "S\x81", "k", "v", false, ""},
+        {"key ending in a lone lead byte", "S", "k\x81", "v", false, ""},
+        {"double-byte names whose trail byte is ] or \\", A("ゾ"), A("ソ"), "v", true, "v"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Document doc;
+        doc.parse("[S]\r\nother=1\r\n");
+        const std::string before = doc.serialize();
+        EXPECT_EQ(doc.put(c.section, c.key, c.value), c.taken);
+        if (!c.taken) {
+            EXPECT_EQ(doc.serialize(), before);
+            continue;
+        }
+        Document again;
+        again.parse(doc.serialize());
+        EXPECT_EQ(again.get(c.section, c.key).value_or("<none>"), c.readBack);
+        EXPECT_EQ(again.get("S", "other").value_or("<none>"), "1");
+    }
+    // A hand-edited value with a CR is saved as it was read.
+    Document edited;
+    edited.parse("[Section_Entry]\r\nEntryItem_000=a\rb,\r\n");
+    edited.put("Section_Entry", "EntryItem_000", *edited.get("Section_Entry", "EntryItem_000"));
+    EXPECT_EQ(edited.serialize(), "[Section_Entry]\r\nEntryItem_000=a\rb,\r\n");
+}
+
+TEST(IniRoundTrip, AFifoIsNeitherReadNorWrittenAndNothingWaits)
+{
+    TempDir dir;
+    const std::string path = dir.file("uPVelmora.conf");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    Document doc;
+    EXPECT_FALSE(doc.load(path));  // returns at once instead of waiting for a writer
+    doc.parse("[S]\r\nk=v\r\n");
+    EXPECT_EQ(doc.save(path), -1);
+    EXPECT_EQ(profilePut(path, "S", "k", "v"), -1);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
