@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Checks a built Debian package as a user would get it:
+#  - its files are there (and no test program), its binaries need no library
+#    outside the system's, and apt-get can resolve its dependencies on a
+#    machine with nothing installed (simulated against the apt lists);
+#  - the desktop entry and the AppStream metainfo it installs validate;
+#  - the program unpacked from it (dpkg -x) starts on an X display of its own
+#    in a working folder holding a configuration file, shows its main window
+#    with its icon, and ends on the close command of the packaged slotsend;
+#    the desktop menu's launcher does the same in an empty configuration
+#    folder, which it gives the starter file.
+# Usage: tests/package/run.sh PATH/TO/uPVelmora_<version>_<arch>.deb
+set -euo pipefail
+[ $# -eq 1 ] && [ -f "$1" ] || { echo "usage: $0 PACKAGE.deb" >&2; exit 2; }
+deb=$(readlink -f "$1")
+
+# The program and slotsend meet on fixed mailslot names; in a network
+# namespace of its own (root only) this never closes a copy the user runs.
+if [ -z "${VELMORA_PKG_NETNS:-}" ] && [ "$(id -u)" -eq 0 ] && unshare --net true 2>/dev/null; then
+  VELMORA_PKG_NETNS=1 exec unshare --net "$0" "$@"
+fi
+[ -n "${VELMORA_PKG_NETNS:-}" ] || echo "package: not isolated (needs root); a running uPVelmora of this user would be closed"
+
+failures=0
+fail() { echo "package: FAIL: $*"; failures=$((failures + 1)); }
+ok() { echo "package: ok: $*"; }
+
+work=$(mktemp -d)
+xvfb_pid=""
+prog_pid=""
+cleanup() {
+  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+root=$work/root
+dpkg -x "$deb" "$root"
+
+# Files.
+missing=()
+for f in usr/bin/uPVelmora usr/bin/uPCorvane usr/bin/slotsend usr/bin/uPVelmora-start \
+         usr/share/applications/uPVelmora.desktop \
+         usr/share/icons/hicolor/scalable/apps/uPVelmora.svg \
+         usr/share/doc/uPVelmora/uPVelmora.conf usr/share/doc/uPVelmora/README; do
+  [ -f "$root/$f" ] || missing+=("$f")
+done
+for size in 16 24 32 48 64 128 256; do
+  f=usr/share/icons/hicolor/${size}x${size}/apps/uPVelmora.png
+  [ -f "$root/$f" ] || missing+=("$f")
+done
+metainfo=$(ls "$root"/usr/share/metainfo/*.metainfo.xml 2>/dev/null | head -1)
+[ -n "$metainfo" ] || missing+=("usr/share/metainfo/*.metainfo.xml")
+[ ${#missing[@]} -eq 0 ] && ok "installed files" || fail "missing: ${missing[*]}"
+extra=$(find "$root/usr/bin" -type f ! -name uPVelmora ! -name uPCorvane ! -name slotsend ! -name uPVelmora-start)
+[ -z "$extra" ] && ok "no other programs" || fail "not meant to be installed: $extra"
+
+# Libraries: the system's only, found without a run path into a build tree.
+before=$failures
+for exe in uPVelmora uPCorvane slotsend; do
+  if readelf -d "$root/usr/bin/$exe" | grep -qE 'RPATH|RUNPATH'; then
+    fail "$exe has a run path"
+  elif env -u LD_LIBRARY_PATH ldd "$root/usr/bin/$exe" | grep -q 'not found'; then
+    fail "$exe: $(ldd "$root/usr/bin/$exe" | grep 'not found' | tr -s ' \t\n' ' ')"
+  fi
+done
+[ "$failures" -eq "$before" ] && ok "the system's libraries only"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+case "$depends" in
+  *"fonts-ipafont-gothic | fonts-noto-cjk"*libqt6widgets6*) ok "Depends: $depends" ;;
+  *) fail "Depends lacks the font or the Qt libraries: $depends" ;;
+esac
+
+# Dependencies resolvable on a fresh machine: apt-get simulates the install
+# with an empty package status, i.e. everything comes from the archive.
+if command -v apt-get >/dev/null && ls /var/lib/apt/lists/*Packages* >/dev/null 2>&1; then
+  : >"$work/status"
+  if apt-get -q -o Dir::State::status="$work/status" install --simulate --no-install-recommends \
+       "$deb" >"$work/apt.log" 2>&1; then
+    ok "apt-get resolves the dependencies ($(grep -c '^Inst' "$work/apt.log") packages from nothing)"
+  else
+    fail "apt-get cannot resolve the dependencies:"; tail -20 "$work/apt.log"
+  fi
+else
+  echo "package: no apt lists (apt-get update); the dependency check is skipped"
+fi
+
+# Desktop entry and metainfo, as installed.
+desktop=$root/usr/share/applications/uPVelmora.desktop
+out=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$out" ] && ok "desktop-file-validate" \
+  || fail "desktop-file-validate: $out"
+out=$(appstreamcli validate --no-net "$metainfo" 2>&1) \
+  && ok "appstreamcli validate --no-net" || fail "appstreamcli validate: $out"
+# The tree as a whole: file named after the id, launchable entry present.
+out=$(appstreamcli validate-tree --no-net "$root" 2>&1) \
+  && ok "appstreamcli validate-tree --no-net" || fail "appstreamcli validate-tree: $out"
+exec_cmd=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+icon=$(sed -n 's/^Icon=//p' "$desktop")
+[ -x "$root/usr/bin/$exec_cmd" ] && [ -f "$root/usr/share/icons/hicolor/48x48/apps/$icon.png" ] \
+  && ok "the entry's Exec and Icon are installed" || fail "Exec=$exec_cmd or Icon=$icon not installed"
+
+# An X display of our own.
+display=""
+for n in $(seq 140 180); do
+  if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X${n}" ] && break
+      sleep 0.1
+    done
+    if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X${n}" ]; then
+      display=":$n"
+    else
+      xvfb_pid=""
+    fi
+    break
+  fi
+done
+
+caption='ｳﾞｪﾙﾓﾗ [uPVelmora]'
+# Starts COMMAND in folder DIR, waits for the main window, checks its icon,
+# sends the close command and waits for a clean exit.
+run_once() {
+  local what=$1 dir=$2; shift 2
+  local log=$work/$what.log wid="" status=0
+  (cd "$dir" && exec env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY -u LD_LIBRARY_PATH \
+     DISPLAY="$display" "$@" >"$log" 2>&1) &
+  prog_pid=$!
+  for _ in $(seq 1 200); do
+    wid=$(DISPLAY=$display xdotool search --name "^ｳﾞｪﾙﾓﾗ \\[uPVelmora\\]\$" 2>/dev/null | head -1) || true
+    [ -n "$wid" ] && break
+    kill -0 "$prog_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -z "$wid" ]; then
+    fail "$what: no window \"$caption\""; cat "$log"
+    kill "$prog_pid" 2>/dev/null || true; wait "$prog_pid" 2>/dev/null || true; prog_pid=""
+    return
+  fi
+  ok "$what: window \"$caption\""
+  icons=$(DISPLAY=$display xprop -id "$wid" _NET_WM_ICON 2>/dev/null | grep -o 'Icon ([0-9]* x [0-9]*)' | sort -u | tr '\n' ' ')
+  # Sizes 24 and up come only from the icon's compiled-in PNGs (X11 gets
+  # them up to 128).
+  if [[ "$icons" == *"(16 x 16)"* && "$icons" == *"(24 x 24)"* && "$icons" == *"(128 x 128)"* ]]; then
+    ok "$what: window icon $icons"
+  else
+    fail "$what: window icon sizes: ${icons:-none}"
+  fi
+  "$root/usr/bin/slotsend" uPVelmora || fail "$what: slotsend failed"
+  for _ in $(seq 1 100); do
+    kill -0 "$prog_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$prog_pid" 2>/dev/null; then
+    fail "$what: still running 10 s after the close command"
+    kill "$prog_pid" 2>/dev/null || true
+  fi
+  wait "$prog_pid" || status=$?
+  prog_pid=""
+  [ "$status" -eq 0 ] && ok "$what: ended by the close command" \
+    || { fail "$what: exit status $status"; cat "$log"; }
+}
+
+if [ -z "$display" ]; then
+  echo "package: no Xvfb; the start of the installed program is skipped"
+else
+  echo "package: Xvfb on $display"
+  mkdir "$work/run"
+  cp "$root/usr/share/doc/uPVelmora/uPVelmora.conf" "$work/run/"
+  run_once "uPVelmora" "$work/run" "$root/usr/bin/uPVelmora"
+
+  mkdir "$work/home"
+  HOME=$work/home XDG_CONFIG_HOME="" run_once "uPVelmora-start" "$work" "$root/usr/bin/uPVelmora-start"
+  [ -f "$work/home/.config/uPVelmora/uPVelmora.conf" ] && ok "uPVelmora-start made ~/.config/uPVelmora/uPVelmora.conf" \
+    || fail "uPVelmora-start left no configuration file in ~/.config/uPVelmora"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "package: $failures check(s) failed"
+  exit 1
+fi
+echo "package: all checks passed"
