@@ -28,7 +28,9 @@
 #include "app/keyhead.h"
 #include "config/myconf.h"
 #include "dialogs/dtselect.h"
+#include "dialogs/msgadjust.h"
 #include "dialogs/msgbox.h"
+#include "dialogs/version.h"
 #include "headline/colors.h"
 #include "headline/headline.h"
 #include "messages/fixedform.h"
@@ -41,6 +43,7 @@
 #include "platform/formkit.h"
 #include "platform/listevents.h"
 #include "platform/ufcom.h"
+#include "recorder/forced.h"
 #include "recorder/keycatalog.h"
 #include "recorder/recorder.h"
 
@@ -183,6 +186,11 @@ void Form1::wireLists()
     monitor_ = std::make_unique<uFMon::GuideMonitor>(mc, uFMon::GuideMonitor::State{&WatchAutoStart, &WatchSeconds,
                                                                                     &meStrGuideMsg},
                                                      std::move(shared), std::move(ms));
+
+    uFCom_Bas::ManualNotify::Controls nc{this, Text1, Text2, Dummy_Text};
+    manualNotify_ = std::make_unique<uFCom_Bas::ManualNotify>(nc, uFCom_Bas::ManualNotify::Services{
+                                                                      [this]() { return FormKeyMsgHead(); }, {}});
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
 
     for (int i = 0; i < 2; ++i) {
         connect(Command2[i], &QPushButton::clicked, this, [this, i]() { Command2_Click(i); });
@@ -382,7 +390,8 @@ void Form1::setupMenus()
     connect(menu_explorer, &QAction::triggered, this, [this]() {
         uFCom_Bas::ExplorerOpen(this, Env.BasePath + QStringLiteral("\\"));
     });
-    // 画面の位置調整 and ﾊﾞｰｼﾞｮﾝ情報 open their dialogs once those exist.
+    connect(menu_adjust, &QAction::triggered, this, &Form1::menu_adjust_Click);
+    connect(menu_help_ver, &QAction::triggered, this, &Form1::menu_help_ver_Click);
 }
 
 QString Form1::FormKeyMsgHead() const
@@ -634,8 +643,8 @@ void Form1::MailRecvTimer_Timer()
     // Everything that is not a record (another user's, empty, oversized,
     // shorter than the code word) goes at once, so that a flood of it never
     // keeps the close command out of the slot's short queue.
-    const int n = platform::mailslot::SlotRead(OwnSlotHandle, platform::mailslot::kMaxMessage, buffer);
-    if (n >= 1) {
+    const int n = platform::mailslot::SlotTakeRecord(OwnSlotHandle, platform::mailslot::kMaxMessage, buffer);
+    if (n >= 4) {
         qint32 code = 0;
         std::memcpy(&code, buffer, sizeof code);  // little-endian hosts
         if (code == kCloseCommand) {
@@ -705,6 +714,28 @@ void Form1::menu_end_Click()
 {
     if (CloseConfirm() < 0) return;
     Form_Unload();
+}
+
+void Form1::menu_adjust_Click()
+{
+    uFCom_Bas::ProgEntry own;
+    if (OwnProgIndex >= 0 && OwnProgIndex < static_cast<int>(Env.Progs.size())) own = Env.Progs[OwnProgIndex];
+    MsgAdjust_Dialog dialog(this, own, {[this](const QString& value) { return conf_->MyConfWriteFormStyle(value) == 0; }});
+    // A failed write is also forwarded to the recorder.
+    saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
+    dialog.exec();
+    saveFailureMode_ = uFHLabel_Bas::kModeShow;
+}
+
+void Form1::menu_help_ver_Click()
+{
+    Ver_Dialog dialog(this);
+    dialog.exec();
+}
+
+void Form1::Command1_Click()
+{
+    manualNotify_->Command1_Click();
 }
 
 void Form1::sub1_menu_end_Click()

@@ -33,6 +33,9 @@ class GuideList;
 namespace uFMon {
 class GuideMonitor;
 }
+namespace uFCom_Bas {
+class ManualNotify;
+}
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -157,6 +160,7 @@ public:
     bool listsLoaded() const { return listsLoaded_; }
 
     // Handlers.
+    void Command1_Click();
     void Command2_Click(int index);
     void Command3_Click(int index);
     void Command4_Click(int index);
@@ -172,6 +176,8 @@ public:
     void DateTimer_Timer();
     void MailRecvTimer_Timer();
     void menu_end_Click();
+    void menu_adjust_Click();
+    void menu_help_ver_Click();
     void sub1_menu_end_Click();
     void sub1_menu_dsp_Click();
     void Head_Combo_Click();
@@ -222,6 +228,7 @@ private:
     std::unique_ptr<uFConf::MyConf> conf_;
     std::unique_ptr<uFMsg::FixedFormList> fixedForm_;
     std::unique_ptr<uFMsg::GuideList> guideList_;
+    std::unique_ptr<uFCom_Bas::ManualNotify> manualNotify_;
     // Declared last: it goes first, while the members it points to live.
     std::unique_ptr<uFMon::GuideMonitor> monitor_;
     void wireLists();

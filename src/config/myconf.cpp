@@ -247,6 +247,15 @@ int ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSet
     return saveDoc(doc, path);
 }
 
+int ConfWriteFormStyle(const QString& pathIn, const QString& value)
+{
+    const std::string path = unixPath(pathIn);
+    platform::ini::Document doc;
+    if (!loadForWrite(path, doc)) return -1;
+    if (!doc.put(ansi(kSectionFormStyle), ansi(kKeyFormStyle), ansi(value))) return failed("bad name");
+    return saveDoc(doc, path);
+}
+
 QString lastWriteError()
 {
     return g_lastError;
@@ -347,14 +356,16 @@ int MyConf::save(Part part)
     if (!exists(unixPath(path))) {
         // The file has gone while the program ran: all of it from memory, so
         // that the next start finds what the operator had.
-        r = ConfWriteAll(path, b_.formStyle ? b_.formStyle() : QString(), watch(), items(b_.List1), items(b_.List2),
-                         &entries, &cycles);
+        const QString style = !formStyle_.isEmpty() ? formStyle_ : b_.formStyle ? b_.formStyle() : QString();
+        r = ConfWriteAll(path, style, watch(), items(b_.List1), items(b_.List2), &entries, &cycles);
         if (r == 0) {
             if (b_.EntryCount) *b_.EntryCount = entries;
             if (b_.CycleCount) *b_.CycleCount = cycles;
         }
     } else if (part == Part::Watch) {
         r = ConfWriteWatch(path, watch());
+    } else if (part == Part::FormStyle) {
+        r = ConfWriteFormStyle(path, formStyle_);
     } else if (part == Part::Entry) {
         r = ConfWriteEntry(path, items(b_.List1), &entries);
         if (r == 0 && b_.EntryCount) *b_.EntryCount = entries;
@@ -380,6 +391,15 @@ int MyConf::MyConfWriteEntry()
 int MyConf::MyConfWriteCycle()
 {
     return save(Part::Cycle);
+}
+
+int MyConf::MyConfWriteFormStyle(const QString& value)
+{
+    const QString before = formStyle_;
+    formStyle_ = value;
+    const int r = save(Part::FormStyle);
+    if (r != 0) formStyle_ = before;
+    return r;
 }
 
 }  // namespace uFConf

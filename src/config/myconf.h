@@ -62,6 +62,7 @@ ConfContent ConfRead(const QString& path, const QString& now);
 int ConfWriteWatch(const QString& path, const WatchSettings& watch);
 int ConfWriteEntry(const QString& path, const QStringList& items, int* written = nullptr);
 int ConfWriteCycle(const QString& path, const QStringList& items, int* written = nullptr);
+int ConfWriteFormStyle(const QString& path, const QString& value);
 // The whole file from memory, for a file that has gone: all four sections.
 int ConfWriteAll(const QString& path, const QString& formStyle, const WatchSettings& watch, const QStringList& entries,
                  const QStringList& cycles, int* entriesWritten = nullptr, int* cyclesWritten = nullptr);
@@ -108,11 +109,13 @@ public:
     int MyConfWriteWatch();
     int MyConfWriteEntry();
     int MyConfWriteCycle();
+    // The window style for the next start (FormStyle value).
+    int MyConfWriteFormStyle(const QString& value);
     // Why the last save failed, in a few words.
     QString lastError() const { return lastError_; }
 
 private:
-    enum class Part { Watch, Entry, Cycle };
+    enum class Part { Watch, Entry, Cycle, FormStyle };
     int save(Part part);
     void backupOnce(const QString& path);
     QStringList items(const QListWidget* list) const;
@@ -123,6 +126,8 @@ private:
     // The file as this run found it, kept as the backup at the first save.
     ConfContent start_;
     bool backupDone_ = false;
+    // The window style written in this run, for a file written whole.
+    QString formStyle_;
 };
 
 }  // namespace uFConf

@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <canberra.h>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -290,8 +294,59 @@ int ExplorerOpen(QWidget* /*window*/, const QString& folder)
 }
 
 namespace {
+
 std::function<void()> g_beepOverride;
-}
+
+// Plays the sound theme's bell on a thread of its own, so that neither a
+// slow sound server nor a missing one ever holds up the caller; when it
+// cannot be played, the toolkit's beep sounds instead.
+class BellPlayer {
+public:
+    static BellPlayer& instance()
+    {
+        // Never destroyed: the thread may still wait when the program ends.
+        static BellPlayer* player = new BellPlayer;
+        return *player;
+    }
+    void ring()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            ++pending_;
+        }
+        wake_.notify_one();
+    }
+
+private:
+    BellPlayer()
+    {
+        std::thread([this]() { run(); }).detach();
+    }
+    void run()
+    {
+        ca_context* context = nullptr;
+        if (ca_context_create(&context) != CA_SUCCESS) context = nullptr;
+        for (;;) {
+            {
+                std::unique_lock lock(mutex_);
+                wake_.wait(lock, [this]() { return pending_ > 0; });
+                --pending_;
+            }
+            const int result = context ? ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_EVENT_DESCRIPTION,
+                                                         "guide message", nullptr)
+                                       : CA_ERROR_NOTAVAILABLE;
+            if (result != CA_SUCCESS) {
+                if (QCoreApplication* app = QCoreApplication::instance())
+                    QMetaObject::invokeMethod(app, []() { QApplication::beep(); }, Qt::QueuedConnection);
+            }
+        }
+    }
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    int pending_ = 0;
+};
+
+}  // namespace
 
 void SystemBeep()
 {
@@ -299,7 +354,7 @@ void SystemBeep()
         g_beepOverride();
         return;
     }
-    QApplication::beep();
+    BellPlayer::instance().ring();
 }
 
 void setBeepForTest(std::function<void()> beep)

@@ -3,6 +3,7 @@
 #include "platform/fonts.h"
 
 #include "app/keyhead.h"
+#include "recorder/forced.h"
 #include "headline/colors.h"
 #include "headline/headline.h"
 #include "platform/ufcom.h"
@@ -38,11 +39,8 @@ const QString kHelpText = QStringLiteral(
     "*注)\n"
     "ｺｰｳﾞｪｲﾝがないとｺｰｳﾞｪｲﾝの機能は使用できません。");
 
-const QString kNoRecorder = QStringLiteral("ｺｰｳﾞｪｲﾝは起動されていません。");
 const QString kNoMessages = QStringLiteral("ﾒｯｾｰｼﾞはありません。");
 const QString kSelectMessage = QStringLiteral("ﾒｯｾｰｼﾞを選択して下さい。");
-const QString kForcedOpen = QString(37, QLatin1Char('-')) + QStringLiteral(">>強制通知");
-const QString kForcedClose = QString(37, QLatin1Char('-')) + QStringLiteral("<<強制通知");
 
 // The limit written into the "list full" messages.
 constexpr int kListItemMax = 100;
@@ -306,7 +304,7 @@ void CVMsgKey_Dialog::Command1_Click()
     QWidget* head = mainWindow_.data();
 
     if (uFCom_Bas::RecorderAlive() != 1) {
-        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(15), prefix + kNoRecorder,
+        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(15), prefix + uFCom_Bas::kNoRecorder,
                                   QString());
         focusDummy();
         return;
@@ -333,10 +331,7 @@ void CVMsgKey_Dialog::Command1_Click()
             QString rest = entry;
             message = uFCom_Bas::trimSpaces(uFCom_Bas::TokenNext(rest, kComma));
         }
-        using uFHLabel_Bas::HeadMsgShow;
-        HeadMsgShow(head, uFHLabel_Bas::kModeSendOnly, -1, prefix + kForcedOpen, QString());
-        HeadMsgShow(head, uFHLabel_Bas::kModeSendOnly, -1, message, QString());
-        HeadMsgShow(head, uFHLabel_Bas::kModeSendOnly, -1, prefix + kForcedClose, QString());
+        uFCom_Bas::ForcedNotifySend(head, prefix, message, QString());
     }
     clearSelection();
     focusDummy();

@@ -1,0 +1,61 @@
+#include "recorder/forced.h"
+
+#include <QPlainTextEdit>
+
+#include "headline/colors.h"
+#include "headline/headline.h"
+#include "messages/msgrules.h"
+#include "platform/ufcom.h"
+#include "recorder/recorder.h"
+
+namespace uFCom_Bas {
+
+const QString kForcedOpen = QString(37, QLatin1Char('-')) + QStringLiteral(">>強制通知");
+const QString kForcedClose = QString(37, QLatin1Char('-')) + QStringLiteral("<<強制通知");
+const QString kNoRecorder = QStringLiteral("ｺｰｳﾞｪｲﾝは起動されていません。");
+
+namespace {
+constexpr int kNoRecorderColour = 15;
+}
+
+void ForcedNotifySend(QWidget* window, const QString& head, const QString& text1, const QString& text2)
+{
+    using uFHLabel_Bas::HeadMsgShow;
+    HeadMsgShow(window, uFHLabel_Bas::kModeSendOnly, -1, head + kForcedOpen, QString());
+    HeadMsgShow(window, uFHLabel_Bas::kModeSendOnly, -1, text1, text2);
+    HeadMsgShow(window, uFHLabel_Bas::kModeSendOnly, -1, head + kForcedClose, QString());
+}
+
+ManualNotify::ManualNotify(Controls c, Services s) : c_(c), s_(std::move(s))
+{
+    if (!s_.recorderAlive) s_.recorderAlive = []() { return RecorderAlive(); };
+}
+
+void ManualNotify::Command1_Click()
+{
+    const QString head = s_.head ? s_.head() : QString();
+    auto focusDummy = [this]() {
+        if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
+    };
+    if (s_.recorderAlive() < 0) {
+        uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::kModeShow, ColorGet(kNoRecorderColour), head + kNoRecorder,
+                                  QString());
+        focusDummy();
+        return;
+    }
+    QString fixed = trimSpaces(c_.Text1 ? c_.Text1->toPlainText() : QString());
+    // Over-long: nothing at all happens, not even the focus moves.
+    if (fixed.size() > uFMsg::MsgLenMax) return;
+    QString variable = trimSpaces(c_.Text2 ? c_.Text2->toPlainText() : QString());
+    if (variable.size() > uFMsg::MsgLenMax) variable.clear();
+    if (fixed.isEmpty()) {
+        focusDummy();
+        return;
+    }
+    QString rest = fixed;
+    fixed = trimSpaces(TokenNext(rest, QStringLiteral(",")));
+    ForcedNotifySend(c_.form, head, fixed, variable);
+    focusDummy();
+}
+
+}  // namespace uFCom_Bas
