@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QElapsedTimer>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
@@ -330,4 +331,25 @@ TEST_F(MonitorTest, PopUpPlaceConfirmationAndAnnouncement)
         form_->guidePopup()->close();
     }
     QAccessible::installUpdateHandler(nullptr);
+}
+
+// The real bell with no sound server to play it: the due check does not
+// wait for it, and the next check comes as usual.
+TEST_F(MonitorTest, NoSoundServerNeverHoldsUpTheDueCheck)
+{
+    qputenv("PULSE_SERVER", "unix:/nonexistent/velmora-test-sound");
+    load({"2026/12/08-10:16,A,", "2026/12/08-10:17,B,"});
+    uFCom_Bas::setBeepForTest({});
+    for (const char* due : {"A", "B"}) {
+        while (!form_->Timer2->isRunning()) tick();
+        QElapsedTimer check;
+        check.start();
+        form_->Timer2->fire();
+        EXPECT_LT(check.elapsed(), 200) << due;
+        ASSERT_NE(form_->guidePopup(), nullptr);
+        EXPECT_TRUE(form_->guidePopup()->Text1->toPlainText().contains(due));
+        clock_.advance(1000);
+        QTest::qWait(50);  // the player's fallback beep reaches the event loop
+    }
+    qunsetenv("PULSE_SERVER");
 }
