@@ -31,19 +31,23 @@ Ver_Dialog::Ver_Dialog(QWidget* mainWindow)
     const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
     const int ux = r.unitsX > 0 ? r.unitsX : 15, uy = r.unitsY > 0 ? r.unitsY : 15;
     const uFCom_Bas::FormKit kit(ux, uy);
-    setFixedSize(kit.px(6030), kit.pxY(1470));
+    // The four lines of Label1 need a little more than the designed 735
+    // twips with the Japanese Gothic fonts of Linux: the lower part of the
+    // window moves down by the difference.
+    constexpr int extra = 180;
+    setFixedSize(kit.px(6030), kit.pxY(1470 + extra));
 
     OKButton = kit.button(this, QStringLiteral("OKButton"), QStringLiteral("OK"), 5040, 120, 855, 375);
     OKButton->setAutoDefault(true);
     Picture1 = kit.label(this, QStringLiteral("Picture1"), QString(), 120, 120, 495, 495);
-    Label1 = kit.label(this, QStringLiteral("Label1"), QString(), 720, 120, 4215, 735);
+    Label1 = kit.label(this, QStringLiteral("Label1"), QString(), 720, 120, 4215, 735 + extra);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* line = new QFrame(this);
     line->setObjectName(QStringLiteral("Line1"));
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    kit.place(line, 720, 945, 4320, 30);
-    Label2 = kit.label(this, QStringLiteral("Label2"), QString(), 720, 1080, 4215, 255);
+    kit.place(line, 720, 945 + extra, 4320, 30);
+    Label2 = kit.label(this, QStringLiteral("Label2"), QString(), 720, 1080 + extra, 4215, 255);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
     // The load: icon, caption and texts from the main window as it is now.

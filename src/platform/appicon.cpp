@@ -1,7 +1,5 @@
 #include "platform/appicon.h"
 
-#include <QPainter>
-#include <QPixmap>
 
 namespace uFCom_Bas {
 

@@ -33,7 +33,7 @@ const QStringList& gothicFamilies()
 const QStringList& pGothicFamilies()
 {
     static const QStringList families =
-        installed({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("IPAGothic"),
+        installed({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"),
                    QStringLiteral("Noto Sans CJK JP")});
     return families;
 }

@@ -3,6 +3,7 @@
 #include "platform/fonts.h"
 
 #include "app/keyhead.h"
+#include "platform/formkit.h"
 #include "recorder/forced.h"
 #include "headline/colors.h"
 #include "headline/headline.h"
@@ -135,10 +136,8 @@ void CVMsgKey_Dialog::setupControls()
     setWindowTitle(kCaption);
     setFont(pGothic(9));
 
-    // Created first, so the frame covers it: it only holds the focus.
-    Dummy_Text = new QLineEdit(this);
-    Dummy_Text->setObjectName(QStringLiteral("Dummy_Text"));
-    placeTwips(Dummy_Text, 240, 240, 495, 270);
+    // First in the focus chain; it only holds the focus and draws nothing.
+    Dummy_Text = uFCom_Bas::FormKit().focusBox(this, QStringLiteral("Dummy_Text"), kCaption, 240, 240);
 
     Frame1 = new QGroupBox(kFrameCaption, this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
