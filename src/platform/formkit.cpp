@@ -7,11 +7,21 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
 
 #include "platform/fonts.h"
 #include "platform/ufcom.h"
 
 namespace uFCom_Bas {
+
+namespace {
+QStyle* frameStyle()
+{
+    static QStyle* style = QStyleFactory::create(QStringLiteral("Windows"));
+    return style;
+}
+}  // namespace
 
 int FormKit::px(int twips) const
 {
@@ -58,6 +68,10 @@ QGroupBox* FormKit::frame(QWidget* parent, const QString& name, const QString& t
     auto* f = new QGroupBox(title, parent);
     f->setObjectName(name);
     place(f, l, t, w, h);
+    // The frame's line runs through the middle of its caption, as the forms
+    // were laid out for: the toolkit's usual style draws it below the caption,
+    // onto the controls placed at the top of the frame.
+    if (QStyle* style = frameStyle()) f->setStyle(style);
     return f;
 }
 

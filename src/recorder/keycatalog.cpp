@@ -139,9 +139,7 @@ void CVMsgKey_Dialog::setupControls()
     // First in the focus chain; it only holds the focus and draws nothing.
     Dummy_Text = uFCom_Bas::FormKit().focusBox(this, QStringLiteral("Dummy_Text"), kCaption, 240, 240);
 
-    Frame1 = new QGroupBox(kFrameCaption, this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    placeTwips(Frame1, 120, 120, 8895, 5175);
+    Frame1 = uFCom_Bas::FormKit().frame(this, QStringLiteral("Frame1"), kFrameCaption, 120, 120, 8895, 5175);
 
     for (int i = 0; i < 2; ++i) {
         auto* l = new QLabel(Frame1);
