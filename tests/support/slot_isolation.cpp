@@ -20,6 +20,19 @@ bool slotsIsolated()
     return g_isolated;
 }
 
+void rawSlotFlood(const std::string& name, const QByteArray& bytes, long ownerUid)
+{
+    const std::string path = "mailslot/" + std::to_string(ownerUid) + "/" + name;
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path + 1, path.data(), path.size());
+    const socklen_t len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
+    const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    for (;;)
+        ::sendto(fd, bytes.constData(), static_cast<size_t>(bytes.size()), MSG_DONTWAIT,
+                 reinterpret_cast<const sockaddr*>(&addr), len);
+}
+
 bool rawSlotSend(const std::string& name, const QByteArray& bytes, long ownerUid)
 {
     const long uid = ownerUid >= 0 ? ownerUid : static_cast<long>(::getuid());

@@ -16,4 +16,8 @@ bool slotsIsolated();
 // ownerUid: the user who owns the slot (-1: this process's user).
 bool rawSlotSend(const std::string& name, const QByteArray& bytes, long ownerUid = -1);
 
+// Sends the same raw datagram over one socket, as fast as the slot takes it,
+// until the process is killed.  For a child process.
+[[noreturn]] void rawSlotFlood(const std::string& name, const QByteArray& bytes, long ownerUid);
+
 }  // namespace testsupport

@@ -5,7 +5,8 @@
 //                                         without --size is a full 800-byte
 //                                         notification record
 //   --text1 T / --text2 T                 texts of that notification record
-// Exit status 0 on delivery, 2 otherwise (with a message on stderr).
+// A full queue is retried for up to two seconds.  Exit status 0 on delivery,
+// 2 otherwise (with a message on stderr).
 #include "platform/core/datetime.h"
 #include "platform/core/mailslot.h"
 #include "platform/ufcom.h"
@@ -23,6 +24,8 @@
 namespace {
 
 namespace ms = platform::mailslot;
+
+constexpr int kFullQueueWaitMs = 2000;
 
 int fail(const std::string& message)
 {
@@ -88,7 +91,10 @@ int main(int argc, char** argv)
     const int handle = ms::SlotOpen(name);
     if (handle == ms::kOpenNotFound) return fail("no mailslot " + name);
     if (handle < 0) return fail("cannot open the mailslot " + name);
-    const int written = ms::SlotWrite(handle, static_cast<int>(record.size()), record.constData());
+    // A slot's queue holds only a few datagrams; a full one is tried again
+    // as room comes free, for up to two seconds.
+    const int written =
+        ms::SlotWriteWaiting(handle, static_cast<int>(record.size()), record.constData(), kFullQueueWaitMs);
     ms::HandleClose(handle);
     if (written != record.size()) return fail("write to " + name + " failed (" + std::to_string(written) + ")");
     return 0;

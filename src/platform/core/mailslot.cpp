@@ -1,6 +1,7 @@
 #include "platform/core/mailslot.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstddef>
 #include <cstring>
 #include <fcntl.h>
@@ -119,6 +120,19 @@ int readTimeoutMs(int fd)
     return ms > 0x7fffffff ? 0x7fffffff : static_cast<int>(ms);
 }
 
+// One non-blocking send of the record; errno tells why it failed.
+ssize_t sendOnce(int handle, int count, const void* buffer)
+{
+    char work[kMaxMessage];
+    std::memset(work, 0, sizeof(work));
+    std::memcpy(work, buffer, static_cast<size_t>(count));
+    ssize_t n;
+    do {
+        n = ::send(handle, work, static_cast<size_t>(count), MSG_DONTWAIT | MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
 }  // namespace
 
 int SlotCreate(const std::string& name, int readTimeoutMs)
@@ -175,15 +189,29 @@ int SlotWrite(int handle, int count, const void* buffer)
     if (handle < 0) return kWriteBadHandle;
     if (count <= 0 || count > kMaxMessage) return kWriteBadSize;
     if (!buffer) return kWriteFailed;
-    char work[kMaxMessage];
-    std::memset(work, 0, sizeof(work));
-    std::memcpy(work, buffer, static_cast<size_t>(count));
-    ssize_t n;
-    do {
-        n = ::send(handle, work, static_cast<size_t>(count), MSG_DONTWAIT | MSG_NOSIGNAL);
-    } while (n < 0 && errno == EINTR);
+    const ssize_t n = sendOnce(handle, count, buffer);
     if (n < 0) return kWriteFailed;
     return static_cast<int>(n);
+}
+
+int SlotWriteWaiting(int handle, int count, const void* buffer, int waitMs)
+{
+    if (handle < 0) return kWriteBadHandle;
+    if (count <= 0 || count > kMaxMessage) return kWriteBadSize;
+    if (!buffer) return kWriteFailed;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs > 0 ? waitMs : 0);
+    for (;;) {
+        const ssize_t n = sendOnce(handle, count, buffer);
+        if (n >= 0) return static_cast<int>(n);
+        if (errno != EAGAIN && errno != EWOULDBLOCK) return kWriteFailed;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) return kWriteFailed;
+        // On a connected datagram socket POLLOUT waits until the receiver's
+        // queue has room again; another sender may still take that room first.
+        pollfd p{handle, POLLOUT, 0};
+        if (::poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR) return kWriteFailed;
+    }
 }
 
 int SlotRead(int handle, int capacity, void* buffer)
@@ -222,6 +250,30 @@ int SlotRead(int handle, int capacity, void* buffer)
     std::memset(buffer, 0, static_cast<size_t>(capacity));
     std::memcpy(buffer, work, static_cast<size_t>(d.length));
     return static_cast<int>(d.length);
+}
+
+int SlotTakeRecord(int handle, int capacity, void* buffer, int maxDatagrams)
+{
+    if (handle < 0) return kReadBadHandle;
+    if (capacity <= 0 || capacity > kMaxMessage) return kReadBadSize;
+    if (!buffer) return kReadFailed;
+    constexpr ssize_t kCodeWord = 4;
+    // One read per datagram, no peek: the full length comes back with
+    // MSG_TRUNC, so an oversized one is recognised and gone in the same call.
+    char work[kMaxMessage];
+    for (int taken = 0; taken < (maxDatagrams > 0 ? maxDatagrams : 1);) {
+        const Datagram d = receive(handle, work, sizeof(work), 0);
+        if (d.length < 0) {
+            if (d.error == EINTR) continue;
+            return (d.error == EAGAIN || d.error == EWOULDBLOCK) ? kReadNothing : kReadFailed;
+        }
+        ++taken;
+        if (!senderAccepted(d) || d.truncated || d.length < kCodeWord || d.length > capacity) continue;
+        std::memset(buffer, 0, static_cast<size_t>(capacity));
+        std::memcpy(buffer, work, static_cast<size_t>(d.length));
+        return static_cast<int>(d.length);
+    }
+    return kTakeDropped;
 }
 
 int HandleClose(int handle)

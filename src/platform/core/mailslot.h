@@ -26,6 +26,25 @@ int SlotCreate(const std::string& name, int readTimeoutMs);
 int SlotOpen(const std::string& name);
 int SlotWrite(int handle, int count, const void* buffer);
 int SlotRead(int handle, int capacity, void* buffer);
+
+// SlotWrite that, while the slot's queue is full, waits for room (up to
+// waitMs) and tries again.  The same results as SlotWrite.
+int SlotWriteWaiting(int handle, int count, const void* buffer, int waitMs);
+
+// Datagrams SlotTakeRecord looks at in one call at most.
+constexpr int kTakeBatch = 256;
+// SlotTakeRecord threw away kTakeBatch datagrams and more may be waiting.
+constexpr int kTakeDropped = -407;
+
+// Takes datagrams off the queue until the first record: sent by the same user
+// or root, at least the 4-byte code word long, at most capacity bytes.  Every
+// other datagram on the way is thrown away, so that junk never holds up the
+// records behind it in the short queue.  Never waits.  Returns the record's
+// length (copied to buffer), kReadNothing when the queue is empty,
+// kTakeDropped when maxDatagrams were thrown away, kReadFailed on a socket
+// failure, kReadBadHandle / kReadBadSize as SlotRead.
+int SlotTakeRecord(int handle, int capacity, void* buffer, int maxDatagrams = kTakeBatch);
+
 int HandleClose(int handle);
 
 }  // namespace platform::mailslot
