@@ -3,8 +3,12 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
+#include <QStringList>
 #include <cstdio>
+#include <mutex>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "platform/appicon.h"
 #include "platform/fonts.h"
@@ -80,28 +84,111 @@ void Main::Timer1_Timer()
 
 namespace app {
 
+namespace {
+
+// Qt's messages while QApplication starts.  They are held back so that a
+// platform that cannot start ends the program with one line and status 1
+// instead of Qt's screenful and abort; once Qt is up they go out as usual.
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category, file, function;
+    int line;
+    QString text;
+};
+std::mutex g_heldLock;
+std::vector<HeldMessage> g_held;
+QtMessageHandler g_previousHandler = nullptr;
+
+void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    std::lock_guard<std::mutex> guard(g_heldLock);
+    if (type != QtFatalMsg) {
+        g_held.push_back({type, context.category, context.file, context.function, context.line, text});
+        return;
+    }
+    // Qt's reason is in the platform warnings before the fatal message.
+    QStringList reasons;
+    for (const HeldMessage& m : g_held) {
+        if (!m.category.startsWith("qt.qpa")) continue;
+        QString r = m.text.trimmed();
+        if (r.endsWith('.')) r.chop(1);
+        if (!r.isEmpty()) reasons << r;
+    }
+    if (reasons.isEmpty()) reasons << text.section('\n', 0, 0).trimmed();
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const QByteArray what = platform.isEmpty() ? QByteArray("no Qt platform could start")
+                                               : "the Qt platform \"" + platform + "\" cannot start";
+    std::fprintf(stderr, "uPVelmora: %s (%s); the program needs a desktop.\n", what.constData(),
+                 reasons.join(QStringLiteral("; ")).toLocal8Bit().constData());
+    std::fflush(stderr);
+    ::_exit(1);
+}
+
+void holdStartupMessages()
+{
+    g_previousHandler = qInstallMessageHandler(startupMessageHandler);
+}
+
+void releaseStartupMessages()
+{
+    qInstallMessageHandler(g_previousHandler);
+    std::vector<HeldMessage> held;
+    {
+        std::lock_guard<std::mutex> guard(g_heldLock);
+        held.swap(g_held);
+    }
+    for (const HeldMessage& m : held) {
+        const QMessageLogContext context(m.file.isEmpty() ? nullptr : m.file.constData(), m.line,
+                                         m.function.isEmpty() ? nullptr : m.function.constData(),
+                                         m.category.isEmpty() ? nullptr : m.category.constData());
+        if (g_previousHandler) {
+            g_previousHandler(m.type, context, m.text);
+        } else {
+            qt_message_output(m.type, context, m.text);
+        }
+    }
+}
+
+int refuse(const char* format, const char* detail)
+{
+    platform::finishFontPrewarm();
+    std::fprintf(stderr, format, detail);
+    return 1;
+}
+
+}  // namespace
+
 int runProgram(int argc, char** argv)
 {
     using platform::DisplayKind;
-    platform::startFontPrewarm();
     const DisplayKind kind = platform::displayFromEnvironment();
     if (kind == DisplayKind::NoDisplay) {
-        platform::finishFontPrewarm();
         std::fprintf(stderr, "uPVelmora: no display (set DISPLAY or WAYLAND_DISPLAY); the program needs a desktop.\n");
         return 1;
     }
-    if (kind == DisplayKind::X11) {
-        // Use X11 (also under XWayland) so that the program and its peers find
-        // each other's windows.
-        if (!platform::xDisplayReachable()) {
-            platform::finishFontPrewarm();
-            std::fprintf(stderr, "uPVelmora: cannot open the X display \"%s\".\n", qgetenv("DISPLAY").constData());
-            return 1;
-        }
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    // The environment is settled before the font thread starts: it reads the
+    // environment, and setenv beside getenv on another thread is not safe.
+    // X11 (also under XWayland) so that the program and its peers find each
+    // other's windows.
+    if (kind == DisplayKind::X11) qputenv("QT_QPA_PLATFORM", "xcb");
+    platform::startFontPrewarm();
+
+    if (kind == DisplayKind::X11 && !platform::xDisplayReachable())
+        return refuse("uPVelmora: cannot open the X display \"%s\".\n", qgetenv("DISPLAY").constData());
+    const QByteArray requested = qgetenv("QT_QPA_PLATFORM");
+    if (kind == DisplayKind::Wayland || requested == "wayland" || requested == "wayland-egl") {
+        std::string why;
+        if (!platform::waylandDisplayReachable(why))
+            return refuse("uPVelmora: no Wayland compositor at %s; the program needs a desktop.\n", why.c_str());
     }
 
+    // Qt's xcb platform takes DESKTOP_STARTUP_ID (set by a launcher) out of
+    // the environment while it connects; with one set, the fonts come first.
+    if (qEnvironmentVariableIsSet("DESKTOP_STARTUP_ID")) platform::finishFontPrewarm();
+
+    holdStartupMessages();
     QApplication application(argc, argv);
+    releaseStartupMessages();
     platform::finishFontPrewarm();
     QApplication::setApplicationName(QStringLiteral("uPVelmora"));
     QApplication::setFont(uFCom_Bas::pGothicFont(9));

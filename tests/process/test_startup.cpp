@@ -108,19 +108,41 @@ TEST_F(ProcessTest, KilledCopyNeverBlocksTheNextStart)
     EXPECT_EQ(c.exitCode(), 0);
 }
 
-TEST(ProcessNoDisplay, SaysSoAndExitsWithStatusOne)
+// Without a desktop the program says in one line what is missing and ends
+// with status 1, never with Qt's abort.
+TEST(ProcessNoDisplay, SaysWhatIsMissingAndExitsWithStatusOne)
 {
-    testsupport::TempDir work;
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(QString::fromStdString(work.path()));
-    p.start(velmoraExe(), {});
-    ASSERT_TRUE(p.waitForFinished(10000));
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 1);
-    const QString err = QString::fromUtf8(p.readAllStandardError());
-    EXPECT_TRUE(err.contains("no display")) << err.toStdString();
-    EXPECT_EQ(err.count('\n'), 1);
+    struct Case {
+        const char* what;
+        QStringList env;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"no display at all", {}, "no display"},
+        {"WAYLAND_DISPLAY without a compositor", {"WAYLAND_DISPLAY=wayland-velmora-none"}, "wayland-velmora-none"},
+        {"the wayland platform without a compositor", {"QT_QPA_PLATFORM=wayland"}, "Wayland"},
+        {"a platform with no plugin", {"QT_QPA_PLATFORM=velmora-none"}, "\"velmora-none\""},
+        {"the xcb platform without an X display", {"QT_QPA_PLATFORM=xcb"}, "\"xcb\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::TempDir work;
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET", "QT_QPA_PLATFORM"}) env.remove(name);
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(work.path()));
+        for (const QString& kv : c.env) env.insert(kv.section('=', 0, 0), kv.section('=', 1));
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(QString::fromStdString(work.path()));
+        QElapsedTimer clock;
+        clock.start();
+        p.start(velmoraExe(), {});
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_LT(clock.elapsed(), 3000);
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << "crashed or aborted";
+        EXPECT_EQ(p.exitCode(), 1);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_TRUE(err.startsWith("uPVelmora: ") && err.contains(c.said)) << err.toStdString();
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+    }
 }

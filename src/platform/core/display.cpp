@@ -4,7 +4,11 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace platform {
@@ -43,6 +47,39 @@ bool xDisplayReachable()
     if (!d) return false;
     XCloseDisplay(d);
     return true;
+}
+
+bool waylandDisplayReachable(std::string& why)
+{
+    // A socket handed over by the parent needs no address.
+    if (set("WAYLAND_SOCKET")) return true;
+    const std::string name = set("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : "wayland-0";
+    std::string path = name;
+    if (name[0] != '/') {
+        if (!set("XDG_RUNTIME_DIR")) {
+            why = name + " (XDG_RUNTIME_DIR is not set)";
+            return false;
+        }
+        path = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/" + name;
+    }
+    sockaddr_un addr{};
+    if (path.size() >= sizeof(addr.sun_path)) {
+        why = path + " (name too long)";
+        return false;
+    }
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.data(), path.size());
+    // Non-blocking: a compositor with a full backlog is there all the same.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        why = path + " (" + std::strerror(errno) + ")";
+        return false;
+    }
+    const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0 || errno == EAGAIN ||
+                    errno == EINPROGRESS;
+    if (!ok) why = path + " (" + std::strerror(errno) + ")";
+    ::close(fd);
+    return ok;
 }
 
 int installShutdownSignalPipe()

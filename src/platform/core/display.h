@@ -10,6 +10,10 @@ enum class DisplayKind { NoDisplay, X11, Wayland, Other };
 DisplayKind displayFromEnvironment();
 // True when the X display of DISPLAY accepts a connection.
 bool xDisplayReachable();
+// True when a Wayland compositor listens where a client would connect:
+// WAYLAND_DISPLAY (default "wayland-0") in XDG_RUNTIME_DIR, or as an absolute
+// path.  Otherwise why says where it looked and what failed.
+bool waylandDisplayReachable(std::string& why);
 
 // Installs handlers for SIGTERM, SIGINT and SIGHUP that write one byte to a
 // pipe; returns its read end (-1 on failure).  The program watches it and

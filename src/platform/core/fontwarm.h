@@ -5,6 +5,7 @@
 
 namespace platform {
 
+// The thread reads the environment: set every variable before starting it.
 void startFontPrewarm();
 // Waits for the thread; call before the first widget is made.
 void finishFontPrewarm();
