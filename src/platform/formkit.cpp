@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
+#include <cstdlib>
 
 #include "platform/fonts.h"
 #include "platform/ufcom.h"
@@ -120,6 +121,25 @@ QLineEdit* FormKit::focusBox(QWidget* parent, const QString& name, const QString
     e->setContextMenuPolicy(Qt::NoContextMenu);
     e->setAccessibleName(accessibleName);
     return e;
+}
+
+void fitCaption(QPushButton* b)
+{
+    const QString text = b->text();
+    const int room = b->width() - 8;
+    if (text.size() < 2 || b->fontMetrics().horizontalAdvance(text) <= room) return;
+    const int middle = static_cast<int>(text.size() / 2);
+    int cut = middle;
+    int best = static_cast<int>(text.size());
+    for (int i = 1; i < text.size(); ++i) {
+        if (!QStringLiteral("をへのに").contains(text.at(i - 1))) continue;
+        if (std::abs(i - middle) < best) {
+            best = std::abs(i - middle);
+            cut = i;
+        }
+    }
+    b->setAccessibleName(text);
+    b->setText(text.left(cut) + QLatin1Char('\n') + text.mid(cut));
 }
 
 void setTextColour(QWidget* w, const QColor& colour)

@@ -46,6 +46,11 @@ private:
     int uy_;
 };
 
+// A caption too wide for its button goes on two lines, broken after the
+// particle nearest the middle (を, へ, の, に), else in the middle, as the
+// platform's buttons wrap their captions; the accessible name stays whole.
+void fitCaption(QPushButton* button);
+
 void setTextColour(QWidget* w, const QColor& colour);
 // The tool tip doubles as the accessible description.
 void setTip(QWidget* w, const QString& tip);

@@ -178,6 +178,7 @@ void CVMsgKey_Dialog::setupControls()
     Command1 = new QPushButton(kNotifyCaption, Frame1);
     Command1->setObjectName(QStringLiteral("Command1"));
     placeTwips(Command1, 6840, 3720, 1935, 495);
+    uFCom_Bas::fitCaption(Command1);
     Command2 = new QPushButton(kBackCaption, Frame1);
     Command2->setObjectName(QStringLiteral("Command2"));
     placeTwips(Command2, 6840, 4560, 1935, 495);
