@@ -163,7 +163,8 @@ QString EntryValue(const QString& item)
     const QString f = uFCom_Bas::CsvFieldGet(0, item, kComma);
     if (f.isEmpty() || f == uFCom_Bas::kFieldMissing) return QString();
     const QString trimmed = uFCom_Bas::trimSpaces(f);
-    if (trimmed.isEmpty()) return QString();
+    // The marker of a missing field would read back as no entry at all.
+    if (trimmed.isEmpty() || trimmed == uFCom_Bas::kFieldMissing) return QString();
     return trimmed + kComma;
 }
 
@@ -172,7 +173,8 @@ QString CycleValue(const QString& item)
     const QString text = uFCom_Bas::trimSpaces(item);
     if (text.isEmpty()) return QString();
     const QString due = uFCom_Bas::CsvFieldGet(0, text, kComma);
-    if (due.isEmpty() || due == uFCom_Bas::kFieldMissing || uFCom_Bas::trimSpaces(due).isEmpty()) return QString();
+    const QString dueTrimmed = uFCom_Bas::trimSpaces(due);
+    if (dueTrimmed.isEmpty() || dueTrimmed == uFCom_Bas::kFieldMissing) return QString();
     auto part = [&](int n) {
         const QString f = uFCom_Bas::CsvFieldGet(n, text, kComma);
         return f == uFCom_Bas::kFieldMissing ? QString() : f;

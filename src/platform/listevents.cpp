@@ -21,10 +21,10 @@ int buttonCode(Qt::MouseButton b)
 }
 }  // namespace
 
-ListEvents::ListEvents(QListWidget* list) : QObject(list), list_(list)
+ListEvents::ListEvents(QListWidget* list) : QObject(list), list_(list), viewport_(list->viewport())
 {
     list->installEventFilter(this);
-    list->viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
     connect(list, &QListWidget::itemSelectionChanged, this, &ListEvents::selectionChanged);
 }
 
@@ -44,7 +44,9 @@ bool ListEvents::eventFilter(QObject* watched, QEvent* event)
         else if (event->type() == QEvent::KeyRelease || event->type() == QEvent::FocusOut) keying_ = false;
         return false;
     }
-    if (watched != list_->viewport()) return false;
+    // Compared with the pointer taken at construction: events also come
+    // while the list is being destroyed, when it may not be asked anything.
+    if (watched != viewport_) return false;
     if (event->type() == QEvent::MouseButtonPress) {
         auto* me = static_cast<QMouseEvent*>(event);
         pressing_ = true;

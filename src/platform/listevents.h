@@ -26,6 +26,7 @@ protected:
 private:
     void selectionChanged();
     QListWidget* list_;
+    QObject* viewport_;
     // A mouse button is down on the list: its release raises Click.
     bool pressing_ = false;
     // A key is down on the list.

@@ -119,7 +119,8 @@ bool keyNameWritable(std::string_view name)
 {
     if (findAscii(name, '=') != std::string_view::npos || endsInLoneLeadByte(name)) return false;
     if (!name.empty() && name.front() == ';') return false;
-    if (!name.empty() && name.front() == '[' && findAscii(name, ']', 1) != std::string_view::npos) return false;
+    // "[..." would read as a section header once its value holds a ']'.
+    if (!name.empty() && name.front() == '[') return false;
     return true;
 }
 
@@ -624,13 +625,14 @@ bool isNumberedKey(std::string_view name, const std::string& stem)
 
 }  // namespace
 
-void Document::replaceNumberedKeys(const std::string& sectionIn, const std::string& countKeyIn,
+bool Document::replaceNumberedKeys(const std::string& sectionIn, const std::string& countKeyIn,
                                    const std::string& stemIn, const std::vector<std::string>& values)
 {
-    changed();
     const std::string section = clean(sectionIn);
     const std::string countKey = clean(countKeyIn);
     const std::string stem = clean(stemIn);
+    if (!sectionNameWritable(section) || !keyNameWritable(countKey) || !keyNameWritable(stem + "000")) return false;
+    changed();
     const std::string countValue = std::to_string(values.size());
     auto itemLine = [&](size_t i) {
         char digits[8];
@@ -647,7 +649,7 @@ void Document::replaceNumberedKeys(const std::string& sectionIn, const std::stri
         out.push_back(countKey + "=" + countValue);
         for (size_t i = 0; i < values.size(); ++i) out.push_back(itemLine(i));
         lines_ = std::move(out);
-        return;
+        return true;
     }
     out.assign(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(r.header) + 1);
     bool countDone = false;
@@ -673,6 +675,7 @@ void Document::replaceNumberedKeys(const std::string& sectionIn, const std::stri
     out.insert(out.begin() + static_cast<std::ptrdiff_t>(lastFilled), added.begin(), added.end());
     out.insert(out.end(), lines_.begin() + static_cast<std::ptrdiff_t>(r.end), lines_.end());
     lines_ = std::move(out);
+    return true;
 }
 
 std::string profileGet(const std::string& path, const std::string& section, const std::string& key)

@@ -21,10 +21,11 @@ public:
     // The value of the first matching key (trimmed, quotes stripped), or none.
     std::optional<std::string> get(const std::string& section, const std::string& key) const;
     // Sets the first matching key, or appends it at the end of its section.
-    // Names and values are cut at a NUL or LF and trimmed; a CR stays.  False
-    // (nothing changed) for a name a line cannot hold: a section name with
-    // ']', a key name with '=', starting with ';' or looking like a section
-    // header, or a name ending in a lead byte without its trail byte.
+    // Names and values are cut at a NUL or LF (the CR of a CR LF goes with
+    // it) and trimmed; any other CR stays.  False (nothing changed) for a
+    // name a line cannot hold: a section name with ']', a key name with '=',
+    // starting with ';' or '[', or a name ending in a lead byte without its
+    // trail byte.
     bool put(const std::string& section, const std::string& key, const std::string& value);
     // Removes the first matching key; nothing happens when there is none.
     void remove(const std::string& section, const std::string& key);
@@ -37,7 +38,8 @@ public:
     // ("000" to "999") behind the section's last line that is not blank.  A
     // missing section is added at the end.  The result is the file that
     // deleting and putting the keys one at a time would leave.
-    void replaceNumberedKeys(const std::string& section, const std::string& countKey, const std::string& stem,
+    // False (nothing changed) for names put() would refuse.
+    bool replaceNumberedKeys(const std::string& section, const std::string& countKey, const std::string& stem,
                              const std::vector<std::string>& values);
     // Writes the whole document: temporary file in the same folder, fsync,
     // rename.  0 on success, -1 on failure (the old file then stays whole).
