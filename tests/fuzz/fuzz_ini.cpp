@@ -71,7 +71,8 @@ bool keyHoldable(const std::string& n)
 {
     if (hasAscii(n, '=') || endsInLoneLead(n)) return false;
     if (!n.empty() && n.front() == ';') return false;
-    if (!n.empty() && n.front() == '[' && hasAscii(n, ']', 1)) return false;
+    // "[..." reads as a section header once its value holds a ']'.
+    if (!n.empty() && n.front() == '[') return false;
     return true;
 }
 
