@@ -384,6 +384,7 @@ int benchDue(int rounds)
         setenv("FAKETIME_TIMESTAMP_FILE", clock.c_str(), 1);
         setenv("FAKETIME_NO_CACHE", "1", 1);
         setenv("FAKETIME_DONT_FAKE_MONOTONIC", "1", 1);
+        setenv("FAKETIME_DISABLE_SHM", "1", 1);  // leaves no shared memory behind
         Run v = startAndWaitShown({velmora}, dir, kCaption);
         unsetenv("LD_PRELOAD");
         if (v.pid <= 0) {

@@ -145,7 +145,7 @@ QStringList fakeClockEnv(const std::string& timeFile)
                             "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1", "/usr/lib/faketime/libfaketime.so.1"}) {
         if (!std::filesystem::exists(lib)) continue;
         return {QStringLiteral("LD_PRELOAD=") + lib, "FAKETIME_TIMESTAMP_FILE=" + QString::fromStdString(timeFile),
-                "FAKETIME_NO_CACHE=1", "FAKETIME_DONT_FAKE_MONOTONIC=1"};
+                "FAKETIME_NO_CACHE=1", "FAKETIME_DONT_FAKE_MONOTONIC=1", "FAKETIME_DISABLE_SHM=1"};
     }
     return {};
 }
