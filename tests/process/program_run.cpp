@@ -141,6 +141,12 @@ std::unique_ptr<ProgramRun> ProgramTest::startVelmora(unsigned long* window, con
 
 QStringList fakeClockEnv(const std::string& timeFile)
 {
+#if defined(__SANITIZE_ADDRESS__) || (defined(__has_feature) && __has_feature(address_sanitizer))
+    // libfaketime's start-up recurses into the sanitizer's clock interceptors
+    // and the instrumented program never shows its window: not available.
+    (void)timeFile;
+    return {};
+#endif
     for (const char* lib : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
                             "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1", "/usr/lib/faketime/libfaketime.so.1"}) {
         if (!std::filesystem::exists(lib)) continue;

@@ -34,7 +34,8 @@ protected:
         ProgramTest::SetUp();
         if (IsSkipped()) return;
         clockFile_ = work_.file("clock");
-        if (fakeClockEnv(clockFile_).isEmpty()) GTEST_SKIP() << "needs libfaketime";
+        if (fakeClockEnv(clockFile_).isEmpty())
+            GTEST_SKIP() << "needs libfaketime (missing, or the sanitizer build, where it cannot start)";
     }
     // The configuration file: automatic confirmation and guide entries.
     void writeConf(int autoConfirm, const QStringList& guide) const
