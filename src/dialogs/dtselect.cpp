@@ -122,12 +122,7 @@ void DTSelect_Dialog::Form_Load()
     // 1. Icon.
     setWindowIcon(mainWindow_ ? mainWindow_->windowIcon() : uFCom_Bas::programIcon());
     // 2. Placement from the rectangle the main window was given at its load.
-    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
-    const int ux = r.unitsX > 0 ? r.unitsX : 15;
-    const int uy = r.unitsY > 0 ? r.unitsY : 15;
-    top_ = static_cast<int>(r.top + 0.2 * r.height);
-    left_ = static_cast<int>(r.left + 0.1 * r.width);
-    move(uFCom_Bas::twipsToPixels(left_, ux), uFCom_Bas::twipsToPixels(top_, uy));
+    uFCom_Bas::PlaceDialog(this, &top_, &left_);
     // 3. to 6. Today, and the lists on the current hour and minute.
     Dummy_Text->clear();
     const QDate d = today();

@@ -71,9 +71,7 @@ void MsgAdjust_Dialog::setupControls()
 void MsgAdjust_Dialog::Form_Load()
 {
     if (mainWindow_) setWindowIcon(mainWindow_->windowIcon());
-    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
-    move(uFCom_Bas::twipsToPixels(static_cast<int>(r.left + 0.1 * r.width), r.unitsX > 0 ? r.unitsX : 15),
-         uFCom_Bas::twipsToPixels(static_cast<int>(r.top + 0.2 * r.height), r.unitsY > 0 ? r.unitsY : 15));
+    uFCom_Bas::PlaceDialog(this);
     Text1->clear();
     for (QLabel* l : Label2) l->clear();
     int option = 0;

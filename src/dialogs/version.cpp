@@ -55,8 +55,7 @@ Ver_Dialog::Ver_Dialog(QWidget* mainWindow)
     setWindowIcon(icon);
     const QString caption = mainWindow ? mainWindow->windowTitle() : QString();
     setWindowTitle(caption + kCaptionTail);
-    move(uFCom_Bas::twipsToPixels(static_cast<int>(r.left + 0.1 * r.width), ux),
-         uFCom_Bas::twipsToPixels(static_cast<int>(r.top + 0.2 * r.height), uy));
+    uFCom_Bas::PlaceDialog(this);
     Picture1->setPixmap(icon.pixmap(32, 32));
     Picture1->setAccessibleName(caption);
     Label1->setText(caption + QStringLiteral(" Version ") + versionText() + kCRLF + kCRLF + kCopyright);

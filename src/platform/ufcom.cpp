@@ -177,6 +177,16 @@ void setWorkAreaForTest(const QRect& area)
     g_workAreaOverride = area;
 }
 
+void PlaceDialog(QWidget* dialog, int* topOut, int* leftOut)
+{
+    const PlaceRecord r = PlaceGet();
+    const int top = static_cast<int>(r.top + 0.2 * r.height);
+    const int left = static_cast<int>(r.left + 0.1 * r.width);
+    if (topOut) *topOut = top;
+    if (leftOut) *leftOut = left;
+    dialog->move(twipsToPixels(left, r.unitsX > 0 ? r.unitsX : 15), twipsToPixels(top, r.unitsY > 0 ? r.unitsY : 15));
+}
+
 int WorkAreaGet(QRect& area)
 {
     if (!g_workAreaOverride.isNull()) {

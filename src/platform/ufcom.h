@@ -48,6 +48,10 @@ struct PlaceRecord {
 void ScaleGet(QWidget* window, int& unitsX, int& unitsY);
 void PlaceCalc(QWidget* window, const QString& style, int top, int left, int width, int height);
 PlaceRecord PlaceGet();
+// Puts a dialog where the forms open their dialogs: a fifth down and a tenth
+// across the main window's placement rectangle (the one computed when it
+// loaded).  The place in twips goes to top and left when given.
+void PlaceDialog(QWidget* dialog, int* top = nullptr, int* left = nullptr);
 // Replaces the work area the placement code sees (tests).  A null rectangle
 // restores the real one.
 void setWorkAreaForTest(const QRect& area);
