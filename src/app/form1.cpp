@@ -20,8 +20,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 #include "platform/appicon.h"
 #include "platform/fonts.h"
@@ -74,7 +74,7 @@ void endProcessDefault(int status)
 {
     std::fflush(stdout);
     std::fflush(stderr);
-    ::_exit(status);
+    std::_Exit(status);
 }
 
 }  // namespace

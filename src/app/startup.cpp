@@ -5,9 +5,9 @@
 #include <QSocketNotifier>
 #include <QStringList>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/appicon.h"
@@ -121,7 +121,7 @@ void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, co
     std::fprintf(stderr, "uPVelmora: %s (%s); the program needs a desktop.\n", what.constData(),
                  reasons.join(QStringLiteral("; ")).toLocal8Bit().constData());
     std::fflush(stderr);
-    ::_exit(1);
+    std::_Exit(1);
 }
 
 void holdStartupMessages()
@@ -200,14 +200,12 @@ int runProgram(int argc, char** argv)
     if (signalFd >= 0) {
         auto* notifier = new QSocketNotifier(signalFd, QSocketNotifier::Read, &application);
         QObject::connect(notifier, &QSocketNotifier::activated, &application, [&main, signalFd]() {
-            char buf[16];
-            while (::read(signalFd, buf, sizeof buf) > 0) {
-            }
+            platform::drainShutdownSignalPipe(signalFd);
             if (main.form1()) {
                 main.form1()->Form_Unload();
             } else {
                 std::fflush(stdout);
-                ::_exit(0);
+                std::_Exit(0);
             }
         });
     }

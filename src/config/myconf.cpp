@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -192,8 +191,7 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
     // Unreadable: no keys, the defaults stay.
     if (platform::ini::readRegularFile(path, c.image)) {
         c.read = true;
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0) c.mode = st.st_mode & 07777;
+        if (const int mode = platform::ini::fileMode(path); mode >= 0) c.mode = static_cast<unsigned>(mode);
         doc.parse(c.image);
     }
 

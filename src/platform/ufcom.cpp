@@ -1,8 +1,12 @@
 #include "platform/ufcom.h"
 
+#include "platform/core/display.h"
+
 #include <QApplication>
 #include <QDesktopServices>
+#ifndef _WIN32
 #include <canberra.h>
+#endif
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -193,6 +197,10 @@ int WorkAreaGet(QRect& area)
         area = g_workAreaOverride;
         return 1;
     }
+    if (int l, t, r, b; platform::systemWorkArea(l, t, r, b)) {
+        area = QRect(l, t, r - l, b - t);
+        return area.isValid() ? 1 : 0;
+    }
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return 0;
     area = screen->availableGeometry();
@@ -297,6 +305,7 @@ int TrayIconDelete(QWidget* window, const QIcon& /*icon*/)
 int ExplorerOpen(QWidget* /*window*/, const QString& folder)
 {
     QString path = trimSpaces(folder);
+    if (const int shown = platform::shellExplore(path.toStdString()); shown != 0) return shown > 0 ? 42 : 2;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (path.isEmpty() || !QFileInfo::exists(path)) path = QStringLiteral("/");
     const bool ok = QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
@@ -334,18 +343,24 @@ private:
     }
     void run()
     {
+#ifndef _WIN32
         ca_context* context = nullptr;
         if (ca_context_create(&context) != CA_SUCCESS) context = nullptr;
+#endif
         for (;;) {
             {
                 std::unique_lock lock(mutex_);
                 wake_.wait(lock, [this]() { return pending_ > 0; });
                 --pending_;
             }
-            const int result = context ? ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_EVENT_DESCRIPTION,
-                                                         "guide message", nullptr)
-                                       : CA_ERROR_NOTAVAILABLE;
-            if (result != CA_SUCCESS) {
+#ifndef _WIN32
+            const bool played = context && ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_EVENT_DESCRIPTION,
+                                                           "guide message", nullptr) == CA_SUCCESS;
+#else
+            // Windows: the toolkit's beep is the system's default sound.
+            const bool played = false;
+#endif
+            if (!played) {
                 if (QCoreApplication* app = QCoreApplication::instance())
                     QMetaObject::invokeMethod(app, []() { QApplication::beep(); }, Qt::QueuedConnection);
             }

@@ -1,5 +1,7 @@
 #pragma once
-// The ANSI code page of the program: CP932 through iconv.
+// The ANSI code page of the program: CP932 (iconv on POSIX, the code page
+// 932 conversions on Windows).
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,6 +13,10 @@ std::string utf8ToCp932(std::string_view utf8);
 std::string cp932ToUtf8(std::string_view bytes);
 // True for a byte that starts a double-byte CP932 character.
 bool cp932IsLeadByte(unsigned char c);
+// True for a byte that may follow a lead byte.
+bool cp932IsTrailByte(unsigned char c);
+// Length of the well-formed UTF-8 sequence at s (1 for a stray byte).
+size_t utf8SequenceLength(const unsigned char* s, size_t n);
 // Bytes the UTF-8 text occupies in CP932.
 int ansiByteLen(std::string_view utf8);
 

@@ -1,7 +1,8 @@
 #include "platform/core/datetime.h"
 
+#include "platform/core/backend.h"
+
 #include <cstdio>
-#include <ctime>
 #include <mutex>
 
 namespace platform {
@@ -10,23 +11,6 @@ namespace {
 std::mutex g_clockMutex;
 ClockSource g_clock;
 
-LocalTime realNow()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    tm parts{};
-    time_t secs = ts.tv_sec;
-    localtime_r(&secs, &parts);
-    LocalTime t;
-    t.year = parts.tm_year + 1900;
-    t.month = parts.tm_mon + 1;
-    t.day = parts.tm_mday;
-    t.hour = parts.tm_hour;
-    t.minute = parts.tm_min;
-    t.second = parts.tm_sec;
-    t.millisecond = static_cast<int>(ts.tv_nsec / 1000000);
-    return t;
-}
 }  // namespace
 
 void setClockSource(ClockSource source)
@@ -42,7 +26,7 @@ LocalTime localNow()
         std::lock_guard lock(g_clockMutex);
         source = g_clock;
     }
-    return source ? source() : realNow();
+    return source ? source() : systemLocalTime();
 }
 
 long long localMillis(const LocalTime& t)

@@ -1,5 +1,6 @@
 #pragma once
-// Whether a display can be reached before Qt tries (Qt aborts when it cannot).
+// Whether a display can be reached before Qt tries (Qt aborts when it cannot),
+// and the desktop services the toolkit does not cover on every system.
 #include <string>
 
 namespace platform {
@@ -19,5 +20,16 @@ bool waylandDisplayReachable(std::string& why);
 // pipe; returns its read end (-1 on failure).  The program watches it and
 // shuts down in order.
 int installShutdownSignalPipe();
+// Takes every waiting byte off that pipe; the number taken.
+int drainShutdownSignalPipe(int fd);
+
+// The work area the system reports (SystemParametersInfoA(SPI_GETWORKAREA)),
+// right and bottom exclusive.  False where the toolkit's screen geometry is
+// the source instead (X11).
+bool systemWorkArea(int& left, int& top, int& right, int& bottom);
+// Opens a folder (UTF-8) in the system's file manager
+// (ShellExecuteA "explore"): 1 when opened, -1 when that failed, 0 where the
+// toolkit opens folders instead (X11).
+int shellExplore(const std::string& folderUtf8);
 
 }  // namespace platform

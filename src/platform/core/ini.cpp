@@ -2,18 +2,11 @@
 
 #include "platform/core/cp932.h"
 
+#include "platform/core/backend.h"
+
 #include <atomic>
-#include <cerrno>
-#include <climits>
-#include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <dirent.h>
-#include <fcntl.h>
-#include <csignal>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
 
 namespace platform::ini {
@@ -144,81 +137,6 @@ std::string cutBytes(const std::string& s, size_t max)
     return s.substr(0, i);
 }
 
-std::string parentDir(const std::string& path)
-{
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string baseName(const std::string& path)
-{
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool isDirectory(const std::string& path)
-{
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool writeAll(int fd, const std::string& data)
-{
-    const char* p = data.data();
-    size_t left = data.size();
-    while (left > 0) {
-        ssize_t n = write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Creates a fresh temporary file next to the target; -1 when none can be made.
-int createTemp(const std::string& dir, const std::string& base, std::string& tempPath)
-{
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        timespec ts{};
-        clock_gettime(CLOCK_MONOTONIC, &ts);
-        tempPath = dir + "/." + base + ".tmp." + std::to_string(getpid()) + "." +
-                   std::to_string(counter.fetch_add(1)) + "." + std::to_string(ts.tv_nsec);
-        int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) return fd;
-        if (errno != EEXIST) return -1;
-    }
-    return -1;
-}
-
-// Removes temporary files of earlier saves of this file whose process is
-// gone (a save cut short by a kill leaves one behind).
-void removeStaleTemps(const std::string& dir, const std::string& base)
-{
-    DIR* d = opendir(dir.c_str());
-    if (!d) return;
-    const std::string prefix = "." + base + ".tmp.";
-    while (dirent* e = readdir(d)) {
-        const std::string name = e->d_name;
-        if (name.compare(0, prefix.size(), prefix) != 0) continue;
-        const std::string rest = name.substr(prefix.size());
-        const size_t dot = rest.find('.');
-        if (dot == std::string::npos || dot == 0) continue;
-        char* end = nullptr;
-        const long pid = std::strtol(rest.c_str(), &end, 10);
-        if (end != rest.c_str() + dot || pid <= 0) continue;
-        if (pid == getpid()) continue;
-        if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-        unlinkat(dirfd(d), name.c_str(), 0);
-    }
-    closedir(d);
-}
-
 }  // namespace
 
 bool namesEqual(const std::string& a, const std::string& b)
@@ -262,19 +180,14 @@ std::string foldName(std::string_view s)
 
 }  // namespace
 
-std::string normalizePath(const std::string& path)
-{
-    // Paths are file-system (UTF-8) names, where 0x5C is never part of a
-    // multi-byte character.
-    std::string out = path;
-    for (char& c : out)
-        if (c == '\\') c = '/';
-    return out;
-}
-
 void setSaveHookForTest(SaveHook hook)
 {
     g_saveHook.store(hook);
+}
+
+SaveHook saveHookForTest()
+{
+    return g_saveHook.load();
 }
 
 // The first section of each name with its line range, and, built when a
@@ -333,38 +246,6 @@ std::string Document::serialize() const
         out += "\r\n";
     }
     return out;
-}
-
-bool readRegularFile(const std::string& path, std::string& bytes)
-{
-    bytes.clear();
-    // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    int fd = open(normalizePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        close(fd);
-        errno = err;
-        return false;
-    }
-    if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
-    char buf[65536];
-    for (;;) {
-        ssize_t n = read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int err = errno;
-            close(fd);
-            bytes.clear();
-            errno = err;
-            return false;
-        }
-        if (n == 0) break;
-        bytes.append(buf, static_cast<size_t>(n));
-    }
-    close(fd);
-    return true;
 }
 
 bool Document::load(const std::string& path)
@@ -492,110 +373,6 @@ void Document::remove(const std::string& section, const std::string& key)
     if (at != std::string::npos) lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
-namespace {
-
-// The in-place rewrite of a file whose folder takes no new file, as the
-// platform's profile functions write: the space is reserved first, so that a
-// full disk stops the save before the old content is touched.
-int rewriteInPlace(const std::string& path, const std::string& bytes)
-{
-    int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return -1;
-    auto fail = [fd]() {
-        const int err = errno;
-        close(fd);
-        errno = err;
-        return -1;
-    };
-    struct stat st {};
-    if (fstat(fd, &st) != 0) return fail();
-    if (!S_ISREG(st.st_mode)) {
-        errno = EINVAL;
-        return fail();
-    }
-    if (!bytes.empty()) {
-        if (const int err = posix_fallocate(fd, 0, static_cast<off_t>(bytes.size())); err != 0) {
-            errno = err;
-            return fail();
-        }
-    }
-    if (!writeAll(fd, bytes)) return fail();
-    if (ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) return fail();
-    if (fsync(fd) != 0) return fail();
-    if (close(fd) != 0) return -1;
-    return 0;
-}
-
-}  // namespace
-
-int replaceFile(const std::string& pathIn, const std::string& bytes, int newMode)
-{
-    std::string path = normalizePath(pathIn);
-    if (path.empty()) {
-        errno = ENOENT;
-        return -1;
-    }
-
-    // Replace the target of a symbolic link, not the link.
-    struct stat lst {};
-    if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-        if (char* real = realpath(path.c_str(), nullptr)) {
-            path = real;
-            free(real);
-        }
-    }
-
-    struct stat st {};
-    const bool exists = stat(path.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) {
-        // A FIFO or a device is never opened: that could block for ever.
-        errno = EINVAL;
-        return -1;
-    }
-
-    const std::string dir = parentDir(path);
-    std::string tempPath;
-    int fd = createTemp(dir, baseName(path), tempPath);
-    if (fd < 0) {
-        const int err = errno;
-        if (exists && (err == EACCES || err == EPERM)) return rewriteInPlace(path, bytes);
-        errno = err;
-        return -1;
-    }
-
-    auto fail = [&](bool open) {
-        const int err = errno;
-        if (open) close(fd);
-        unlink(tempPath.c_str());
-        errno = err;
-        return -1;
-    };
-
-    if (!writeAll(fd, bytes)) return fail(true);
-    if (exists || newMode >= 0) {
-        if (fchmod(fd, exists ? (st.st_mode & 07777) : static_cast<mode_t>(newMode)) != 0) return fail(true);
-    }
-    if (exists && (st.st_uid != geteuid() || st.st_gid != getegid())) {
-        // Keeps the owner when we may (as root); elsewhere it is ours anyway.
-        if (fchown(fd, st.st_uid, st.st_gid) != 0) {
-            // Not allowed: the file becomes ours, its mode bits stay.
-        }
-    }
-    if (fsync(fd) != 0) return fail(true);
-    if (close(fd) != 0) return fail(false);
-
-    if (SaveHook hook = g_saveHook.load(); hook && !hook(tempPath)) {
-        errno = EINTR;
-        return fail(false);
-    }
-
-    // The new content is on disk before its name replaces the old file, so
-    // the file is always whole: old or new.
-    if (rename(tempPath.c_str(), path.c_str()) != 0) return fail(false);
-    removeStaleTemps(dir, baseName(path));
-    return 0;
-}
-
 int Document::save(const std::string& path) const
 {
     return replaceFile(path, serialize());
@@ -695,8 +472,7 @@ int profilePut(const std::string& pathIn, const std::string& section, const std:
     if (!doc.load(path)) {
         // A missing file is created; one that exists but cannot be read must
         // not be replaced by a file holding only this key.
-        struct stat st {};
-        if (stat(path.c_str(), &st) == 0) return -1;
+        if (pathExists(path)) return -1;
     }
     if (!value) {
         if (!doc.get(section, key)) return 0;

@@ -75,6 +75,10 @@ bool readRegularFile(const std::string& path, std::string& bytes);
 // 0 on success, -1 on failure (errno set; the old file then stays whole).
 int replaceFile(const std::string& path, const std::string& bytes, int mode = -1);
 
+// The permission bits of a file, -1 when it is missing or the file system
+// keeps none (Windows keeps access lists instead).
+int fileMode(const std::string& path);
+
 // One key per call, like GetPrivateProfileStringA: empty when missing.
 // Paths may use '\' as separator.
 std::string profileGet(const std::string& path, const std::string& section, const std::string& key);
@@ -85,7 +89,9 @@ int profilePut(const std::string& path, const std::string& section, const std::s
 
 // Names compare like the profile functions do.
 bool namesEqual(const std::string& a, const std::string& b);
-// '\' read as '/'.
+// The path in the platform's own form: on POSIX '\' is read as '/'; on
+// Windows the path is kept as written (both separators work there, and 0x5C
+// may be the trail byte of a CP932 character).
 std::string normalizePath(const std::string& path);
 
 // Test hook: called after the temporary file is written and before the

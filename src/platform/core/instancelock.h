@@ -1,7 +1,8 @@
 #pragma once
-// The previous-instance test: an flock on a lock file named after the
-// canonical executable path and the user.  The kernel releases it when the
-// process ends, so a killed copy never blocks the next start.
+// The previous-instance test, named after the canonical executable path and
+// the user: on POSIX an flock on a lock file, on Windows a named mutex.  The
+// system releases either when the process ends, so a killed copy never
+// blocks the next start.
 #include <string>
 
 namespace platform {
@@ -15,14 +16,16 @@ public:
     // True when this process now holds the lock for exePath.
     bool acquire(const std::string& exePath);
     void release();
-    // Where the lock of exePath lives (for tests and messages).
+    // Where the lock of exePath lives: the lock file's path, or the mutex's
+    // name (for tests and messages).
     static std::string lockPathFor(const std::string& exePath);
 
 private:
-    int fd_ = -1;
+    int held_ = -1;  // descriptor or handle; -1 when not held
 };
 
-// Canonical path of the running executable (/proc/self/exe).
+// Canonical path of the running executable (/proc/self/exe, or the module
+// file name on Windows), in UTF-8 like every path the core takes.
 std::string runningExecutablePath();
 // Its base name without folder and extension.
 std::string runningExecutableBaseName();

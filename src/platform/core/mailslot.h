@@ -1,7 +1,8 @@
 #pragma once
-// Mailslots on AF_UNIX datagram sockets bound to the abstract address
-// "mailslot/<uid>/NAME".  Results are handles or byte counts when not
-// negative and the codes of the Windows wrappers otherwise.
+// Mailslots: on Windows the system's own; on POSIX AF_UNIX datagram sockets
+// bound to the abstract address "mailslot/<uid>/NAME".  Results are handles
+// or byte counts when not negative and the codes of the Windows wrappers
+// otherwise.
 #include <cstdint>
 #include <string>
 
@@ -22,7 +23,10 @@ constexpr int kWriteBadHandle = -501;
 constexpr int kWriteBadSize = -503;
 constexpr int kWriteFailed = -505;
 
-int SlotCreate(const std::string& name, int readTimeoutMs);
+// maxMessage: the longest message the slot takes (at most kMaxMessage).
+// Windows refuses a longer write; a POSIX sender cannot know the limit, so
+// there the reader throws such a message away.
+int SlotCreate(const std::string& name, int readTimeoutMs, int maxMessage = kMaxMessage);
 int SlotOpen(const std::string& name);
 int SlotWrite(int handle, int count, const void* buffer);
 int SlotRead(int handle, int capacity, void* buffer);
@@ -44,6 +48,13 @@ constexpr int kTakeDropped = -407;
 // kTakeDropped when maxDatagrams were thrown away, kReadFailed on a socket
 // failure, kReadBadHandle / kReadBadSize as SlotRead.
 int SlotTakeRecord(int handle, int capacity, void* buffer, int maxDatagrams = kTakeBatch);
+
+// What waits in an own slot (GetMailslotInfo): the size of the next message
+// (kNoMessage when none) and the number of messages, or kCountUnknown where
+// the system cannot count them (POSIX).  0, or kReadBadHandle / kReadFailed.
+constexpr int kNoMessage = -1;
+constexpr int kCountUnknown = -1;
+int SlotInfo(int handle, int& nextSize, int& waiting);
 
 int HandleClose(int handle);
 

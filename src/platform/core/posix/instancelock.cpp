@@ -90,17 +90,17 @@ bool InstanceLock::acquire(const std::string& exePath)
         close(fd);
         return false;
     }
-    fd_ = fd;
+    held_ = fd;
     return true;
 }
 
 void InstanceLock::release()
 {
     // The file stays: removing it would let two starts lock different files.
-    if (fd_ >= 0) {
-        flock(fd_, LOCK_UN);
-        close(fd_);
-        fd_ = -1;
+    if (held_ >= 0) {
+        flock(held_, LOCK_UN);
+        close(held_);
+        held_ = -1;
     }
 }
 

@@ -96,4 +96,23 @@ int installShutdownSignalPipe()
     return g_signalPipe[0];
 }
 
+int drainShutdownSignalPipe(int fd)
+{
+    int taken = 0;
+    char buf[16];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0) taken += static_cast<int>(n);
+    return taken;
+}
+
+bool systemWorkArea(int&, int&, int&, int&)
+{
+    return false;
+}
+
+int shellExplore(const std::string&)
+{
+    return 0;
+}
+
 }  // namespace platform

@@ -5,12 +5,14 @@
 #include <cstddef>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 namespace platform::mailslot {
@@ -98,6 +100,27 @@ Datagram receive(int fd, void* data, size_t size, int flags)
     return d;
 }
 
+// The maximum message size of the own slots made with a smaller one than
+// kMaxMessage.  A sender cannot know it, so the reader enforces it.
+std::mutex g_limitsMutex;
+std::unordered_map<int, int> g_limits;
+
+int slotLimit(int fd)
+{
+    std::lock_guard lock(g_limitsMutex);
+    const auto it = g_limits.find(fd);
+    return it == g_limits.end() ? kMaxMessage : it->second;
+}
+
+void setSlotLimit(int fd, int limit)
+{
+    std::lock_guard lock(g_limitsMutex);
+    if (limit >= kMaxMessage)
+        g_limits.erase(fd);
+    else
+        g_limits[fd] = limit;
+}
+
 bool senderAccepted(const Datagram& d)
 {
     return d.hasCredentials && (d.uid == ::getuid() || d.uid == 0);
@@ -135,7 +158,7 @@ ssize_t sendOnce(int handle, int count, const void* buffer)
 
 }  // namespace
 
-int SlotCreate(const std::string& name, int readTimeoutMs)
+int SlotCreate(const std::string& name, int readTimeoutMs, int maxMessage)
 {
     sockaddr_un addr{};
     socklen_t len = 0;
@@ -163,6 +186,7 @@ int SlotCreate(const std::string& name, int readTimeoutMs)
         ::close(fd);
         return err == EADDRINUSE ? kCreateExists : kCreateFailed;
     }
+    setSlotLimit(fd, maxMessage <= 0 || maxMessage > kMaxMessage ? kMaxMessage : maxMessage);
     return fd;
 }
 
@@ -233,7 +257,8 @@ int SlotRead(int handle, int capacity, void* buffer)
 
     // Datagrams that are foreign, empty or larger than any slot message are
     // taken off the queue so that they never hold up those behind them.
-    if (!senderAccepted(head) || head.length == 0 || head.length > kMaxMessage) {
+    const int limit = slotLimit(handle);
+    if (!senderAccepted(head) || head.length == 0 || head.length > limit) {
         discard(handle);
         return kReadNothing;
     }
@@ -242,7 +267,7 @@ int SlotRead(int handle, int capacity, void* buffer)
     std::memset(work, 0, sizeof(work));
     const Datagram d = receive(handle, work, sizeof(work), 0);
     if (d.length < 0) return kReadNothing;
-    if (d.truncated || d.length > kMaxMessage) return kReadFailed;
+    if (d.truncated || d.length > limit) return kReadFailed;
     if (!senderAccepted(d) || d.length == 0) return kReadNothing;
     // Longer than this caller's capacity: taken off the queue all the same,
     // as the 4032-byte read of the Windows wrapper does, so nothing wedges.
@@ -261,6 +286,7 @@ int SlotTakeRecord(int handle, int capacity, void* buffer, int maxDatagrams)
     // One read per datagram, no peek: the full length comes back with
     // MSG_TRUNC, so an oversized one is recognised and gone in the same call.
     char work[kMaxMessage];
+    const int limit = slotLimit(handle);
     for (int taken = 0; taken < (maxDatagrams > 0 ? maxDatagrams : 1);) {
         const Datagram d = receive(handle, work, sizeof(work), 0);
         if (d.length < 0) {
@@ -268,7 +294,8 @@ int SlotTakeRecord(int handle, int capacity, void* buffer, int maxDatagrams)
             return (d.error == EAGAIN || d.error == EWOULDBLOCK) ? kReadNothing : kReadFailed;
         }
         ++taken;
-        if (!senderAccepted(d) || d.truncated || d.length < kCodeWord || d.length > capacity) continue;
+        if (!senderAccepted(d) || d.truncated || d.length < kCodeWord || d.length > capacity || d.length > limit)
+            continue;
         std::memset(buffer, 0, static_cast<size_t>(capacity));
         std::memcpy(buffer, work, static_cast<size_t>(d.length));
         return static_cast<int>(d.length);
@@ -276,9 +303,24 @@ int SlotTakeRecord(int handle, int capacity, void* buffer, int maxDatagrams)
     return kTakeDropped;
 }
 
+int SlotInfo(int handle, int& nextSize, int& waiting)
+{
+    nextSize = kNoMessage;
+    waiting = kCountUnknown;
+    if (handle < 0) return kReadBadHandle;
+    const Datagram head = receive(handle, nullptr, 0, MSG_PEEK);
+    if (head.length >= 0) {
+        nextSize = static_cast<int>(head.length);
+    } else if (head.error != EAGAIN && head.error != EWOULDBLOCK) {
+        return kReadFailed;
+    }
+    return 0;
+}
+
 int HandleClose(int handle)
 {
     if (handle < 0) return -1;
+    setSlotLimit(handle, kMaxMessage);
     return ::close(handle) == 0 ? 1 : -1;
 }
 
