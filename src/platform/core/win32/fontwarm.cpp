@@ -1,0 +1,10 @@
+// Windows loads its fonts with the session: nothing to warm up.
+#include "platform/core/fontwarm.h"
+
+namespace platform {
+
+void startFontPrewarm() {}
+
+void finishFontPrewarm() {}
+
+}  // namespace platform
