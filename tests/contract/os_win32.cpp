@@ -22,7 +22,7 @@ Peer::Peer(const std::vector<std::string>& args) : impl_(std::make_unique<Impl>(
 {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    // The arguments are names, paths and hex: none holds a quote.
+    // The arguments are names and paths: none holds a quote.
     std::string line = std::string("\"") + self + "\" --peer";
     for (const std::string& a : args) line += " \"" + a + "\"";
     STARTUPINFOA si{};

@@ -66,24 +66,6 @@ bool waitForFile(const std::string& path, int timeoutMs)
     return std::filesystem::exists(path);
 }
 
-std::string hexEncode(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
-std::string hexDecode(const std::string& hex)
-{
-    std::string out;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return out;
-}
-
 namespace {
 
 constexpr int kPatienceMs = 20000;
@@ -146,7 +128,7 @@ int peerMain(int argc, char** argv)
     if (role == "close-slot") return closeSlot(arg(0), arg(1));
     if (role == "receive") return receiveOne(arg(0), arg(1), arg(2));
     if (role == "hold-lock") return holdLock(arg(0), arg(1));
-    if (role == "window") return showWindowUntilKilled(hexDecode(arg(0)), arg(1));
+    if (role == "window") return showWindowUntilKilled(readFile(arg(0)), arg(1));
     return 64;
 }
 

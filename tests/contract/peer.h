@@ -15,8 +15,6 @@ std::string uniqueName(const std::string& stem);
 bool waitForFile(const std::string& path, int timeoutMs);
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
-std::string hexEncode(const std::string& bytes);
-std::string hexDecode(const std::string& hex);
 void sleepMs(int ms);
 
 }  // namespace contract

@@ -31,7 +31,8 @@ TEST(WindowContract, AnotherProcessWindowIsFoundByItsExactCaption)
     const std::string tag = std::to_string(contract::processId());
     const std::string caption = "ｺｰｳﾞｪｲﾝ [uPCorvane" + tag + "]";
     const std::string dir = contract::scratchDir();
-    Peer window({"window", contract::hexEncode(caption), dir + "/ready"});
+    contract::writeFile(dir + "/caption", caption);
+    Peer window({"window", dir + "/caption", dir + "/ready"});
     ASSERT_TRUE(window.started());
     ASSERT_TRUE(contract::waitForFile(dir + "/ready", 20000));
 
