@@ -54,6 +54,8 @@ TEST(IniContract, AHandWrittenFileReadsTheSameByBoth)
                               "Dup=first\r\n"
                               "Dup=second\r\n"
                               "Trail=" + sj("ソ表") + "\r\n" +
+                              sj("ＫＥＹ") + "=full width\r\n" +
+                              sj("ア") + "=a\r\n" +
                               sj("表示") + "=" + sj("ソ\\") + "\r\n"
                               "[" + sj("ソ表") + "]\r\n" +
                               sj("キー") + "=" + sj("値") + "\r\n"
@@ -72,6 +74,10 @@ TEST(IniContract, AHandWrittenFileReadsTheSameByBoth)
                              {"Main", "Dup", "first"},
                              {"Main", "Trail", sj("ソ表")},
                              {"Main", sj("表示"), sj("ソ\\")},
+                             {"Main", sj("ＫＥＹ"), "full width"},
+                             {"Main", sj("ｋｅｙ"), ""},  // only ASCII letters fold
+                             {"Main", sj("ア"), "a"},
+                             {"Main", sj("ヂ"), ""},  // 83 61 is not 83 41: trail bytes never fold
                              {sj("ソ表"), sj("キー"), sj("値")},
                              {"Other", "Key1", "other"},
                              {"Main", "Missing", ""},
