@@ -1,6 +1,7 @@
 #pragma once
 // What the portable parts of the core ask of the operating system.  Each
 // backend (posix/, win32/) defines these; nothing outside the core uses them.
+#include <cstdint>
 #include <string>
 
 #include "platform/core/datetime.h"
@@ -10,6 +11,9 @@ namespace platform {
 
 // The system's local wall clock, milliseconds included.
 LocalTime systemLocalTime();
+
+// A stable 64-bit hash (FNV-1a) of a name, for lock names.
+std::uint64_t nameHash(const std::string& s);
 
 namespace ini {
 

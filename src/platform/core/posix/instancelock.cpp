@@ -1,5 +1,7 @@
 #include "platform/core/instancelock.h"
 
+#include "platform/core/backend.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -13,16 +15,6 @@
 namespace platform {
 
 namespace {
-
-std::uint64_t fnv1a64(const std::string& s)
-{
-    std::uint64_t h = 0xcbf29ce484222325ULL;
-    for (unsigned char c : s) {
-        h ^= c;
-        h *= 0x100000001b3ULL;
-    }
-    return h;
-}
 
 // The canonical form of exePath; a path that does not exist (yet) is taken
 // as written, made absolute.
@@ -60,7 +52,7 @@ static std::string lockName(const std::string& exePath)
 {
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx",
-                  static_cast<unsigned long long>(fnv1a64(canonicalPath(exePath))));
+                  static_cast<unsigned long long>(nameHash(canonicalPath(exePath))));
     return "/uPVelmora-" + std::to_string(getuid()) + "-" + hash + ".lock";
 }
 

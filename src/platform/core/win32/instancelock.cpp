@@ -2,6 +2,8 @@
 // namespace.  Its last handle closes when the holder ends, however it ends.
 #include "platform/core/instancelock.h"
 
+#include "platform/core/backend.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -13,16 +15,6 @@
 namespace platform {
 
 namespace {
-
-std::uint64_t fnv1a64(const std::string& s)
-{
-    std::uint64_t h = 0xcbf29ce484222325ULL;
-    for (unsigned char c : s) {
-        h ^= c;
-        h *= 0x100000001b3ULL;
-    }
-    return h;
-}
 
 // The full path with ASCII letters folded (Windows paths ignore their case),
 // never a trail byte.
@@ -72,7 +64,7 @@ std::string InstanceLock::lockPathFor(const std::string& exePath)
 {
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx",
-                  static_cast<unsigned long long>(fnv1a64(canonicalPath(exePath) + "|" + userName())));
+                  static_cast<unsigned long long>(nameHash(canonicalPath(exePath) + "|" + userName())));
     return std::string("Local\\uPVelmora-") + hash;
 }
 
