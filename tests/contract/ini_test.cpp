@@ -3,6 +3,7 @@
 // the engine is held to the same table alone.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -125,4 +126,23 @@ TEST(IniContract, WhatEitherWritesTheOtherReads)
         const std::string image = contract::readFile(path);
         EXPECT_EQ(image.find("[Main]"), image.rfind("[Main]"));
     }
+}
+
+TEST(IniContract, AnInterruptedSaveLeavesTheOldFileWholeAndNoTemporaryFile)
+{
+    const std::string dir = contract::scratchDir(), path = dir + "/keep.conf";
+    ASSERT_EQ(ini::profilePut(path, "Main", "Key", std::string("old")), 0);
+    const std::string before = contract::readFile(path);
+    static std::string temp;
+    ini::setSaveHookForTest([](const std::string& tempPath) {
+        temp = tempPath;
+        return false;  // as a kill between writing and replacing would
+    });
+    EXPECT_EQ(ini::profilePut(path, "Main", "Key", std::string("new")), -1);
+    ini::setSaveHookForTest(nullptr);
+    EXPECT_EQ(contract::readFile(path), before);
+    EXPECT_FALSE(temp.empty());
+    EXPECT_FALSE(std::filesystem::exists(temp)) << "the temporary file is gone";
+    EXPECT_EQ(ini::profilePut(path, "Main", "Key", std::string("new")), 0);
+    EXPECT_EQ(ini::profileGet(path, "Main", "Key"), "new");
 }
