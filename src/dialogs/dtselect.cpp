@@ -64,7 +64,7 @@ DTSelect_Dialog::DTSelect_Dialog(QWidget* mainWindow, HandOver handOver)
 void DTSelect_Dialog::setupControls()
 {
     const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
-    const uFCom_Bas::FormKit kit(place.unitsX > 0 ? place.unitsX : 15, place.unitsY > 0 ? place.unitsY : 15);
+    const uFCom_Bas::FormKit kit(place.twipsPerPixelX(), place.twipsPerPixelY());
     setFixedSize(kit.px(7575), kit.pxY(3960));
 
     Dummy_Text = kit.focusBox(this, QStringLiteral("Dummy_Text"), kCaption, 240, 120);

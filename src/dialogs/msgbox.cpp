@@ -70,8 +70,8 @@ void MsgBox_Dialog::Form_Load()
     setWindowIcon(uFCom_Bas::programIcon());
 
     const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
-    const int ux = place.unitsX > 0 ? place.unitsX : 15;
-    const int uy = place.unitsY > 0 ? place.unitsY : 15;
+    const int ux = place.twipsPerPixelX();
+    const int uy = place.twipsPerPixelY();
 
     bool fallback = g_mainWindow && g_mainWindow->isMinimized();
     int top = 0, left = 0;

@@ -29,7 +29,7 @@ Ver_Dialog::Ver_Dialog(QWidget* mainWindow)
     setObjectName(QStringLiteral("Ver_Dialog"));
     setWindowModality(Qt::WindowModal);
     const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
-    const int ux = r.unitsX > 0 ? r.unitsX : 15, uy = r.unitsY > 0 ? r.unitsY : 15;
+    const int ux = r.twipsPerPixelX(), uy = r.twipsPerPixelY();
     const uFCom_Bas::FormKit kit(ux, uy);
     // The four lines of Label1 need a little more than the designed 735
     // twips with the Japanese Gothic fonts of Linux: the lower part of the

@@ -69,8 +69,8 @@ GuideMsg_Dialog::GuideMsg_Dialog(Shared shared)
 void GuideMsg_Dialog::setupControls()
 {
     const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
-    ux_ = place.unitsX > 0 ? place.unitsX : 15;
-    uy_ = place.unitsY > 0 ? place.unitsY : 15;
+    ux_ = place.twipsPerPixelX();
+    uy_ = place.twipsPerPixelY();
     const uFCom_Bas::FormKit kit(ux_, uy_);
     setFixedSize(kit.px(6030), kit.pxY(3360));
 

@@ -188,7 +188,7 @@ void PlaceDialog(QWidget* dialog, int* topOut, int* leftOut)
     const int left = static_cast<int>(r.left + 0.1 * r.width);
     if (topOut) *topOut = top;
     if (leftOut) *leftOut = left;
-    dialog->move(twipsToPixels(left, r.unitsX > 0 ? r.unitsX : 15), twipsToPixels(top, r.unitsY > 0 ? r.unitsY : 15));
+    dialog->move(twipsToPixels(left, r.twipsPerPixelX()), twipsToPixels(top, r.twipsPerPixelY()));
 }
 
 int WorkAreaGet(QRect& area)

@@ -42,6 +42,9 @@ struct PlaceRecord {
     int areaLeft = 0, areaTop = 0, areaRight = 0, areaBottom = 0;
     int top = 0, left = 0, width = 0, height = 0;
     int areaWidth = 0, areaHeight = 0;
+    // Twips per pixel, 15 before the first placement has measured them.
+    int twipsPerPixelX() const { return unitsX > 0 ? unitsX : 15; }
+    int twipsPerPixelY() const { return unitsY > 0 ? unitsY : 15; }
 };
 
 // Window units (twips) per pixel of the screen the window is on.

@@ -210,12 +210,8 @@ int SlotOpen(const std::string& name)
 
 int SlotWrite(int handle, int count, const void* buffer)
 {
-    if (handle < 0) return kWriteBadHandle;
-    if (count <= 0 || count > kMaxMessage) return kWriteBadSize;
-    if (!buffer) return kWriteFailed;
-    const ssize_t n = sendOnce(handle, count, buffer);
-    if (n < 0) return kWriteFailed;
-    return static_cast<int>(n);
+    // One attempt: a full queue is a failed write.
+    return SlotWriteWaiting(handle, count, buffer, 0);
 }
 
 int SlotWriteWaiting(int handle, int count, const void* buffer, int waitMs)

@@ -86,12 +86,8 @@ int SlotOpen(const std::string& name)
 
 int SlotWrite(int handle, int count, const void* buffer)
 {
-    if (handle < 0) return kWriteBadHandle;
-    if (count <= 0 || count > kMaxMessage) return kWriteBadSize;
-    if (!buffer) return kWriteFailed;
-    DWORD written = 0;
-    if (!writeOnce(handle, count, buffer, written)) return kWriteFailed;
-    return static_cast<int>(written);
+    // One attempt: a full queue is a failed write.
+    return SlotWriteWaiting(handle, count, buffer, 0);
 }
 
 int SlotWriteWaiting(int handle, int count, const void* buffer, int waitMs)

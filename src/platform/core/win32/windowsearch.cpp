@@ -21,9 +21,12 @@ HWND toWindow(unsigned long window)
 
 bool captionIs(HWND w, const std::string& caption)
 {
+    // Room for the caption, one byte more and the NUL: a longer caption
+    // reads back longer and does not match.
     std::string text(caption.size() + 2, '\0');
     const int n = GetWindowTextA(w, text.data(), static_cast<int>(text.size()));
-    return n >= 0 && text.compare(0, static_cast<size_t>(n), caption) == 0 && static_cast<size_t>(n) == caption.size();
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return text == caption;
 }
 }  // namespace
 
