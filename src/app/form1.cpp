@@ -42,6 +42,7 @@
 #include "platform/core/mailslot.h"
 #include "platform/formkit.h"
 #include "platform/listevents.h"
+#include "platform/outbox.h"
 #include "platform/ufcom.h"
 #include "recorder/forced.h"
 #include "recorder/keycatalog.h"
@@ -66,6 +67,8 @@ const QString kFileAccessNGTail = QStringLiteral(" 設定Fileに書込できま�
 constexpr int kFileAccessNGColour = 15;
 
 constexpr qint32 kCloseCommand = -88888;
+// How long the shutdown waits for a slow recorder to take what waits for it.
+constexpr int kShutdownDrainMs = 2000;
 // Title bar and borders of the window, which the layout counts in its
 // height but Qt's window size leaves out.
 constexpr int kNonClientHeightTw = 430;
@@ -427,7 +430,9 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
         return false;
     }
 
-    // 5. Receive timer.
+    // 5. Receive timer; records the recorder cannot take at once are sent
+    // from the event loop when it has room.
+    uFCom_Bas::OutboxInstall();
     slotReady_ = new QSocketNotifier(OwnSlotHandle, QSocketNotifier::Read, this);
     slotReady_->setEnabled(false);
     connect(slotReady_, &QSocketNotifier::activated, this, &Form1::OwnSlotReady);
@@ -959,7 +964,9 @@ void Form1::Form_Unload()
         TrayShown = 0;
     }
 
-    // 9, 10. Handles.
+    // 9, 10. Handles, once what waits for a slow recorder has gone out (or
+    // the wait is over): the UnLoad line above is among it.
+    platform::mailslot::SlotDrain(kShutdownDrainMs);
     uFCom_Bas::RecorderClose();
     delete slotReady_;
     slotReady_ = nullptr;

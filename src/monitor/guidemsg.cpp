@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 #include "platform/core/windowsearch.h"
 #include "platform/fonts.h"
@@ -157,6 +158,14 @@ void GuideMsg_Dialog::showMessages(const QString& text)
 {
     Text1->clear();
     Text1->setPlainText(text);
+    // Minimised by the operator or by a window manager's "show desktop": the
+    // new messages must be seen, so the window comes back first.
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    // Taken off the screen by the window manager without being minimised:
+    // its "show desktop" mode ends, else the window is shown anew.
+    if (isVisible() && !isMinimized() && windowHandle() && !windowHandle()->isExposed()) {
+        if (!(QGuiApplication::platformName() == QLatin1String("xcb") && platform::leaveShowDesktop())) hide();
+    }
     if (!isVisible()) {
         // Out of the task bar: it belongs to no other window.
         if (QGuiApplication::platformName() == QLatin1String("xcb")) platform::markSkipTaskbar(winId());

@@ -30,8 +30,9 @@ public:
     // showMessages.
     explicit GuideMsg_Dialog(Shared shared);
 
-    // Replaces the text, shows the window if it is not shown yet and brings
-    // it to the front over other programs' windows; screen readers are told.
+    // Replaces the text, shows the window if it is not shown (or restores it
+    // when it is minimised) and brings it to the front over other programs'
+    // windows; screen readers are told.
     void showMessages(const QString& text);
     // Ticked automatic confirmation.
     bool autoConfirm() const;

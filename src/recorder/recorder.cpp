@@ -190,6 +190,9 @@ int RecorderSend(const QString& text1, const QString& text2)
     // 7. Write.
     int written = ms::SlotWrite(g_recorderHandle, kNotifyRecordSize, record.constData());
     if (written >= 0) return written;
+    // The slot is there but its outgoing queue is at its bound: another
+    // open would find the same queue.
+    if (written == ms::kWriteQueueFull) return written;
 
     // 8. Recover once: the recorder may have restarted under the same name.
     RecorderClose();

@@ -76,7 +76,9 @@ std::string mailslotName(const QString& exeName);
 
 // 1 when the recorder's main window exists, else -1.
 int RecorderAlive();
-// 800 on delivery; -1 or a negative SlotWrite code when nothing was delivered.
+// 800 when the record went out or waits in the outgoing queue for the
+// recorder to read (see SlotWrite); -1 or a negative SlotWrite code when it
+// was refused.
 int RecorderSend(const QString& text1, const QString& text2);
 // 1 when a cached handle was closed, -1 when none was open.
 int RecorderClose();

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -110,6 +111,30 @@ int receiveOne(const std::string& name, const std::string& ready, const std::str
     return 3;
 }
 
+// A reader that is slow to start and slow to read: the codes of the first
+// count records, in the order they arrived, one per line.
+int readSlowly(const std::string& name, const std::string& ready, const std::string& out, int count)
+{
+    const int h = ms::SlotCreate(name, 0);
+    if (h < 0) return 2;
+    writeFile(ready, "ok");
+    sleepMs(300);
+    std::string codes;
+    char buf[ms::kMaxMessage];
+    for (int got = 0, waited = 0; got < count && waited < kPatienceMs;) {
+        if (ms::SlotTakeRecord(h, sizeof buf, buf) >= 4) {
+            codes += std::to_string(codeOf(buf)) + "\n";
+            ++got;
+            sleepMs(2);
+        } else {
+            sleepMs(5);
+            waited += 5;
+        }
+    }
+    writeFile(out, codes);
+    return 0;
+}
+
 int holdLock(const std::string& exe, const std::string& ready)
 {
     platform::InstanceLock lock;
@@ -127,6 +152,7 @@ int peerMain(int argc, char** argv)
     auto arg = [&](int i) { return i + 3 < argc ? std::string(argv[i + 3]) : std::string(); };
     if (role == "close-slot") return closeSlot(arg(0), arg(1));
     if (role == "receive") return receiveOne(arg(0), arg(1), arg(2));
+    if (role == "read-slowly") return readSlowly(arg(0), arg(1), arg(2), std::atoi(arg(3).c_str()));
     if (role == "hold-lock") return holdLock(arg(0), arg(1));
     if (role == "window") return showWindowUntilKilled(readFile(arg(0)), arg(1));
     return 64;

@@ -192,3 +192,24 @@ TEST(SlotContract, NotificationRecordReachesAnotherProcessByteForByte)
     ASSERT_EQ(peer.wait(10000), 0);
     EXPECT_EQ(contract::readFile(dir + "/received"), r);
 }
+
+TEST(SlotContract, ABurstLargerThanTheReadersQueueArrivesWholeAndInOrderWhileTheReaderIsSlow)
+{
+    constexpr int kBurst = 60;
+    const std::string dir = contract::scratchDir(), name = contract::uniqueName("burst");
+    contract::Peer peer({"read-slowly", name, dir + "/ready", dir + "/codes", std::to_string(kBurst)});
+    ASSERT_TRUE(contract::waitForFile(dir + "/ready", 20000));
+    const int writer = ms::SlotOpen(name);
+    ASSERT_GT(writer, 0);
+    std::string expected;
+    for (int i = 1; i <= kBurst; ++i) {
+        const std::string r = record(1000 + i, 800);
+        ASSERT_EQ(ms::SlotWrite(writer, 800, r.data()), 800) << "record " << i;
+        expected += std::to_string(1000 + i) + "\n";
+    }
+    ms::HandleClose(writer);
+    // What the reader's queue could not take yet goes out as it reads.
+    EXPECT_EQ(ms::SlotDrain(20000), 0);
+    ASSERT_EQ(peer.wait(20000), 0);
+    EXPECT_EQ(contract::readFile(dir + "/codes"), expected);
+}

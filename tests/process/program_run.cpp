@@ -1,6 +1,8 @@
 #include "program_run.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
 #include <QProcessEnvironment>
 #include <QThread>
 #include <csignal>
@@ -43,11 +45,11 @@ ProgramRun::ProgramRun(const QString& exe, const QString& workDir, const QString
         });
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& kv : extraEnv) env.insert(kv.section('=', 0, 0), kv.section('=', 1));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.insert(QStringLiteral("DISPLAY"), QString::fromStdString(display()));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir.isEmpty() ? workDir : runtimeDir);
+    for (const QString& kv : extraEnv) env.insert(kv.section('=', 0, 0), kv.section('=', 1));
     process_->setProcessEnvironment(env);
     process_->setWorkingDirectory(workDir);
     process_->setProcessChannelMode(QProcess::SeparateChannels);
@@ -154,6 +156,55 @@ QStringList fakeClockEnv(const std::string& timeFile)
                 "FAKETIME_NO_CACHE=1", "FAKETIME_DONT_FAKE_MONOTONIC=1", "FAKETIME_DISABLE_SHM=1"};
     }
     return {};
+}
+
+DesktopWithWindowManager::DesktopWithWindowManager()
+{
+    for (const char* tool : {"Xvfb", "openbox", "xprop"}) {
+        if (QStandardPaths::findExecutable(tool).isEmpty()) {
+            missing_ = tool;
+            return;
+        }
+    }
+    for (int n = 140; n < 200 && display_.isEmpty(); ++n) {
+        if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))) continue;
+        display_ = QStringLiteral(":%1").arg(n);
+    }
+    server_.start(QStringLiteral("Xvfb"), {display_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+    const QString socket = "/tmp/.X11-unix/X" + display_.mid(1);
+    if (!testsupport::waitUntil([&]() { return QFile::exists(socket); }, 10000)) {
+        missing_ = "a running Xvfb";
+        return;
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display_);
+    wm_.setProcessEnvironment(env);
+    wm_.start(QStringLiteral("openbox"), {"--sm-disable"});
+    // Ready once it announces itself on the root window.
+    if (!testsupport::waitUntil([&]() { return x11(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id"); },
+                                10000))
+        missing_ = "a running openbox";
+}
+
+DesktopWithWindowManager::~DesktopWithWindowManager()
+{
+    for (QProcess* p : {&wm_, &server_}) {
+        if (p->state() == QProcess::NotRunning) continue;
+        p->terminate();
+        if (!p->waitForFinished(3000)) p->kill();
+        p->waitForFinished(3000);
+    }
+}
+
+QString DesktopWithWindowManager::x11(const QString& tool, const QStringList& args) const
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display_);
+    p.setProcessEnvironment(env);
+    p.start(tool, args);
+    p.waitForFinished(5000);
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 int windowCount(const std::string& caption)

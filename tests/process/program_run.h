@@ -65,6 +65,23 @@ private:
     bool needsOwnSlots_;
 };
 
+// An X display of its own with a real window manager (Xvfb and openbox),
+// for what only a window manager does: minimising, "show desktop", focus.
+class DesktopWithWindowManager {
+public:
+    DesktopWithWindowManager();
+    ~DesktopWithWindowManager();
+    // What is missing when the desktop could not be made; empty when ready.
+    QString missing() const { return missing_; }
+    QString display() const { return display_; }
+    // The standard output of an X tool run on this display.
+    QString x11(const QString& tool, const QStringList& args) const;
+
+private:
+    QString display_, missing_;
+    QProcess server_, wm_;
+};
+
 // The environment that runs a program on a wall clock read from a file
 // (libfaketime: "@yyyy-mm-dd hh:mm:ss" starts the clock there, and a new
 // time written later sets it again); empty when libfaketime is missing.

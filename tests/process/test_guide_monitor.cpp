@@ -8,10 +8,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QThread>
 #include <csignal>
 #include <sys/stat.h>
 
+#include "platform/core/windowsearch.h"
 #include "platform/ufcom.h"
 #include "program_run.h"
 #include "recorder/recorder.h"
@@ -57,7 +59,7 @@ protected:
     std::unique_ptr<ProgramRun> startAt(const char* time, unsigned long* window = nullptr)
     {
         setClock(time);
-        return startVelmora(window, fakeClockEnv(clockFile_));
+        return startVelmora(window, fakeClockEnv(clockFile_) + extraEnv_);
     }
     void startRecorder()
     {
@@ -98,6 +100,8 @@ protected:
 
     std::string clockFile_, log_;
     std::unique_ptr<ProgramRun> recorder_;
+    // Added to the program's environment.
+    QStringList extraEnv_;
 };
 
 }  // namespace
@@ -208,4 +212,51 @@ TEST_F(GuideRunTest, AClockFarAheadLeavesTheScheduleInTheBackup)
     ASSERT_EQ(::stat(conf().c_str(), &a), 0);
     ASSERT_EQ(::stat((conf() + ".bak").c_str(), &b), 0);
     EXPECT_EQ(a.st_mode, b.st_mode);
+}
+
+// Minimised by the operator, or kept off the screen by the window manager's
+// "show desktop": the next messages that fall due bring the pop-up back, on
+// top of the other windows and active.
+TEST_F(GuideRunTest, APopUpMinimisedOrHiddenByTheDesktopComesBackWhenMessagesFallDue)
+{
+    DesktopWithWindowManager desk;
+    if (!desk.missing().isEmpty()) GTEST_SKIP() << "needs " << desk.missing().toStdString();
+    if (QStandardPaths::findExecutable("xdotool").isEmpty() || QStandardPaths::findExecutable("wmctrl").isEmpty())
+        GTEST_SKIP() << "needs xdotool and wmctrl";
+    // This process looks for windows there too.
+    qputenv("DISPLAY", desk.display().toUtf8());
+    extraEnv_ << "DISPLAY=" + desk.display();
+    writeConf(0, {"2026/12/08-10:16,a,", "2026/12/08-10:17,b,", "2026/12/08-10:18,c,"});
+    auto run = startAt("10:15:57");
+    const unsigned long popup = waitForWindow(kPopUp, 10000, true);
+    ASSERT_NE(popup, 0u) << run->stderrText().toStdString();
+    const QString id = QString::number(popup);
+
+    struct Case {
+        const char* what;
+        QString tool;
+        QStringList args;
+        const char* clock;  // two seconds before the next entry's minute
+    } cases[] = {
+        {"minimised", "xdotool", {"windowminimize", id}, "10:16:58"},
+        {"show desktop", "wmctrl", {"-k", "on"}, "10:17:58"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        desk.x11(c.tool, c.args);
+        ASSERT_TRUE(testsupport::waitUntil([&]() { return platform::findWindow(kPopUp, true) == 0; }, 5000));
+        setClock(c.clock);
+        ASSERT_EQ(waitForWindow(kPopUp, 6000, true), popup);
+        // On top of the stack and the active window.
+        EXPECT_TRUE(testsupport::waitUntil(
+            [&]() {
+                const QString stacking = desk.x11("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}).trimmed();
+                const QString active = desk.x11("xprop", {"-root", "_NET_ACTIVE_WINDOW"}).trimmed();
+                const QString hex = "0x" + QString::number(popup, 16);
+                return stacking.endsWith(hex) && active.endsWith(hex);
+            },
+            3000));
+    }
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
 }

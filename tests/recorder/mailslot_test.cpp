@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <memory>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -244,30 +245,74 @@ TEST(Mailslot, AddressIsTheAbstractNameWithoutTrailingNul)
     ::close(withNul);
 }
 
-TEST(Mailslot, FullQueueFailsTheWriteInsteadOfBlocking)
+TEST(Mailslot, AFullReceiverQueueWaitsInTheSenderUpToItsBound)
 {
     const std::string name = uniqueSlotName("full");
     Slot slot(name);
     Writer w(name);
     ASSERT_GE(w.handle, 0);
-    const QByteArray record = pattern(800, 'f');
+    QByteArray record = pattern(800, 'f');
     QElapsedTimer clock;
     clock.start();
     int written = 0, rc = 0;
+    testing::internal::CaptureStderr();
     for (int i = 0; i < 100000; ++i) {
+        std::memcpy(record.data(), &i, sizeof i);
         rc = ms::SlotWrite(w.handle, 800, record.constData());
         if (rc < 0) break;
         ++written;
     }
-    EXPECT_EQ(rc, ms::kWriteFailed);
-    EXPECT_GT(written, 0);
-    EXPECT_LT(clock.elapsed(), 5000);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(rc, ms::kWriteQueueFull);
+    EXPECT_EQ(ms::SlotPending(), ms::kQueueMaxMessages);
+    EXPECT_GT(written, ms::kQueueMaxMessages) << "the receiver's own queue holds some";
+    EXPECT_LT(clock.elapsed(), 5000) << "queuing never waits";
+    EXPECT_NE(said.find("1 message to the mailslot " + name + " dropped: its outgoing queue is full"),
+              std::string::npos) << said;
 
-    // Reading makes room again; nothing accepted was lost.
-    int readBack = 0;
-    while (!readOne(slot.handle).isEmpty()) ++readBack;
-    EXPECT_EQ(readBack, written);
-    EXPECT_EQ(ms::SlotWrite(w.handle, 800, record.constData()), 800);
+    // The sender's handle may go: what waits keeps its own way out.  The
+    // receiver then gets everything accepted, in order, as it reads.
+    ms::HandleClose(w.handle);
+    w.handle = -1;
+    int next = 0;
+    for (QByteArray got; next < written; ++next) {
+        ms::SlotFlush();
+        got = readOne(slot.handle);
+        ASSERT_EQ(got.size(), 800) << "record " << next;
+        int index = -1;
+        std::memcpy(&index, got.constData(), sizeof index);
+        ASSERT_EQ(index, next);
+    }
+    EXPECT_EQ(ms::SlotFlush(), 0);
+    EXPECT_TRUE(readOne(slot.handle).isEmpty());
+}
+
+TEST(Mailslot, WhatWaitsIsDroppedAndSaidOnlyWhenItCannotBeDelivered)
+{
+    struct Case {
+        const char* what;
+        bool receiverGoes;
+        int drainMs;
+        const char* said;
+    } cases[] = {
+        {"the receiver's slot is gone", true, 0, "dropped: its mailslot no longer exists"},
+        {"the receiver does not read in time", false, 50, "dropped: its receiver did not read them within 50 ms"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string name = uniqueSlotName("drop");
+        auto slot = std::make_unique<Slot>(name);
+        Writer w(name);
+        const QByteArray record = pattern(800, 'd');
+        while (ms::SlotPending() < 3) ASSERT_EQ(ms::SlotWrite(w.handle, 800, record.constData()), 800);
+        if (c.receiverGoes) slot.reset();
+        testing::internal::CaptureStderr();
+        const int dropped = c.receiverGoes ? (ms::SlotFlush(), 3 - ms::SlotPending()) : ms::SlotDrain(c.drainMs);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(dropped, 3);
+        EXPECT_EQ(ms::SlotPending(), 0);
+        EXPECT_NE(said.find("3 messages to the mailslot " + name + " " + c.said), std::string::npos) << said;
+    }
 }
 
 TEST(Mailslot, WriteAfterTheSlotWentFails)

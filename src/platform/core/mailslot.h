@@ -22,18 +22,46 @@ constexpr int kReadFailed = -406;
 constexpr int kWriteBadHandle = -501;
 constexpr int kWriteBadSize = -503;
 constexpr int kWriteFailed = -505;
+// The sender's outgoing queue for the slot is at its bound (POSIX only).
+constexpr int kWriteQueueFull = -507;
 
 // maxMessage: the longest message the slot takes (at most kMaxMessage).
 // Windows refuses a longer write; a POSIX sender cannot know the limit, so
 // there the reader throws such a message away.
 int SlotCreate(const std::string& name, int readTimeoutMs, int maxMessage = kMaxMessage);
 int SlotOpen(const std::string& name);
+// A Windows mailslot keeps what is written until it is read.  A POSIX
+// datagram queue holds only a few messages, so there a message that cannot go
+// out at once waits in the sender's outgoing queue for that slot (in order,
+// behind what already waits) and the write succeeds; SlotFlush and SlotDrain
+// send it later.  The write fails with kWriteQueueFull when the queue holds
+// kQueueMaxMessages or kQueueMaxBytes, and what waits is dropped when the
+// slot no longer exists; both are said in one line on standard error.
 int SlotWrite(int handle, int count, const void* buffer);
 int SlotRead(int handle, int capacity, void* buffer);
 
-// SlotWrite that, while the slot's queue is full, waits for room (up to
-// waitMs) and tries again.  The same results as SlotWrite.
+// One send, bypassing the outgoing queue: while the slot's queue is full it
+// waits for room (up to waitMs) and tries again; a full queue after that is
+// kWriteFailed.  For short-lived senders that must know the message is in.
 int SlotWriteWaiting(int handle, int count, const void* buffer, int waitMs);
+
+constexpr int kQueueMaxMessages = 5000;
+constexpr int kQueueMaxBytes = 4 * 1024 * 1024;
+// Sends what waits in the outgoing queues as far as the receivers have room,
+// without waiting.  Returns the number of messages still waiting.
+int SlotFlush();
+// Sends what waits, waiting up to waitMs for room; what is left then is
+// dropped (and said).  Returns the number of messages dropped.
+int SlotDrain(int waitMs);
+// Messages waiting in the outgoing queues.
+int SlotPending();
+// Told when an outgoing queue starts to hold messages (waiting true) and
+// when it is empty again, with a descriptor that becomes writable when its
+// receiver has room: an event loop watches it and calls SlotFlush.  Called
+// on the writing thread, inside the mailslot calls; it must not call them.
+// Never called where the system queues for the sender (Windows).
+using QueueWatcher = void (*)(int descriptor, bool waiting);
+void SetQueueWatcher(QueueWatcher watcher);
 
 // Datagrams SlotTakeRecord looks at in one call at most.
 constexpr int kTakeBatch = 256;

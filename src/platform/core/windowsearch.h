@@ -19,4 +19,9 @@ unsigned long findWindow(const std::string& captionUtf8, bool mappedOnly = false
 // when it shows the window.  False when the display cannot be reached.
 bool markSkipTaskbar(unsigned long window);
 
+// Ends a window manager's "show desktop" mode, in which it keeps every
+// window off the screen, so that a window that must be seen comes back.
+// False when the desktop is not in that mode (or has none).
+bool leaveShowDesktop();
+
 }  // namespace platform

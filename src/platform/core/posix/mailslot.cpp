@@ -3,8 +3,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
+#include <map>
 #include <mutex>
 #include <poll.h>
 #include <string>
@@ -156,6 +159,150 @@ ssize_t sendOnce(int handle, int count, const void* buffer)
     return n;
 }
 
+
+// The outgoing queues: per destination name, the messages that found the
+// receiver's queue full, in order, with a descriptor of their own (a
+// duplicate of the sender's handle) so that the caller may close its handle
+// while they wait.
+struct Outgoing {
+    int fd = -1;
+    std::deque<std::string> messages;
+    size_t bytes = 0;
+    // A spell of writes refused at the bound: the first is said at once,
+    // the rest are counted and said when the queue takes messages again.
+    bool full = false;
+    int refused = 0;
+};
+
+std::mutex g_outMutex;
+std::map<std::string, Outgoing> g_outgoing;
+std::unordered_map<int, std::string> g_openNames;  // handle -> destination name
+QueueWatcher g_watcher = nullptr;
+
+const char* programName()
+{
+    return program_invocation_short_name ? program_invocation_short_name : "mailslot";
+}
+
+void sayDropped(const std::string& name, int count, const char* why)
+{
+    if (count <= 0) return;
+    std::fprintf(stderr, "%s: %d message%s to the mailslot %s dropped: %s\n", programName(), count,
+                 count == 1 ? "" : "s", name.c_str(), why);
+    std::fflush(stderr);
+}
+
+// Ends a spell of refused writes.
+void endFullSpell(const std::string& name, Outgoing& q)
+{
+    if (q.refused > 0) {
+        char why[128];
+        std::snprintf(why, sizeof why, "its outgoing queue was full (%d messages or %d MiB)", kQueueMaxMessages,
+                      kQueueMaxBytes / (1024 * 1024));
+        sayDropped(name, q.refused, why);
+    }
+    q.full = false;
+    q.refused = 0;
+}
+
+// Ends a queue (emptied or given up): the watcher is told first, then its
+// descriptor goes.  g_outMutex held.
+std::map<std::string, Outgoing>::iterator endQueue(std::map<std::string, Outgoing>::iterator it)
+{
+    endFullSpell(it->first, it->second);
+    if (g_watcher) g_watcher(it->second.fd, false);
+    ::close(it->second.fd);
+    return g_outgoing.erase(it);
+}
+
+enum class Sent { All, Blocked, Gone };
+
+// Sends the queue's messages while the receiver has room.  A receiver that
+// went away and came back under the same name (a restarted recorder) is
+// reached again.  g_outMutex held.
+Sent sendQueued(const std::string& name, Outgoing& q)
+{
+    bool reconnected = false;
+    while (!q.messages.empty()) {
+        const std::string& m = q.messages.front();
+        ssize_t n;
+        do {
+            n = ::send(q.fd, m.data(), m.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        } while (n < 0 && errno == EINTR);
+        if (n >= 0) {
+            q.bytes -= m.size();
+            q.messages.pop_front();
+            continue;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return Sent::Blocked;
+        sockaddr_un addr{};
+        socklen_t len = 0;
+        if (reconnected || !makeAddress(name, addr, len) ||
+            ::connect(q.fd, reinterpret_cast<const sockaddr*>(&addr), len) != 0)
+            return Sent::Gone;
+        reconnected = true;
+    }
+    return Sent::All;
+}
+
+// Flushes one queue and ends it when it is empty or its slot is gone.
+// g_outMutex held.
+std::map<std::string, Outgoing>::iterator flushQueue(std::map<std::string, Outgoing>::iterator it)
+{
+    switch (sendQueued(it->first, it->second)) {
+    case Sent::All:
+        return endQueue(it);
+    case Sent::Gone:
+        sayDropped(it->first, static_cast<int>(it->second.messages.size()), "its mailslot no longer exists");
+        return endQueue(it);
+    case Sent::Blocked:
+        break;
+    }
+    return ++it;
+}
+
+int pendingLocked()
+{
+    int n = 0;
+    for (const auto& [name, q] : g_outgoing) n += static_cast<int>(q.messages.size());
+    return n;
+}
+
+// Queues a message for the handle's destination.  -1 when the handle has
+// no known destination (it is not an opened slot), else the write's result.
+// g_outMutex held.
+int enqueue(int handle, int count, const char* bytes)
+{
+    const auto name = g_openNames.find(handle);
+    if (name == g_openNames.end()) return -1;
+    auto it = g_outgoing.find(name->second);
+    if (it == g_outgoing.end()) {
+        Outgoing q;
+        q.fd = ::fcntl(handle, F_DUPFD_CLOEXEC, 3);
+        if (q.fd < 0) return kWriteFailed;
+        it = g_outgoing.emplace(name->second, std::move(q)).first;
+        if (g_watcher) g_watcher(it->second.fd, true);
+    }
+    Outgoing& q = it->second;
+    if (static_cast<int>(q.messages.size()) >= kQueueMaxMessages ||
+        q.bytes + static_cast<size_t>(count) > static_cast<size_t>(kQueueMaxBytes)) {
+        if (q.full) {
+            ++q.refused;
+        } else {
+            q.full = true;
+            char why[128];
+            std::snprintf(why, sizeof why, "its outgoing queue is full (%d messages or %d MiB)", kQueueMaxMessages,
+                          kQueueMaxBytes / (1024 * 1024));
+            sayDropped(it->first, 1, why);
+        }
+        return kWriteQueueFull;
+    }
+    if (q.full) endFullSpell(it->first, q);
+    q.messages.emplace_back(bytes, static_cast<size_t>(count));
+    q.bytes += static_cast<size_t>(count);
+    return count;
+}
+
 }  // namespace
 
 int SlotCreate(const std::string& name, int readTimeoutMs, int maxMessage)
@@ -205,13 +352,31 @@ int SlotOpen(const std::string& name)
         ::close(fd);
         return (err == ECONNREFUSED || err == ENOENT) ? kOpenNotFound : kOpenFailed;
     }
+    std::lock_guard lock(g_outMutex);
+    g_openNames[fd] = name;
     return fd;
 }
 
 int SlotWrite(int handle, int count, const void* buffer)
 {
-    // One attempt: a full queue is a failed write.
-    return SlotWriteWaiting(handle, count, buffer, 0);
+    if (handle < 0) return kWriteBadHandle;
+    if (count <= 0 || count > kMaxMessage) return kWriteBadSize;
+    if (!buffer) return kWriteFailed;
+    std::lock_guard lock(g_outMutex);
+    const auto name = g_openNames.find(handle);
+    if (name != g_openNames.end()) {
+        // Behind what already waits for this slot, in order.
+        const auto it = g_outgoing.find(name->second);
+        if (it != g_outgoing.end()) {
+            flushQueue(it);
+            if (g_outgoing.count(name->second)) return enqueue(handle, count, static_cast<const char*>(buffer));
+        }
+    }
+    const ssize_t n = sendOnce(handle, count, buffer);
+    if (n >= 0) return static_cast<int>(n);
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return kWriteFailed;
+    const int queued = enqueue(handle, count, static_cast<const char*>(buffer));
+    return queued == -1 ? kWriteFailed : queued;
 }
 
 int SlotWriteWaiting(int handle, int count, const void* buffer, int waitMs)
@@ -317,7 +482,58 @@ int HandleClose(int handle)
 {
     if (handle < 0) return -1;
     setSlotLimit(handle, kMaxMessage);
+    {
+        // What waits for its slot stays queued on a descriptor of its own.
+        std::lock_guard lock(g_outMutex);
+        g_openNames.erase(handle);
+    }
     return ::close(handle) == 0 ? 1 : -1;
+}
+
+int SlotFlush()
+{
+    std::lock_guard lock(g_outMutex);
+    for (auto it = g_outgoing.begin(); it != g_outgoing.end();) it = flushQueue(it);
+    return pendingLocked();
+}
+
+int SlotDrain(int waitMs)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs > 0 ? waitMs : 0);
+    std::lock_guard lock(g_outMutex);
+    for (;;) {
+        for (auto it = g_outgoing.begin(); it != g_outgoing.end();) it = flushQueue(it);
+        if (g_outgoing.empty()) return 0;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) break;
+        // POLLOUT on a connected datagram socket: its receiver has room.
+        std::vector<pollfd> fds;
+        for (const auto& [name, q] : g_outgoing) fds.push_back({q.fd, POLLOUT, 0});
+        if (::poll(fds.data(), fds.size(), static_cast<int>(left)) < 0 && errno != EINTR) break;
+    }
+    int dropped = 0;
+    char why[96];
+    std::snprintf(why, sizeof why, "its receiver did not read them within %d ms", waitMs);
+    for (auto it = g_outgoing.begin(); it != g_outgoing.end();) {
+        const int n = static_cast<int>(it->second.messages.size());
+        dropped += n;
+        sayDropped(it->first, n, why);
+        it = endQueue(it);
+    }
+    return dropped;
+}
+
+int SlotPending()
+{
+    std::lock_guard lock(g_outMutex);
+    return pendingLocked();
+}
+
+void SetQueueWatcher(QueueWatcher watcher)
+{
+    std::lock_guard lock(g_outMutex);
+    g_watcher = watcher;
 }
 
 }  // namespace platform::mailslot

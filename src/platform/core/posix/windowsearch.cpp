@@ -4,6 +4,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <mutex>
+#include <poll.h>
 #include <string>
 #include <vector>
 
@@ -30,20 +32,59 @@ private:
     XErrorHandler previous_;
 };
 
-class DisplayScope {
-public:
-    DisplayScope() : display_(XOpenDisplay(nullptr)) {}
-    ~DisplayScope()
-    {
-        if (display_) XCloseDisplay(display_);
-    }
-    DisplayScope(const DisplayScope&) = delete;
-    DisplayScope& operator=(const DisplayScope&) = delete;
-    Display* get() const { return display_; }
-
-private:
-    Display* display_;
+// One connection to the X server for the life of the process, opened on
+// first use and again only after it failed: a search is a few requests on
+// it, not a new connection.  Used under its mutex only.
+struct Connection {
+    std::mutex mutex;
+    Display* display = nullptr;
+    bool broken = false;
+    Atom netWmName = None, utf8String = None, clientList = None, wmState = None, skipTaskbar = None;
+    // The window the last search found, asked first by the next one.
+    Window lastFound = 0;
 };
+
+Connection& connection()
+{
+    static Connection c;
+    return c;
+}
+
+// A failed connection must not end the process (Xlib's default exits): it
+// is left alone and a new one is opened at the next search.
+void connectionFailed(Display*, void*)
+{
+    connection().broken = true;
+}
+
+bool hungUp(Display* d)
+{
+    pollfd p{ConnectionNumber(d), 0, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
+// The open connection, or null when no display can be reached.  Connection
+// mutex held.
+Display* openDisplay(Connection& c)
+{
+    if (c.display && (c.broken || hungUp(c.display))) {
+        // Closing a dead connection would run into the same failure again;
+        // it is dropped instead.
+        c.display = nullptr;
+        c.lastFound = 0;
+    }
+    if (c.display) return c.display;
+    c.broken = false;
+    c.display = XOpenDisplay(nullptr);
+    if (!c.display) return nullptr;
+    XSetIOErrorExitHandler(c.display, connectionFailed, nullptr);
+    c.netWmName = XInternAtom(c.display, "_NET_WM_NAME", False);
+    c.utf8String = XInternAtom(c.display, "UTF8_STRING", False);
+    c.clientList = XInternAtom(c.display, "_NET_CLIENT_LIST", False);
+    c.wmState = XInternAtom(c.display, "_NET_WM_STATE", False);
+    c.skipTaskbar = XInternAtom(c.display, "_NET_WM_STATE_SKIP_TASKBAR", False);
+    return c.display;
+}
 
 // A whole property of the given type; false when absent or of another type.
 bool readProperty(Display* d, Window w, Atom property, Atom type, int format,
@@ -121,12 +162,11 @@ bool captionEquals(Display* d, Window w, Atom netWmName, Atom utf8String, const 
     return wmName(d, w, utf8String, name) && name == caption;
 }
 
-std::vector<Window> topLevelWindows(Display* d, Window root)
+std::vector<Window> topLevelWindows(Display* d, Window root, Atom clientList)
 {
     std::vector<Window> windows;
     std::vector<unsigned char> bytes;
     unsigned long items = 0;
-    const Atom clientList = XInternAtom(d, "_NET_CLIENT_LIST", False);
     if (readProperty(d, root, clientList, XA_WINDOW, 32, bytes, items)) {
         const auto* ids = reinterpret_cast<const unsigned long*>(bytes.data());
         windows.assign(ids, ids + items);
@@ -146,49 +186,76 @@ std::vector<Window> topLevelWindows(Display* d, Window root)
 
 unsigned long findWindow(const std::string& captionUtf8, bool mappedOnly)
 {
+    Connection& c = connection();
+    std::lock_guard lock(c.mutex);
     ErrorHandlerScope errors;
-    DisplayScope display;
-    Display* d = display.get();
+    Display* d = openDisplay(c);
     if (!d) return 0;
-    const Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
-    const Atom utf8String = XInternAtom(d, "UTF8_STRING", False);
-    Window found = 0;
+    auto matches = [&](Window w) {
+        if (!captionEquals(d, w, c.netWmName, c.utf8String, captionUtf8)) return false;
+        if (!mappedOnly) return true;
+        XWindowAttributes attrs{};
+        return XGetWindowAttributes(d, w, &attrs) && attrs.map_state == IsViewable;
+    };
+    // The window found last is most often the one asked for again; a window
+    // that is gone or renamed fails the check and the whole list is searched.
+    Window found = c.lastFound && matches(c.lastFound) ? c.lastFound : 0;
     for (int screen = 0; screen < ScreenCount(d) && !found; ++screen) {
-        const Window root = RootWindow(d, screen);
-        for (Window w : topLevelWindows(d, root)) {
-            if (!captionEquals(d, w, netWmName, utf8String, captionUtf8)) continue;
-            if (mappedOnly) {
-                XWindowAttributes attrs{};
-                if (!XGetWindowAttributes(d, w, &attrs) || attrs.map_state != IsViewable) continue;
-            }
+        for (Window w : topLevelWindows(d, RootWindow(d, screen), c.clientList)) {
+            if (!matches(w)) continue;
             found = w;
             break;
         }
     }
+    if (found) c.lastFound = found;
     XSync(d, False);
     return found;
 }
 
 bool markSkipTaskbar(unsigned long window)
 {
+    Connection& c = connection();
+    std::lock_guard lock(c.mutex);
     ErrorHandlerScope errors;
-    DisplayScope display;
-    Display* d = display.get();
+    Display* d = openDisplay(c);
     if (!d || !window) return false;
-    const Atom state = XInternAtom(d, "_NET_WM_STATE", False);
-    const Atom skip = XInternAtom(d, "_NET_WM_STATE_SKIP_TASKBAR", False);
     std::vector<unsigned char> bytes;
     unsigned long items = 0;
     std::vector<unsigned long> atoms;
-    if (readProperty(d, window, state, XA_ATOM, 32, bytes, items)) {
+    if (readProperty(d, window, c.wmState, XA_ATOM, 32, bytes, items)) {
         const auto* ids = reinterpret_cast<const unsigned long*>(bytes.data());
         atoms.assign(ids, ids + items);
     }
     for (unsigned long a : atoms)
-        if (a == skip) return true;
-    atoms.push_back(skip);
-    XChangeProperty(d, window, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(atoms.data()),
+        if (a == c.skipTaskbar) return true;
+    atoms.push_back(c.skipTaskbar);
+    XChangeProperty(d, window, c.wmState, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(atoms.data()),
                     static_cast<int>(atoms.size()));
+    XSync(d, False);
+    return true;
+}
+
+bool leaveShowDesktop()
+{
+    Connection& c = connection();
+    std::lock_guard lock(c.mutex);
+    ErrorHandlerScope errors;
+    Display* d = openDisplay(c);
+    if (!d) return false;
+    const Window root = DefaultRootWindow(d);
+    const Atom showing = XInternAtom(d, "_NET_SHOWING_DESKTOP", False);
+    std::vector<unsigned char> bytes;
+    unsigned long items = 0;
+    if (!readProperty(d, root, showing, XA_CARDINAL, 32, bytes, items) || items < 1 ||
+        *reinterpret_cast<const unsigned long*>(bytes.data()) == 0)
+        return false;
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = root;
+    e.xclient.message_type = showing;
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = 0;
+    XSendEvent(d, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XSync(d, False);
     return true;
 }

@@ -86,7 +86,8 @@ int SlotOpen(const std::string& name)
 
 int SlotWrite(int handle, int count, const void* buffer)
 {
-    // One attempt: a full queue is a failed write.
+    // The system queues what is written until it is read: nothing waits in
+    // the sender.
     return SlotWriteWaiting(handle, count, buffer, 0);
 }
 
@@ -180,5 +181,22 @@ int HandleClose(int handle)
     if (handle < 0) return -1;
     return CloseHandle(toHandle(handle)) ? 1 : -1;
 }
+
+int SlotFlush()
+{
+    return 0;
+}
+
+int SlotDrain(int)
+{
+    return 0;
+}
+
+int SlotPending()
+{
+    return 0;
+}
+
+void SetQueueWatcher(QueueWatcher) {}
 
 }  // namespace platform::mailslot

@@ -57,4 +57,10 @@ bool markSkipTaskbar(unsigned long window)
     return true;
 }
 
+bool leaveShowDesktop()
+{
+    // "Show desktop" minimises the windows here; restoring one is enough.
+    return false;
+}
+
 }  // namespace platform
