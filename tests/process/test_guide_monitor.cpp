@@ -260,3 +260,61 @@ TEST_F(GuideRunTest, APopUpMinimisedOrHiddenByTheDesktopComesBackWhenMessagesFal
     ASSERT_TRUE(sendClose());
     ASSERT_TRUE(run->waitEnd(5000));
 }
+
+// A recorder that stops reading (SIGSTOP) misses nothing: what its short
+// queue cannot take waits in the program and arrives, in order, once it
+// reads again, both for manual notifications and for a minute's due entries.
+TEST_F(GuideRunTest, ARecorderThatStopsReadingMissesNoRecord)
+{
+    QStringList guide, due;
+    for (int i = 0; i < 30; ++i) {
+        const QString fixed = QStringLiteral("e%1").arg(i, 2, 10, QChar('0'));
+        guide << "2026/12/08-10:16," + fixed + ",v,";
+        due << fixed + "|v";
+    }
+    writeConf(1, guide);
+    startRecorder();
+    auto run = startAt("10:15:30");
+    auto loaded = [&]() { return testsupport::readFile(log_).find("を Load しました。") != std::string::npos; };
+    ASSERT_TRUE(testsupport::waitUntil(loaded, 5000));
+    auto texts = [&](int from) {
+        QStringList t = records().mid(from);
+        for (QString& r : t) r = r.section('|', 1);
+        return t;
+    };
+
+    // Five notifications by hand, three records each: from the hidden box
+    // Tab Tab to 固定ﾒｯｾｰｼﾞ, one more digit, four Tabs to CV手動通知.
+    const unsigned long window = waitForWindow(kMain, 5000, true);
+    ASSERT_NE(window, 0u);
+    recorder_->signal(SIGSTOP);
+    const char* digits[] = {"1", "2", "3", "4", "5"};
+    for (const char* digit : digits)
+        for (const char* key : {"Tab", "Tab", digit, "Tab", "Tab", "Tab", "Tab", "space"})
+            testsupport::sendKeyToWindow(window, key);
+    // Keys are taken in order: once ｶﾞｲﾄﾞ部登録 (two Tabs more than
+    // CV手動通知) opens its dialog, the five were sent, all while the
+    // recorder was stopped.
+    for (const char* key : {"Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "space"})
+        testsupport::sendKeyToWindow(window, key);
+    const unsigned long dialog = waitForWindow("日付時刻選択", 10000, true);
+    ASSERT_NE(dialog, 0u);
+    testsupport::sendKeyToWindow(dialog, "Escape");
+    recorder_->signal(SIGCONT);
+    ASSERT_TRUE(waitRecords(15, 10000)) << records().size();
+    const QString head = "[ｳﾞｪﾙﾓﾗ]" + QString(37, '-');
+    QStringList notified;
+    for (const QString& typed : {"1", "12", "123", "1234", "12345"})
+        notified << head + ">>強制通知|" << typed + "|" << head + "<<強制通知|";
+    EXPECT_EQ(texts(0), notified);
+
+    // The minute's check runs while the recorder is stopped.
+    recorder_->signal(SIGSTOP);
+    setClock("10:15:58");
+    ASSERT_NE(waitForWindow(kPopUp, 10000, true), 0u);
+    recorder_->signal(SIGCONT);
+    ASSERT_TRUE(waitRecords(45, 10000)) << records().size();
+    EXPECT_EQ(texts(15), due);
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+}
