@@ -100,6 +100,7 @@ void GuideMonitor::MonitorStart()
     if (c_.Command4[0]) c_.Command4[0]->setEnabled(false);
     if (c_.Command4[1]) c_.Command4[1]->setEnabled(true);
     expectedMs_ = -1;
+    catchUp_ = false;
     if (c_.Timer1) {
         c_.Timer1->Tag.clear();
         c_.Timer1->setInterval(1);
@@ -167,6 +168,7 @@ void GuideMonitor::CountdownTick()
         // The clock moved under the countdown: whatever fell due meanwhile
         // is shown now, and the next cycle is aligned afresh.
         expectedMs_ = -1;
+        catchUp_ = true;
         startDueCheck();
         return;
     }
@@ -177,6 +179,15 @@ void GuideMonitor::CountdownTick()
         const QString s = QString::fromStdString(stamp.substr(12, 2));
         int r = -1;
         if (uFCom_Bas::isNumeric(s) && interval >= 60) r = interval - uFCom_Bas::roundHalfEven(s);
+        // A catch-up check that ran in the last second of a minute: the
+        // check of this second 00 is due now, not a whole cycle later.
+        const bool afterCatchUp = catchUp_;
+        catchUp_ = false;
+        if (afterCatchUp && r == interval) {
+            expectedMs_ = -1;
+            startDueCheck();
+            return;
+        }
         t1->Tag = QString::number(r >= 0 ? r : interval);
         countingText(r >= 0 ? r : interval);
         expectedMs_ = secondOf(now) + 1000;

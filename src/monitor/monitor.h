@@ -8,7 +8,8 @@
 // second, so the check at second 00 runs within milliseconds of it.  A tick
 // that finds the wall clock more than two seconds away from where the
 // countdown expects it (the machine slept, the clock was set) runs the due
-// check at once and then starts a new aligned cycle.
+// check at once and then starts a new aligned cycle; when that check ran in
+// the last second of a minute, the next one runs at the following second 00.
 #include <QPointer>
 #include <QString>
 #include <array>
@@ -96,6 +97,8 @@ private:
     // The wall-clock second (local milliseconds) the next countdown tick
     // belongs to; negative while none is expected.
     long long expectedMs_ = -1;
+    // The due check now running or just run was a catch-up after a jump.
+    bool catchUp_ = false;
 };
 
 }  // namespace uFMon

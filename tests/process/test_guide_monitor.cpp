@@ -318,3 +318,24 @@ TEST_F(GuideRunTest, ARecorderThatStopsReadingMissesNoRecord)
     ASSERT_TRUE(sendClose());
     ASSERT_TRUE(run->waitEnd(5000));
 }
+
+// A jump of the clock noticed by a tick in the last second of a minute: the
+// catch-up check runs at once, and the next minute's entry still comes at
+// its own second 00, not a minute late.
+TEST_F(GuideRunTest, AJumpNoticedInSecond59KeepsTheNextMinutesCheck)
+{
+    writeConf(1, {"2026/12/08-10:21,b,"});
+    startRecorder();
+    auto run = startAt("10:15:57");
+    auto loaded = [&]() { return testsupport::readFile(log_).find("を Load しました。") != std::string::npos; };
+    ASSERT_TRUE(testsupport::waitUntil(loaded, 5000));
+    // The clock now stands at 10:20:59.000 and runs on: the next tick, at
+    // most a second away, reads second 59.
+    setClock("10:20:59");
+    ASSERT_TRUE(waitRecords(1, 5000));
+    const QString r = records().at(0);
+    EXPECT_TRUE(r.startsWith("202612081021000")) << r.toStdString();
+    EXPECT_EQ(r.section('|', 1), "b|");
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+}
