@@ -156,6 +156,28 @@ QString WatchValue(const WatchSettings& w)
            QString::number(w.WatchAutoGuide) + kComma + QString::number(w.WatchPanelShow) + kComma;
 }
 
+namespace {
+
+const QChar kStoredLineBreak(0x1F);
+
+QString storedLineBreaks(QString value)
+{
+    value.replace(QStringLiteral("\r\n"), kStoredLineBreak);
+    value.replace(QLatin1Char('\r'), kStoredLineBreak);
+    value.replace(QLatin1Char('\n'), kStoredLineBreak);
+    return value;
+}
+
+}  // namespace
+
+QString LoadedValue(const QString& stored)
+{
+    if (!stored.contains(kStoredLineBreak)) return stored;
+    QString value = stored;
+    value.replace(kStoredLineBreak, QStringLiteral("\r\n"));
+    return value;
+}
+
 QString EntryValue(const QString& item)
 {
     if (item.isEmpty()) return QString();
@@ -164,7 +186,7 @@ QString EntryValue(const QString& item)
     const QString trimmed = uFCom_Bas::trimSpaces(f);
     // The marker of a missing field would read back as no entry at all.
     if (trimmed.isEmpty() || trimmed == uFCom_Bas::kFieldMissing) return QString();
-    return trimmed + kComma;
+    return storedLineBreaks(trimmed + kComma);
 }
 
 QString CycleValue(const QString& item)
@@ -178,7 +200,7 @@ QString CycleValue(const QString& item)
         const QString f = uFCom_Bas::CsvFieldGet(n, text, kComma);
         return f == uFCom_Bas::kFieldMissing ? QString() : f;
     };
-    return due + kComma + part(1) + kComma + part(2) + kComma;
+    return storedLineBreaks(due + kComma + part(1) + kComma + part(2) + kComma);
 }
 
 ConfContent ConfRead(const QString& pathIn, const QString& now)
@@ -204,7 +226,7 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
 
     if (auto n = numberField(0, valueOf(doc, kSectionEntry, kKeyEntryCount))) c.EntryCount = clampTo(*n, 0, kCountMax);
     for (int i = 0; i < kItemKeysRead; ++i) {
-        const QString value = valueOf(doc, kSectionEntry, itemKey(kKeyEntryStem, i));
+        const QString value = LoadedValue(valueOf(doc, kSectionEntry, itemKey(kKeyEntryStem, i)));
         if (value.isEmpty()) break;
         const QString fixed = usableField(0, value);
         if (fixed.isEmpty()) continue;
@@ -214,7 +236,7 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
 
     if (auto n = numberField(0, valueOf(doc, kSectionCycle, kKeyCycleCount))) c.CycleCount = clampTo(*n, 0, kCountMax);
     for (int i = 0; i < kItemKeysRead; ++i) {
-        const QString value = valueOf(doc, kSectionCycle, itemKey(kKeyCycleStem, i));
+        const QString value = LoadedValue(valueOf(doc, kSectionCycle, itemKey(kKeyCycleStem, i)));
         if (value.isEmpty()) break;
         const QString due = usableField(0, value);
         if (due.isEmpty()) continue;

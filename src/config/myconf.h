@@ -73,8 +73,15 @@ QString lastWriteError();
 int ConfWriteBackup(const QString& path, const std::string& image, unsigned mode);
 
 // The value stored for one list text, or empty when the text is skipped.
+// A line break inside it (CR LF; a lone CR or LF counts as one) is stored
+// as the control character U+001F (unit separator), so that the value stays
+// on its line: an INI line cannot hold a line break, and this one byte can
+// never be part of a double-byte CP932 character, whose trail bytes start at
+// 0x40.  A value without a line break is stored exactly as before.
 QString EntryValue(const QString& item);
 QString CycleValue(const QString& item);
+// A stored value as the lists hold it again: U+001F back to CR LF.
+QString LoadedValue(const QString& stored);
 
 // A file that exists and is marked read-only (no write permission bit, or
 // not writable by us) must not be replaced.

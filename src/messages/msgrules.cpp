@@ -55,8 +55,8 @@ MsgInput MsgInputGet(const QString& text1, const QString& text2, const QString& 
 
 MsgInput MsgInputRead(QWidget* form, const QPlainTextEdit* text1, const QPlainTextEdit* text2, const QString& head)
 {
-    const QString t1 = text1 ? text1->toPlainText() : QString();
-    const QString t2 = text2 ? text2->toPlainText() : QString();
+    const QString t1 = uFCom_Bas::TextBoxText(text1);
+    const QString t2 = uFCom_Bas::TextBoxText(text2);
     return MsgInputGet(t1, t2, head, [form](const QString& line) { StatusShow(form, line); });
 }
 

@@ -1,5 +1,7 @@
 #include "platform/ufcom.h"
 
+#include <QPlainTextEdit>
+
 #include "platform/core/display.h"
 
 #include <QApplication>
@@ -44,6 +46,15 @@ QString fromAnsi(const QByteArray& bytes)
 int AnsiByteLen(const QString& text)
 {
     return static_cast<int>(toAnsi(text).size());
+}
+
+QString TextBoxText(const QPlainTextEdit* box)
+{
+    if (!box) return QString();
+    // The box keeps its lines apart; its plain text joins them with LF.
+    QString text = box->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
 }
 
 QString trimSpaces(const QString& text)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 
+class QPlainTextEdit;
 class QWidget;
 
 namespace uFCom_Bas {
@@ -17,6 +18,10 @@ inline const QString kFieldMissing = QString(QChar(0x03));
 QByteArray toAnsi(const QString& text);
 QString fromAnsi(const QByteArray& bytes);
 int AnsiByteLen(const QString& text);
+
+// The text of a multi-line box as the program keeps it: every line break is
+// CR LF, two characters, as on Windows.  Null box: empty.
+QString TextBoxText(const QPlainTextEdit* box);
 
 // Trims ASCII spaces only, at both ends.
 QString trimSpaces(const QString& text);

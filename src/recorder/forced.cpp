@@ -43,10 +43,10 @@ void ManualNotify::Command1_Click()
         focusDummy();
         return;
     }
-    QString fixed = trimSpaces(c_.Text1 ? c_.Text1->toPlainText() : QString());
+    QString fixed = trimSpaces(TextBoxText(c_.Text1));
     // Over-long: nothing at all happens, not even the focus moves.
     if (fixed.size() > uFMsg::MsgLenMax) return;
-    QString variable = trimSpaces(c_.Text2 ? c_.Text2->toPlainText() : QString());
+    QString variable = trimSpaces(TextBoxText(c_.Text2));
     if (variable.size() > uFMsg::MsgLenMax) variable.clear();
     if (fixed.isEmpty()) {
         focusDummy();

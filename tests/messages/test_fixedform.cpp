@@ -290,3 +290,41 @@ TEST_F(FixedFormTest, FailureLineIsPink)
     EXPECT_EQ(lines(), QStringList{kFileNG});
     EXPECT_EQ(form_->Form_AutoGuide(), 0);
 }
+
+TEST_F(FixedFormTest, ALineBreakCountsAsTwoCharactersAndLoadsBack)
+{
+    const QString us(QChar(0x1F));
+    struct Case {
+        const char* what;
+        QString typed;   // as the box holds it
+        QString listed;  // the entry, or empty when refused
+    } cases[] = {
+        {"61 characters, a line break and one more: 64", QString(61, 'x') + "\ny", QString(61, 'x') + "\r\ny"},
+        {"62 characters, a line break and one more: 65", QString(62, 'x') + "\ny", QString()},
+        {"two lines of Japanese", QStringLiteral("朝礼を\n開始します。"), QStringLiteral("朝礼を\r\n開始します。")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        load({});
+        type(c.typed);
+        click(form_->Command2[0]);
+        EXPECT_EQ(listTexts(), c.listed.isEmpty() ? QStringList() : QStringList{c.listed});
+        if (c.listed.isEmpty()) {
+            EXPECT_EQ(lines(), QStringList{kHead + "固定ﾒｯｾｰｼﾞが 64 文字を超えます。"});
+        } else {
+            // One line in the file; the next start lists it as registered,
+            // and picking it puts both lines back into the box.
+            EXPECT_EQ(fileEntries(), QStringList{QString(c.listed).replace("\r\n", us) + ","});
+            delete catalog_;
+            catalog_ = nullptr;
+            deleteWindow();
+            ASSERT_TRUE(loadWindow(testsupport::readFile(conf())));
+            EXPECT_EQ(listTexts(), QStringList{c.listed});
+            clickRow(0);
+            EXPECT_EQ(uFCom_Bas::TextBoxText(form_->Text1), c.listed);
+        }
+        delete catalog_;
+        catalog_ = nullptr;
+        deleteWindow();
+    }
+}

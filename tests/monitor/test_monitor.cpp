@@ -272,6 +272,22 @@ TEST_F(MonitorTest, DueEntriesArePoppedUpForwardedAndRemoved)
     EXPECT_EQ(beeps_, 2);
 }
 
+TEST_F(MonitorTest, AnEntryWithLineBreaksShowsAndForwardsThemAsCrLf)
+{
+    const QString us(QChar(0x1F));
+    load({"2026/12/08-10:16,a" + us + "b,c" + us + "d,"});
+    const bool recorder = withRecorder();
+    ASSERT_EQ(form_->List2->count(), 1);
+    EXPECT_EQ(form_->List2->item(0)->text(), "2026/12/08-10:16,a\r\nb,c\r\nd,");
+    // The details box, the pop-up block and the record, each line on its own.
+    clickRow(form_->List2, 0);
+    EXPECT_EQ(uFCom_Bas::TextBoxText(form_->Text3), "2026/12/08-10:16\r\na\r\nb\r\nc\r\nd\r\n");
+    runToCheck();
+    ASSERT_NE(form_->guidePopup(), nullptr);
+    EXPECT_EQ(uFCom_Bas::TextBoxText(form_->guidePopup()->Text1), "2026/12/08-10:16\r\na\r\nb\r\nc\r\nd\r\n\r\n");
+    if (recorder) EXPECT_EQ(records(), QStringList{"a\r\nb|c\r\nd"});
+}
+
 TEST_F(MonitorTest, PopUpPlaceConfirmationAndAnnouncement)
 {
     g_events.clear();

@@ -339,3 +339,39 @@ TEST_F(GuideRunTest, AJumpNoticedInSecond59KeepsTheNextMinutesCheck)
     ASSERT_TRUE(sendClose());
     ASSERT_TRUE(run->waitEnd(5000));
 }
+
+// Two-line parts typed into the real boxes: registered, kept in the file so
+// that they load back, and forwarded at their minute with their line breaks.
+TEST_F(GuideRunTest, LineBreaksTypedIntoThePartsSurviveARestart)
+{
+    writeConf(1, {});
+    startRecorder();
+    unsigned long window = 0;
+    auto run = startAt("10:15:55", &window);
+    window = waitForWindow(kMain, 10000, true);
+    ASSERT_NE(window, 0u);
+    // Hidden box, Tab Tab to 固定ﾒｯｾｰｼﾞ, "a" Return "b", Tab, "c" Return "d",
+    // five Tabs to ｶﾞｲﾄﾞ部登録; in the dialog one hour on, Enter.
+    for (const char* key : {"Tab", "Tab", "a", "Return", "b", "Tab", "c", "Return", "d", "Tab", "Tab", "Tab", "Tab",
+                            "Tab", "space"})
+        testsupport::sendKeyToWindow(window, key);
+    const unsigned long dialog = waitForWindow("日付時刻選択", 5000, true);
+    ASSERT_NE(dialog, 0u);
+    for (const char* key : {"Tab", "Tab", "Down", "Return"}) testsupport::sendKeyToWindow(dialog, key);
+    ASSERT_TRUE(testsupport::waitUntil([&]() { return get("Section_Cycle", "CycleItems") == "1"; }, 5000));
+    // One line in the file: each line break is the unit separator.
+    const QString stored = "2026/12/08-11:15,a" + QString(QChar(0x1F)) + "b,c" + QChar(0x1F) + "d,";
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), stored);
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+
+    // Loaded again, then announced at 11:15 as typed.
+    ASSERT_TRUE(testsupport::waitUntil([&]() { return records().join(";").contains("UnLoad"); }, 3000));
+    const int before = static_cast<int>(records().size());
+    run = startAt("11:14:57");
+    ASSERT_TRUE(waitRecords(before + 1, 6000));
+    EXPECT_EQ(records().at(before).section('|', 1), "a\\r\\nb|c\\r\\nd");
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+    EXPECT_EQ(get("Section_Cycle", "CycleItems"), "0");
+}

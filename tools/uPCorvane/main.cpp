@@ -2,6 +2,7 @@
 // It owns the mailslot "uPCorvane", shows every record it receives in a table
 // and, when a file is named on the command line, appends one UTF-8 line per
 // record to it:  stamp TAB code TAB size TAB sender TAB text1 TAB text2
+// (a tab, CR, LF or backslash inside a text is written \t, \r, \n, \\)
 // The close command (-88888) on its slot ends it.
 #include "config/env.h"
 #include "platform/core/datetime.h"
@@ -36,13 +37,22 @@ bool isStamp(const QByteArray& s)
     return true;
 }
 
-// Tabs and line breaks would break the log's one-line-per-record format.
-QString oneLine(QString text)
+// Tabs and line breaks would break the log's one-line-per-record format:
+// they are written as \t, \r and \n, and a backslash as \\.
+QString oneLine(const QString& text)
 {
-    for (QChar& c : text) {
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r')) c = QLatin1Char(' ');
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\\': out += QStringLiteral("\\\\"); break;
+        case '\t': out += QStringLiteral("\\t"); break;
+        case '\r': out += QStringLiteral("\\r"); break;
+        case '\n': out += QStringLiteral("\\n"); break;
+        default: out += c;
+        }
     }
-    return text;
+    return out;
 }
 
 QString displayStamp(const QByteArray& s)
