@@ -209,7 +209,7 @@ void Form1::wireLists()
     connect(list2, &uFCom_Bas::ListEvents::MouseDown, this, &Form1::List2_MouseDown);
     connect(Timer1, &uFCom_Bas::Timer::Tick, this, &Form1::Timer1_Timer);
     connect(Timer2, &uFCom_Bas::Timer::Tick, this, &Form1::Timer2_Timer);
-    connect(Check1, &QCheckBox::clicked, this, &Form1::Check1_Click);
+    uFCom_Bas::onClick(Check1, [this]() { Check1_Click(); });
     connect(VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
 }
 
@@ -622,7 +622,7 @@ void Form1::FormTextSet()
     VScroll1->setEnabled(true);
     Command4[0]->setEnabled(true);
     Command4[1]->setEnabled(false);
-    Check1->setChecked(WatchAutoStart != 0);
+    uFCom_Bas::setCheckedQuietly(Check1, WatchAutoStart != 0);
 }
 
 void Form1::DateTimer_Timer()

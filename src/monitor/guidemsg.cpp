@@ -95,7 +95,7 @@ void GuideMsg_Dialog::setupControls()
     setTabOrder(Check1, Command1);
 
     connect(Command1, &QPushButton::clicked, this, &GuideMsg_Dialog::Command1_Click);
-    connect(Check1, &QCheckBox::clicked, this, &GuideMsg_Dialog::Check1_Click);
+    uFCom_Bas::onClick(Check1, [this]() { Check1_Click(); });
 }
 
 void GuideMsg_Dialog::Form_Load()
@@ -116,7 +116,7 @@ void GuideMsg_Dialog::Form_Load()
     }
     // 3. to 5.
     Dummy_Text->clear();
-    Check1->setChecked(s_.Form_AutoGuide && s_.Form_AutoGuide() == 1);
+    uFCom_Bas::setCheckedQuietly(Check1, s_.Form_AutoGuide && s_.Form_AutoGuide() == 1);
     Check1_Click();
     Dummy_Text->setFocus();
     // 6.

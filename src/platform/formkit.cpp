@@ -1,5 +1,7 @@
 #include "platform/formkit.h"
 
+#include <QAbstractButton>
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -153,6 +155,29 @@ void setTip(QWidget* w, const QString& tip)
 {
     w->setToolTip(tip);
     w->setAccessibleDescription(tip);
+}
+
+namespace {
+// Set while the program itself changes a box.
+const char* const kQuietProperty = "uFCom_quiet";
+}  // namespace
+
+void onClick(QAbstractButton* box, std::function<void()> handler)
+{
+    if (!box || !handler) return;
+    // Toggled, not clicked: an assistive technology's toggle action changes
+    // the state without a click.
+    QObject::connect(box, &QAbstractButton::toggled, box, [box, handler = std::move(handler)]() {
+        if (!box->property(kQuietProperty).toBool()) handler();
+    });
+}
+
+void setCheckedQuietly(QAbstractButton* box, bool checked)
+{
+    if (!box) return;
+    box->setProperty(kQuietProperty, true);
+    box->setChecked(checked);
+    box->setProperty(kQuietProperty, false);
 }
 
 }  // namespace uFCom_Bas

@@ -3,7 +3,9 @@
 // the object names the forms use for them.  Shared by every form.
 #include <QColor>
 #include <QString>
+#include <functional>
 
+class QAbstractButton;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -50,6 +52,13 @@ private:
 // particle nearest the middle (を, へ, の, に), else in the middle, as the
 // platform's buttons wrap their captions; the accessible name stays whole.
 void fitCaption(QPushButton* button);
+
+// A check box's Click: handler runs whenever the box changes state through
+// the operator (mouse, keyboard) or assistive technology (its toggle
+// action), never for setCheckedQuietly.
+void onClick(QAbstractButton* box, std::function<void()> handler);
+// Sets the box as the program does, without its Click.
+void setCheckedQuietly(QAbstractButton* box, bool checked);
 
 void setTextColour(QWidget* w, const QColor& colour);
 // The tool tip doubles as the accessible description.

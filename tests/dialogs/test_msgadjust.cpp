@@ -1,6 +1,8 @@
 // The screen adjust and version dialogs on the real main window.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -71,6 +73,38 @@ TEST_F(AdjustTest, ApplyWritesTheStyleForTheNextStart)
     form_ = new Form1;
     ASSERT_TRUE(form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", QIcon()));
     EXPECT_TRUE(form_->windowState() & Qt::WindowMaximized);
+}
+
+// A screen reader reads the numbers shown, and a value set through the
+// accessibility interface is the number the operator then sees.
+TEST_F(AdjustTest, AssistiveTechnologyReadsAndSetsTheNumbersShown)
+{
+    ASSERT_TRUE(loadWindow("[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n"));
+    adjust([&](MsgAdjust_Dialog* d) {
+        struct Case {
+            int index;
+            int shown, minimum, maximum, set;
+        } cases[] = {{0, 1, 0, 14, 13}, {1, 3, 0, 14, 0}, {2, 8, 1, 15, 15}, {3, 12, 1, 15, 2}};
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.index);
+            QAccessibleInterface* a11y = QAccessible::queryAccessibleInterface(d->VScroll1[c.index]);
+            ASSERT_NE(a11y, nullptr);
+            QAccessibleValueInterface* value = a11y->valueInterface();
+            ASSERT_NE(value, nullptr);
+            EXPECT_EQ(d->Label2[c.index]->text(), QString::number(c.shown));
+            EXPECT_EQ(value->currentValue().toInt(), c.shown);
+            EXPECT_EQ(a11y->text(QAccessible::Value), QString::number(c.shown));
+            EXPECT_EQ(value->minimumValue().toInt(), c.minimum);
+            EXPECT_EQ(value->maximumValue().toInt(), c.maximum);
+            value->setCurrentValue(c.set);
+            EXPECT_EQ(d->Label2[c.index]->text(), QString::number(c.set));
+            // The up arrow still raises what is shown.
+            QTest::keyClick(d->VScroll1[c.index], Qt::Key_Up);
+            EXPECT_EQ(value->currentValue().toInt(), std::min(c.set + 1, c.maximum));
+        }
+        click(d->Command2);
+    });
+    EXPECT_EQ(stored(), "NOMAL,14,1,15,3,");
 }
 
 TEST_F(AdjustTest, AFailedWriteShowsTheLineAndTheDialogStays)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QElapsedTimer>
 #include <QCheckBox>
 #include <QLabel>
@@ -351,6 +352,45 @@ TEST_F(MonitorTest, PopUpPlaceConfirmationAndAnnouncement)
 
 // The real bell with no sound server to play it: the due check does not
 // wait for it, and the next check comes as usual.
+// A screen reader's, a switch's or voice control's toggle of a check box
+// does what a click does: the box, its hint and the file agree.
+TEST_F(MonitorTest, AssistiveTechnologyTogglesTheCheckBoxesAsAClickDoes)
+{
+    load({"2026/12/08-10:16,A,"}, 0);
+    runToCheck();
+    GuideMsg_Dialog* popup = form_->guidePopup();
+    ASSERT_NE(popup, nullptr);
+    auto watch = [&]() { return uFCom_Bas::ProfileGet(confQ(), "Section_Watch", "Watch_Timer"); };
+    auto toggle = [](QWidget* box) {
+        QAccessibleInterface* a11y = QAccessible::queryAccessibleInterface(box);
+        ASSERT_NE(a11y, nullptr);
+        ASSERT_NE(a11y->actionInterface(), nullptr);
+        ASSERT_TRUE(a11y->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+        a11y->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    struct Step {
+        QCheckBox* box;
+        bool checked;
+        const char* watch;  // Watch_Timer afterwards
+        const char* hint;   // the pop-up's Label1 afterwards
+    } steps[] = {
+        {popup->Check1, true, "1,60,1,0,", "ｶﾞｲﾄﾞﾒｯｾｰｼﾞは自動で消滅いたします。\r\n(自動確認指定があります。)"},
+        {popup->Check1, false, "1,60,0,0,", "ｶﾞｲﾄﾞﾒｯｾｰｼﾞは自動で消滅しません。\r\n確認PBLを押下して下さい。"},
+        {form_->Check1, false, "0,60,0,0,", "ｶﾞｲﾄﾞﾒｯｾｰｼﾞは自動で消滅しません。\r\n確認PBLを押下して下さい。"},
+        {form_->Check1, true, "1,60,0,0,", "ｶﾞｲﾄﾞﾒｯｾｰｼﾞは自動で消滅しません。\r\n確認PBLを押下して下さい。"},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.box->objectName().toStdString() + (s.checked ? " ticked" : " cleared"));
+        toggle(s.box);
+        EXPECT_EQ(s.box->isChecked(), s.checked);
+        EXPECT_EQ(watch(), s.watch);
+        EXPECT_EQ(popup->Label1->text(), s.hint);
+    }
+    // The pop-up's box, cleared by assistive technology, keeps it open.
+    runToCheck();
+    EXPECT_EQ(form_->guidePopup(), popup);
+}
+
 TEST_F(MonitorTest, NoSoundServerNeverHoldsUpTheDueCheck)
 {
     qputenv("PULSE_SERVER", "unix:/nonexistent/velmora-test-sound");
