@@ -397,6 +397,11 @@ void Form1::setupMenus()
     connect(menu_help_ver, &QAction::triggered, this, &Form1::menu_help_ver_Click);
 }
 
+QString Form1::SlotFailText(const QString& caption)
+{
+    return kSlotFailHead + caption + kSlotFailTail;
+}
+
 QString Form1::FormKeyMsgHead() const
 {
     return QStringLiteral("[") + meForm_StrTitle + QStringLiteral("]");
@@ -424,7 +429,7 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     OwnSlotHandle = platform::mailslot::SlotCreate(exeName.toStdString(), 0);
     if (OwnSlotHandle < 0) {
         QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(),
-                        kSlotFailHead + windowTitle() + kSlotFailTail, QMessageBox::Ok);
+                        SlotFailText(windowTitle()), QMessageBox::Ok);
         box.exec();
         Form_Unload();
         return false;

@@ -52,6 +52,8 @@ public:
     void Form_Unload();
 
     QString FormKeyMsgHead() const;
+    // "【caption】 が準備できません。終了します。": the own mailslot cannot be made.
+    static QString SlotFailText(const QString& caption);
     QString CloseConfirmText() const;
     int CloseConfirm();
 

@@ -17,6 +17,7 @@
 #include "headline/headline.h"
 #include "platform/core/display.h"
 #include "platform/core/fontwarm.h"
+#include "platform/core/runtimedir.h"
 #include "recorder/keycatalog.h"
 
 namespace {
@@ -193,6 +194,20 @@ int runProgram(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("uPVelmora"));
     QApplication::setFont(uFCom_Bas::pGothicFont(9));
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // The mailslots and the instance lock live in a folder that only this
+    // user can enter; without one another user could take them over.
+    std::string problem;
+    if (platform::privateRuntimeDir(&problem).empty() && !problem.empty()) {
+        std::fprintf(stderr,
+                     "uPVelmora: %s; the program's mailslot and lock need a folder that only its user can enter "
+                     "(XDG_RUNTIME_DIR, or uPVelmora-<uid> in the temporary folder).\n",
+                     problem.c_str());
+        std::fflush(stderr);
+        standardMessage(Form1::SlotFailText(kDesignCaption + QStringLiteral(" [") + uFCom_Bas::ExeBaseName() +
+                                            QStringLiteral("]")));
+        return 1;
+    }
 
     Main main;
     // SIGTERM, SIGINT and SIGHUP end the program like the close command.

@@ -23,6 +23,8 @@ const QString kComma = QStringLiteral(",");
 constexpr int kCountMax = 99;
 // Item keys that a writer takes as its own: stem + three digits.
 constexpr int kItemKeysOwned = 1000;
+// Room a save needs beyond the file's size (it may grow a little).
+constexpr long long kSaveSlack = 64 * 1024;
 
 QString g_lastError;
 
@@ -211,8 +213,10 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
     if (!info.exists() || info.isDir()) return c;
     platform::ini::Document doc;
     // Unreadable: no keys, the defaults stay.
+    const platform::ini::FileStamp stamp = platform::ini::fileStamp(path);
     if (platform::ini::readRegularFile(path, c.image)) {
         c.read = true;
+        c.stamp = stamp;
         if (const int mode = platform::ini::fileMode(path); mode >= 0) c.mode = static_cast<unsigned>(mode);
         doc.parse(c.image);
     }
@@ -283,10 +287,36 @@ QString lastWriteError()
     return g_lastError;
 }
 
-int ConfWriteBackup(const QString& pathIn, const std::string& image, unsigned mode)
+QString BackupName(const QString& path, int n)
 {
-    const std::string path = unixPath(pathIn + kBackupSuffix);
-    return platform::ini::replaceFile(path, image, static_cast<int>(mode)) == 0 ? 0 : failedErrno();
+    return path + kBackupSuffix + (n > 0 ? QStringLiteral(".%1").arg(n) : QString());
+}
+
+int ConfWriteBackup(const QString& pathIn, const std::string& image, unsigned mode, bool* kept)
+{
+    namespace ini = platform::ini;
+    if (kept) *kept = false;
+    std::vector<std::string> names;
+    for (int n = 0; n < kBackupGenerations; ++n) names.push_back(unixPath(BackupName(pathIn, n)));
+    // The same as the newest: nothing to keep.
+    std::string newest;
+    if (ini::isPlainFile(names[0]) && ini::readRegularFile(names[0], newest) && newest == image) return 0;
+    // Only files and links move on; a folder at a backup's name stops the
+    // backup, never the save.
+    for (const std::string& name : names) {
+        const QFileInfo info(QString::fromStdString(name));
+        if (info.isDir() && !info.isSymLink()) {
+            errno = EISDIR;
+            return failed(QString::fromStdString(name) + QStringLiteral(" is a folder"));
+        }
+    }
+    for (int n = kBackupGenerations - 2; n >= 0; --n) {
+        if (!ini::nameExists(names[size_t(n)])) continue;
+        if (ini::renameOver(names[size_t(n)], names[size_t(n) + 1]) != 0) return failedErrno();
+    }
+    if (ini::replaceFile(names[0], image, static_cast<int>(mode), ini::Links::Replace) != 0) return failedErrno();
+    if (kept) *kept = true;
+    return 0;
 }
 
 int ConfWriteEntry(const QString& path, const QStringList& items, int* written)
@@ -345,6 +375,7 @@ void MyConf::MyConfRead()
     if (!b_.confPath) return;
 
     const ConfContent c = ConfRead(b_.confPath(), uFMsg::CurrentMinute());
+    known_ = c.read ? c.stamp : platform::ini::FileStamp{};
     start_ = c;
     backupDone_ = false;
     setWatch(c.watch);
@@ -354,25 +385,62 @@ void MyConf::MyConfRead()
     fill(b_.List2, c.cycles);
 }
 
-void MyConf::backupOnce(const QString& path)
+std::vector<MyConf::Pending> MyConf::pendingBackups(const QString& path)
 {
+    std::vector<Pending> out;
     // The file as the run found it, before the run's first save changes it:
     // a start with the clock far ahead drops the whole schedule as past.
-    if (backupDone_ || !start_.read) return;
-    backupDone_ = true;
-    if (ConfWriteBackup(path, start_.image, start_.mode) != 0)
-        std::fprintf(stderr, "uPVelmora: cannot keep the backup %s: %s\n",
-                     QFileInfo(QString::fromStdString(unixPath(path + kBackupSuffix))).absoluteFilePath().toLocal8Bit().constData(),
-                     lastWriteError().toLocal8Bit().constData());
-    start_.image.clear();
-    start_.image.shrink_to_fit();
+    if (!backupDone_) {
+        backupDone_ = true;
+        if (start_.read) out.push_back({std::move(start_.image), start_.mode, false});
+        start_.image.clear();
+        start_.image.shrink_to_fit();
+    }
+    // Changed on disk since this run last read or wrote it: another program
+    // (or a hand) edited it, and the save would overwrite the edit.
+    const platform::ini::FileStamp now = platform::ini::fileStamp(unixPath(path));
+    if (known_.exists && now.exists && now != known_) {
+        Pending changed;
+        if (platform::ini::readRegularFile(unixPath(path), changed.image)) {
+            const int mode = platform::ini::fileMode(unixPath(path));
+            changed.mode = mode >= 0 ? static_cast<unsigned>(mode) : 0644u;
+            changed.changedOnDisk = true;
+            out.push_back(std::move(changed));
+        }
+    }
+    return out;
+}
+
+void MyConf::keepBackups(const QString& path, const std::vector<Pending>& backups)
+{
+    const QString shown = QFileInfo(QString::fromStdString(unixPath(BackupName(path, 0)))).absoluteFilePath();
+    for (const Pending& b : backups) {
+        bool kept = false;
+        if (ConfWriteBackup(path, b.image, b.mode, &kept) != 0) {
+            std::fprintf(stderr, "uPVelmora: cannot keep the backup %s: %s\n", shown.toLocal8Bit().constData(),
+                         lastWriteError().toLocal8Bit().constData());
+        } else if (kept && b.changedOnDisk) {
+            std::fprintf(stderr, "uPVelmora: %s was changed by another program while this one ran; that version is "
+                         "kept as %s\n",
+                         QFileInfo(QString::fromStdString(unixPath(path))).absoluteFilePath().toLocal8Bit().constData(),
+                         shown.toLocal8Bit().constData());
+        }
+    }
 }
 
 int MyConf::save(Part part)
 {
     if (!b_.confPath) return -1;
     const QString path = b_.confPath();
-    backupOnce(path);
+    // The backups go first where the disk has room for them and the save;
+    // where it has not, the save goes first and the backups take what is left.
+    const std::vector<Pending> backups = pendingBackups(path);
+    long long needed = static_cast<long long>(platform::ini::fileStamp(unixPath(path)).size) + kSaveSlack;
+    for (const Pending& b : backups) needed += static_cast<long long>(b.image.size());
+    const long long free =
+        platform::ini::freeBytes(QFileInfo(QString::fromStdString(unixPath(path))).absolutePath().toStdString());
+    const bool saveFirst = !backups.empty() && free >= 0 && free < needed;
+    if (!saveFirst) keepBackups(path, backups);
     int r = -1;
     int entries = 0, cycles = 0;
     if (!exists(unixPath(path))) {
@@ -396,6 +464,8 @@ int MyConf::save(Part part)
         if (r == 0 && b_.CycleCount) *b_.CycleCount = cycles;
     }
     lastError_ = r == 0 ? QString() : lastWriteError();
+    if (saveFirst) keepBackups(path, backups);
+    if (r == 0) known_ = platform::ini::fileStamp(unixPath(path));
     if (r != 0 && b_.writeFailed) b_.writeFailed();
     return r;
 }

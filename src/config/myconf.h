@@ -7,9 +7,12 @@
 // section is on disk or the old file is, never a mix.  Item keys the writer
 // does not rewrite are deleted, so no stale entry can load again.
 #include <QString>
+
+#include "platform/core/ini.h"
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QListWidget;
 
@@ -49,6 +52,8 @@ struct ConfContent {
     bool read = false;
     std::string image;
     unsigned mode = 0644;
+    // The file's stamp before it was read.
+    platform::ini::FileStamp stamp;
 };
 
 // Reads the file at path (profile path rules: '\' is '/').  Guide entries
@@ -68,9 +73,17 @@ int ConfWriteAll(const QString& path, const QString& formStyle, const WatchSetti
                  const QStringList& cycles, int* entriesWritten = nullptr, int* cyclesWritten = nullptr);
 // Why the last write failed, in a few words.
 QString lastWriteError();
-// Keeps image as the backup beside path (path + ".bak"), atomically, with
-// mode.  0 on success.
-int ConfWriteBackup(const QString& path, const std::string& image, unsigned mode);
+// Backup generations beside path, newest first: path.bak, path.bak.1, ...,
+// path.bak.4.
+constexpr int kBackupGenerations = 5;
+// Keeps image as the newest generation, with mode: the older ones move one
+// place on and the oldest goes.  Nothing changes when image equals the
+// newest one.  Each is a new file moved into place: a link at a backup's
+// name is replaced, never followed.  0 on success (lastWriteError() says why
+// not); kept is set when a new generation was written.
+int ConfWriteBackup(const QString& path, const std::string& image, unsigned mode, bool* kept = nullptr);
+// The name of generation n (0 is the newest).
+QString BackupName(const QString& path, int n);
 
 // The value stored for one list text, or empty when the text is skipped.
 // A line break inside it (CR LF; a lone CR or LF counts as one) is stored
@@ -124,7 +137,15 @@ public:
 private:
     enum class Part { Watch, Entry, Cycle, FormStyle };
     int save(Part part);
-    void backupOnce(const QString& path);
+    // The backups this save keeps first: the file as the run found it (the
+    // first save), the file as another program changed it.
+    struct Pending {
+        std::string image;
+        unsigned mode = 0644;
+        bool changedOnDisk = false;
+    };
+    std::vector<Pending> pendingBackups(const QString& path);
+    void keepBackups(const QString& path, const std::vector<Pending>& backups);
     QStringList items(const QListWidget* list) const;
     WatchSettings watch() const;
     void setWatch(const WatchSettings& w);
@@ -133,6 +154,9 @@ private:
     // The file as this run found it, kept as the backup at the first save.
     ConfContent start_;
     bool backupDone_ = false;
+    // The file as this run last read or wrote it: a save that finds another
+    // keeps that one aside first (an edit made while the program runs).
+    platform::ini::FileStamp known_;
     // The window style written in this run, for a file written whole.
     QString formStyle_;
 };

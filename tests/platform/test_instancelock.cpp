@@ -1,6 +1,7 @@
 // The previous-instance test: one holder per executable and user, released by
 // the kernel when the holder dies.
 #include "platform/core/instancelock.h"
+#include "platform/core/runtimedir.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -100,10 +101,10 @@ char acquireInChild(const std::string& exe)
 
 }  // namespace
 
-TEST_F(InstanceLockTest, LockFileIsNamedAfterUserAndCanonicalPath)
+TEST_F(InstanceLockTest, LockFileIsInThePrivateFolderNamedAfterTheCanonicalPath)
 {
     const std::string path = InstanceLock::lockPathFor(exe);
-    const std::string prefix = runtime.path() + "/uPVelmora-" + std::to_string(getuid()) + "-";
+    const std::string prefix = runtime.path() + "/uPVelmora/";
     ASSERT_EQ(path.substr(0, prefix.size()), prefix);
     const std::string rest = path.substr(prefix.size());
     ASSERT_EQ(rest.size(), 16u + 5u);
@@ -116,10 +117,6 @@ TEST_F(InstanceLockTest, LockFileIsNamedAfterUserAndCanonicalPath)
     EXPECT_EQ(InstanceLock::lockPathFor(bin.path() + "/./uPVelmora"), path);
     EXPECT_EQ(InstanceLock::lockPathFor(link), path);
     EXPECT_NE(InstanceLock::lockPathFor(bin.file("uPCorvane")), path);
-
-    unsetenv("XDG_RUNTIME_DIR");
-    const std::string tmpPrefix = "/tmp/uPVelmora-" + std::to_string(getuid()) + "-";
-    EXPECT_EQ(InstanceLock::lockPathFor(exe), tmpPrefix + rest);
 }
 
 TEST_F(InstanceLockTest, SecondCopyIsRefusedWhileTheFirstRuns)
@@ -187,27 +184,77 @@ TEST(RunningExecutable, PathAndBaseName)
     EXPECT_EQ(platform::runningExecutableBaseName().find('/'), std::string::npos);
 }
 
-TEST(InstanceLock, FallsBackToTheTempFolderWhenTheLockCannotBeMade)
+// Where the slots and locks live: XDG_RUNTIME_DIR when it is private, else a
+// folder of the user's own in the temporary folder, never one that another
+// user made or may write to.
+TEST(PrivateRuntimeDir, OnlyAFolderOfTheUsersOwnIsTaken)
 {
-    testsupport::TempDir runtime, bin;
-    const std::string exe = bin.file("uPVelmoraFallback");
-    testsupport::writeFile(exe, "x");
-    const char* oldValue = std::getenv("XDG_RUNTIME_DIR");
-    const std::optional<std::string> old = oldValue ? std::optional<std::string>(oldValue) : std::nullopt;
-    unsetenv("XDG_RUNTIME_DIR");
-    const std::string inTemp = platform::InstanceLock::lockPathFor(exe);
-    setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
-    // A folder where the lock file should be: it cannot be opened there.
-    const std::string blocked = platform::InstanceLock::lockPathFor(exe);
-    ASSERT_EQ(::mkdir(blocked.c_str(), 0700), 0);
-    {
-        platform::InstanceLock lock;
-        EXPECT_TRUE(lock.acquire(exe));
-        EXPECT_EQ(acquireInChild(exe), 'N') << "the lock in the temp folder still holds";
+    const char* oldRuntime = std::getenv("XDG_RUNTIME_DIR");
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::optional<std::string> keepRuntime = oldRuntime ? std::optional<std::string>(oldRuntime) : std::nullopt;
+    const std::optional<std::string> keepTmp = oldTmp ? std::optional<std::string>(oldTmp) : std::nullopt;
+    const std::string uid = std::to_string(::geteuid());
+    enum class Prep { None, OpenRuntime, ForeignFallback, WritableFallback, ReadableFallback, LinkedFallback };
+    struct Case {
+        const char* what;
+        bool runtimeSet;
+        Prep prep;
+        const char* expected;  // "runtime", "fallback" or the problem's words
+    } cases[] = {
+        {"private XDG_RUNTIME_DIR", true, Prep::None, "runtime"},
+        {"no XDG_RUNTIME_DIR", false, Prep::None, "fallback"},
+        {"XDG_RUNTIME_DIR that others may enter", true, Prep::OpenRuntime, "fallback"},
+        {"fallback made by another user", false, Prep::ForeignFallback, "belongs to another user"},
+        {"fallback that others may write to", false, Prep::WritableFallback, "may be written by other users"},
+        {"fallback that others may read", false, Prep::ReadableFallback, "fallback"},
+        {"fallback that is a link", false, Prep::LinkedFallback, "is not a folder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.prep == Prep::ForeignFallback && ::geteuid() != 0) continue;  // needs a second user
+        TempDir runtime, tmp, elsewhere;
+        const std::string fallback = tmp.path() + "/uPVelmora-" + uid;
+        if (c.runtimeSet) setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+        else unsetenv("XDG_RUNTIME_DIR");
+        switch (c.prep) {
+        case Prep::OpenRuntime: ::chmod(runtime.path().c_str(), 0755); break;
+        case Prep::ForeignFallback:
+            ASSERT_EQ(::mkdir(fallback.c_str(), 0700), 0);
+            ASSERT_EQ(::chown(fallback.c_str(), 65534, 65534), 0);
+            break;
+        case Prep::WritableFallback:
+            ASSERT_EQ(::mkdir(fallback.c_str(), 0700), 0);
+            ::chmod(fallback.c_str(), 0777);
+            break;
+        case Prep::ReadableFallback:
+            ASSERT_EQ(::mkdir(fallback.c_str(), 0755), 0);
+            break;
+        case Prep::LinkedFallback: ASSERT_EQ(::symlink(elsewhere.path().c_str(), fallback.c_str()), 0); break;
+        case Prep::None: break;
+        }
+        std::string problem;
+        setenv("TMPDIR", tmp.path().c_str(), 1);
+        const std::string dir = platform::privateRuntimeDir(&problem);
+        const std::string lockPath = InstanceLock::lockPathFor("/bin/sh");
+        if (keepTmp) setenv("TMPDIR", keepTmp->c_str(), 1);
+        else unsetenv("TMPDIR");
+        const std::string want = c.expected;
+        if (want == "runtime" || want == "fallback") {
+            EXPECT_EQ(dir, want == "runtime" ? runtime.path() + "/uPVelmora" : fallback) << problem;
+            struct stat st {};
+            ASSERT_EQ(::lstat(dir.c_str(), &st), 0);
+            EXPECT_TRUE(S_ISDIR(st.st_mode));
+            EXPECT_EQ(st.st_mode & 0777, 0700u) << "closed to everyone else";
+        } else {
+            EXPECT_EQ(dir, "");
+            EXPECT_NE(problem.find(fallback), std::string::npos) << problem;
+            EXPECT_NE(problem.find(want), std::string::npos) << problem;
+            // Nothing is ever put there: no lock file either.
+            EXPECT_EQ(lockPath, "");
+        }
     }
-    EXPECT_EQ(acquireInChild(exe), 'Y');
-    ::rmdir(blocked.c_str());
-    ::unlink(inTemp.c_str());
-    if (old) setenv("XDG_RUNTIME_DIR", old->c_str(), 1);
+    if (keepRuntime) setenv("XDG_RUNTIME_DIR", keepRuntime->c_str(), 1);
     else unsetenv("XDG_RUNTIME_DIR");
+    if (keepTmp) setenv("TMPDIR", keepTmp->c_str(), 1);
+    else unsetenv("TMPDIR");
 }

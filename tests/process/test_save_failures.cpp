@@ -70,7 +70,7 @@ TEST_F(SaveFailureTest, AFailedSaveIsSeenAndNothingHangsOrIsLost)
             std::cout << "full disk: skipped (no mount namespace of our own)\n";
             continue;
         }
-        testsupport::TempDir dir, runtime;
+        testsupport::TempDir dir, runtime, ownRuntime;
         std::string folder = dir.path();
         if (c.env == Env::FullDisk) {
             folder = dir.file("small");
@@ -86,13 +86,16 @@ TEST_F(SaveFailureTest, AFailedSaveIsSeenAndNothingHangsOrIsLost)
             runAs = kNobody;
             ::chmod(conf.c_str(), 0666);
             ::chmod(folder.c_str(), 0555);
-            ::chmod(runtime.path().c_str(), 0777);
+            // Another user: a runtime folder of its own, which nobody else
+            // may enter.
+            ASSERT_EQ(::chown(ownRuntime.path().c_str(), kNobody, kNobody), 0);
         }
+        const std::string programRuntime = runAs >= 0 ? ownRuntime.path() : runtime.path();
         const std::string log = runtime.file("recorder.log");
         ProgramRun recorder(binDir() + "/uPCorvane", QString::fromStdString(runtime.path()),
                             {QString::fromStdString(log)}, QString::fromStdString(runtime.path()));
         ASSERT_NE(waitForWindow("ｺｰｳﾞｪｲﾝ [uPCorvane]", 15000), 0u);
-        ProgramRun run(velmoraExe(), QString::fromStdString(folder), {}, QString::fromStdString(runtime.path()), {}, runAs);
+        ProgramRun run(velmoraExe(), QString::fromStdString(folder), {}, QString::fromStdString(programRuntime), {}, runAs);
         const unsigned long window = waitForWindow("ｳﾞｪﾙﾓﾗ [uPVelmora]", 15000, true);
         ASSERT_NE(window, 0u) << run.stderrText().toStdString();
         QThread::msleep(300);
@@ -117,7 +120,7 @@ TEST_F(SaveFailureTest, AFailedSaveIsSeenAndNothingHangsOrIsLost)
         QElapsedTimer closing;
         closing.start();
         ASSERT_TRUE(testsupport::waitUntil(
-            [&]() { return testsupport::rawSlotSend("uPVelmora", uFCom_Bas::closeCommand(), runAs); }, 3000));
+            [&]() { return testsupport::rawSlotSend("uPVelmora", uFCom_Bas::closeCommand(), programRuntime); }, 3000));
         ASSERT_TRUE(run.waitEnd(2000)) << "not ended within 2 s of the close command";
         EXPECT_LT(closing.elapsed(), 2000);
         EXPECT_EQ(run.exitCode(), c.status);
@@ -139,7 +142,7 @@ TEST_F(SaveFailureTest, AFailedSaveIsSeenAndNothingHangsOrIsLost)
                 [&]() { return QString::fromStdString(testsupport::readFile(log)).contains("File Access NG\t 設定Fileに書込できません。"); },
                 2000));
         }
-        testsupport::rawSlotSend("uPCorvane", uFCom_Bas::closeCommand());
+        testsupport::rawSlotSend("uPCorvane", uFCom_Bas::closeCommand(), runtime.path());
         recorder.waitEnd(3000);
         if (c.env == Env::ReadOnlyFolder) ::chmod(folder.c_str(), 0755);
         if (!mounted_.empty()) {

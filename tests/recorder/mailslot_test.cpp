@@ -1,17 +1,20 @@
 // The mailslot transport: the codes of each operation and the queue rules.
 #include "platform/core/mailslot.h"
 #include "recorder_test_util.h"
+#include "slot_isolation.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <filesystem>
 #include <memory>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -214,19 +217,21 @@ TEST(Mailslot, OversizedAndEmptyDatagramsAreDroppedNotWedged)
     EXPECT_EQ(rc, ms::kReadNothing);
 }
 
-TEST(Mailslot, AddressIsTheAbstractNameWithoutTrailingNul)
+TEST(Mailslot, AddressIsASocketInTheUsersPrivateFolder)
 {
     const std::string name = uniqueSlotName("address");
-    const std::string path = "mailslot/" + std::to_string(::getuid()) + "/" + name;
-
-    // A peer bound by hand to the contract address is reached by SlotOpen.
-    const int peer = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    ASSERT_GE(peer, 0);
+    const std::string path = testsupport::slotSocketPath(name);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path + 1, path.data(), path.size());
-    const socklen_t len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
-    ASSERT_EQ(::bind(peer, reinterpret_cast<sockaddr*>(&addr), len), 0);
+    std::memcpy(addr.sun_path, path.data(), path.size());
+    const socklen_t len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
+
+    // A peer bound by hand to the contract address is reached by SlotOpen,
+    // and while it lives the name is taken.
+    ms::HandleClose(ms::SlotCreate(name, 0));  // makes the folder
+    const int peer = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    ASSERT_GE(peer, 0);
+    ASSERT_EQ(::bind(peer, reinterpret_cast<sockaddr*>(&addr), len), 0) << path;
     EXPECT_EQ(ms::SlotCreate(name, 0), ms::kCreateExists);
     {
         Writer w(name);
@@ -236,13 +241,24 @@ TEST(Mailslot, AddressIsTheAbstractNameWithoutTrailingNul)
         EXPECT_EQ(::recv(peer, buf, sizeof(buf), MSG_DONTWAIT), 3);
         EXPECT_STREQ(buf, "abc");
     }
+    // Its process gone without removing the socket file: the name is free.
     ::close(peer);
+    ASSERT_TRUE(std::filesystem::exists(path));
+    const int again = ms::SlotCreate(name, 0);
+    ASSERT_GE(again, 0);
+    // The folder is the user's alone, and closing the slot removes its file.
+    struct stat st {};
+    ASSERT_EQ(::stat(std::filesystem::path(path).parent_path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    ms::HandleClose(again);
+    EXPECT_FALSE(std::filesystem::exists(path));
 
-    // The same text with a trailing NUL is another address.
-    const int withNul = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ASSERT_EQ(::bind(withNul, reinterpret_cast<sockaddr*>(&addr), len + 1), 0);
-    EXPECT_EQ(ms::SlotOpen(name), ms::kOpenNotFound);
-    ::close(withNul);
+    // A name that is no plain file name makes no slot.
+    for (const char* bad : {"a/b", "..", "."}) {
+        EXPECT_EQ(ms::SlotCreate(bad, 0), ms::kCreateFailed) << bad;
+        EXPECT_EQ(ms::SlotOpen(bad), ms::kOpenFailed) << bad;
+    }
 }
 
 TEST(Mailslot, AFullReceiverQueueWaitsInTheSenderUpToItsBound)
@@ -350,11 +366,11 @@ TEST(Mailslot, DescriptorsSentAlongAreNotKept)
     ASSERT_GE(slot.handle, 0);
     const int before = openDescriptors();
 
-    const std::string path = "mailslot/" + std::to_string(::getuid()) + "/" + name;
+    const std::string path = testsupport::slotSocketPath(name);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path + 1, path.data(), path.size());
-    const socklen_t len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
+    std::memcpy(addr.sun_path, path.data(), path.size());
+    const socklen_t len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
     const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     const int passed = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     ASSERT_GE(passed, 0);

@@ -67,13 +67,49 @@ private:
 // Reads a whole regular file without ever blocking on it: a FIFO, a device
 // or a folder of that name is refused (false, errno set).
 bool readRegularFile(const std::string& path, std::string& bytes);
+// What replaceFile does with a symbolic link at the path.
+enum class Links {
+    WriteThrough,  // the link's target is replaced (the configuration file)
+    Replace,       // the link itself is replaced by a new file, never followed
+};
 // Replaces the file with bytes: a temporary file in the same folder, fsync,
 // rename; mode and owner are those of the old file; a new file gets mode, or
 // 0644 less the umask when mode is negative.
 // When the folder takes no new file but the file itself may be written, it
-// is rewritten in place (space reserved first, then written and fsynced).
+// is rewritten in place (space reserved first, then written and fsynced);
+// never for Links::Replace, whose files are always new.
 // 0 on success, -1 on failure (errno set; the old file then stays whole).
-int replaceFile(const std::string& path, const std::string& bytes, int mode = -1);
+int replaceFile(const std::string& path, const std::string& bytes, int mode = -1,
+                Links links = Links::WriteThrough);
+
+// Gives the file or link at from the name to, replacing what has that name
+// (a link there is replaced, not followed).  0 on success, -1 (errno set).
+int renameOver(const std::string& from, const std::string& to);
+
+// True when the name is a regular file itself, not a link to one.
+bool isPlainFile(const std::string& path);
+// True when something has this name, a link (even one to nothing) included.
+bool nameExists(const std::string& path);
+
+// What tells one version of a file from another without reading it: the
+// file's identity, size and last change.  exists false when there is none.
+struct FileStamp {
+    bool exists = false;
+    unsigned long long device = 0, inode = 0, size = 0;
+    long long changedNs = 0;
+    bool operator==(const FileStamp& o) const
+    {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               changedNs == o.changedNs;
+    }
+    bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+// Of the file a path names (a link is followed).
+FileStamp fileStamp(const std::string& path);
+
+// Bytes that may still be written in the folder, -1 when the system cannot
+// tell.
+long long freeBytes(const std::string& folder);
 
 // The permission bits of a file, -1 when it is missing or the file system
 // keeps none (Windows keeps access lists instead).

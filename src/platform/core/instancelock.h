@@ -1,6 +1,7 @@
 #pragma once
 // The previous-instance test, named after the canonical executable path and
-// the user: on POSIX an flock on a lock file, on Windows a named mutex.  The
+// the user: on POSIX an flock on a lock file in the user's private runtime
+// folder (runtimedir.h), on Windows a named mutex in the session.  The
 // system releases either when the process ends, so a killed copy never
 // blocks the next start.
 #include <string>

@@ -1,6 +1,10 @@
 #pragma once
 // Mailslots: on Windows the system's own; on POSIX AF_UNIX datagram sockets
-// bound to the abstract address "mailslot/<uid>/NAME".  Results are handles
+// bound to NAME.mailslot in the user's private runtime folder (see
+// runtimedir.h), which no other user can enter.  A socket file left behind
+// by a process that ended is taken over; a slot of a running process is
+// "already exists".  Receivers drop datagrams of other users, and what is
+// not a record.  Results are handles
 // or byte counts when not negative and the codes of the Windows wrappers
 // otherwise.
 #include <cstdint>

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace platform::ini {
@@ -182,7 +183,7 @@ bool readRegularFile(const std::string& path, std::string& bytes)
     return true;
 }
 
-int replaceFile(const std::string& pathIn, const std::string& bytes, int newMode)
+int replaceFile(const std::string& pathIn, const std::string& bytes, int newMode, Links links)
 {
     std::string path = normalizePath(pathIn);
     if (path.empty()) {
@@ -190,9 +191,10 @@ int replaceFile(const std::string& pathIn, const std::string& bytes, int newMode
         return -1;
     }
 
-    // Replace the target of a symbolic link, not the link.
     struct stat lst {};
-    if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+    const bool isLink = lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode);
+    if (isLink && links == Links::WriteThrough) {
+        // Replace the target of a symbolic link, not the link.
         if (char* real = realpath(path.c_str(), nullptr)) {
             path = real;
             free(real);
@@ -200,10 +202,12 @@ int replaceFile(const std::string& pathIn, const std::string& bytes, int newMode
     }
 
     struct stat st {};
-    const bool exists = stat(path.c_str(), &st) == 0;
+    // A link that is to be replaced counts as no file: the new one is made
+    // afresh, with the mode asked for.
+    const bool exists = !(isLink && links == Links::Replace) && stat(path.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
         // A FIFO or a device is never opened: that could block for ever.
-        errno = EINVAL;
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         return -1;
     }
 
@@ -212,7 +216,8 @@ int replaceFile(const std::string& pathIn, const std::string& bytes, int newMode
     int fd = createTemp(dir, baseName(path), tempPath);
     if (fd < 0) {
         const int err = errno;
-        if (exists && (err == EACCES || err == EPERM)) return rewriteInPlace(path, bytes);
+        if (exists && links == Links::WriteThrough && (err == EACCES || err == EPERM))
+            return rewriteInPlace(path, bytes);
         errno = err;
         return -1;
     }
@@ -248,6 +253,43 @@ int replaceFile(const std::string& pathIn, const std::string& bytes, int newMode
     if (rename(tempPath.c_str(), path.c_str()) != 0) return fail(false);
     removeStaleTemps(dir, baseName(path));
     return 0;
+}
+
+int renameOver(const std::string& from, const std::string& to)
+{
+    return rename(normalizePath(from).c_str(), normalizePath(to).c_str()) == 0 ? 0 : -1;
+}
+
+bool isPlainFile(const std::string& path)
+{
+    struct stat st {};
+    return lstat(normalizePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool nameExists(const std::string& path)
+{
+    struct stat st {};
+    return lstat(normalizePath(path).c_str(), &st) == 0;
+}
+
+FileStamp fileStamp(const std::string& path)
+{
+    FileStamp f;
+    struct stat st {};
+    if (stat(normalizePath(path).c_str(), &st) != 0) return f;
+    f.exists = true;
+    f.device = static_cast<unsigned long long>(st.st_dev);
+    f.inode = static_cast<unsigned long long>(st.st_ino);
+    f.size = static_cast<unsigned long long>(st.st_size);
+    f.changedNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return f;
+}
+
+long long freeBytes(const std::string& folder)
+{
+    struct statvfs vfs {};
+    if (statvfs(normalizePath(folder).c_str(), &vfs) != 0) return -1;
+    return static_cast<long long>(vfs.f_bavail) * static_cast<long long>(vfs.f_frsize);
 }
 
 }  // namespace platform::ini

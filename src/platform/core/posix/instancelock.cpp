@@ -1,6 +1,7 @@
 #include "platform/core/instancelock.h"
 
 #include "platform/core/backend.h"
+#include "platform/core/runtimedir.h"
 
 #include <cerrno>
 #include <climits>
@@ -31,16 +32,6 @@ std::string canonicalPath(const std::string& exePath)
     return exePath;
 }
 
-std::string lockFolder()
-{
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/') {
-        struct stat st {};
-        if (stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)) return runtime;
-    }
-    return "/tmp";
-}
-
 }  // namespace
 
 InstanceLock::~InstanceLock()
@@ -48,31 +39,26 @@ InstanceLock::~InstanceLock()
     release();
 }
 
-static std::string lockName(const std::string& exePath)
+std::string InstanceLock::lockPathFor(const std::string& exePath)
 {
+    // In the user's private folder, where no other user can plant it.
+    const std::string dir = privateRuntimeDir();
+    if (dir.empty()) return {};
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx",
                   static_cast<unsigned long long>(nameHash(canonicalPath(exePath))));
-    return "/uPVelmora-" + std::to_string(getuid()) + "-" + hash + ".lock";
-}
-
-std::string InstanceLock::lockPathFor(const std::string& exePath)
-{
-    return lockFolder() + lockName(exePath);
+    return dir + "/" + hash + ".lock";
 }
 
 bool InstanceLock::acquire(const std::string& exePath)
 {
     release();
     const std::string path = lockPathFor(exePath);
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
-        // The usual folder cannot hold the lock: try the temp folder.
-        fd = open(("/tmp" + lockName(exePath)).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    }
-    // Without any lock file the test cannot tell; saying "already loaded"
-    // would be false.  A second copy of the same name still fails on its
-    // mailslot.
+    // Without a lock file the test cannot tell (the program refuses to start
+    // without its private folder before it asks); saying "already loaded"
+    // would be false.
+    if (path.empty()) return true;
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return true;
     int r;
     do {

@@ -1,4 +1,5 @@
 #include "platform/core/mailslot.h"
+#include "platform/core/runtimedir.h"
 
 #include <cerrno>
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -27,17 +29,23 @@ namespace {
 constexpr int kReceiveBuffer = 4 * 1024 * 1024;
 constexpr int kSendBuffer = 1024 * 1024;
 
-// The abstract address "\0mailslot/<uid>/NAME" (no trailing NUL).
-bool makeAddress(const std::string& name, sockaddr_un& addr, socklen_t& len)
+// The slot's socket: NAME.mailslot in the user's private runtime folder,
+// which no other user can enter.  False for a name that is no plain file
+// name, or when there is no private folder.
+bool makeAddress(const std::string& name, sockaddr_un& addr, socklen_t& len, std::string* pathOut = nullptr)
 {
-    if (name.empty()) return false;
-    const std::string path = "mailslot/" + std::to_string(::getuid()) + "/" + name;
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
+        name.find('\0') != std::string::npos)
+        return false;
+    const std::string dir = privateRuntimeDir();
+    if (dir.empty()) return false;
+    const std::string path = dir + "/" + name + ".mailslot";
     if (path.size() + 1 > sizeof(addr.sun_path)) return false;
     std::memset(&addr, 0, sizeof(addr));
     addr.sun_family = AF_UNIX;
-    addr.sun_path[0] = '\0';
-    std::memcpy(addr.sun_path + 1, path.data(), path.size());
-    len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
+    std::memcpy(addr.sun_path, path.data(), path.size());
+    len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
+    if (pathOut) *pathOut = path;
     return true;
 }
 
@@ -122,6 +130,32 @@ void setSlotLimit(int fd, int limit)
         g_limits.erase(fd);
     else
         g_limits[fd] = limit;
+}
+
+// The socket file of each own slot, removed when the slot is closed unless
+// another slot has taken the name since.
+struct Bound {
+    std::string path;
+    ino_t inode = 0;
+};
+std::mutex g_boundMutex;
+std::unordered_map<int, Bound> g_bound;
+
+ino_t inodeOf(const std::string& path)
+{
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// A socket file that no process listens on any more: its owner ended
+// without closing the slot.
+bool staleSocket(const sockaddr_un& addr, socklen_t len)
+{
+    const int probe = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (probe < 0) return false;
+    const bool refused = ::connect(probe, reinterpret_cast<const sockaddr*>(&addr), len) != 0 && errno == ECONNREFUSED;
+    ::close(probe);
+    return refused;
 }
 
 bool senderAccepted(const Datagram& d)
@@ -309,7 +343,8 @@ int SlotCreate(const std::string& name, int readTimeoutMs, int maxMessage)
 {
     sockaddr_un addr{};
     socklen_t len = 0;
-    if (!makeAddress(name, addr, len)) return kCreateFailed;
+    std::string path;
+    if (!makeAddress(name, addr, len, &path)) return kCreateFailed;
     const int fd = newSocket();
     if (fd < 0) return kCreateFailed;
     // Credentials must be on before the first datagram can arrive.
@@ -328,12 +363,22 @@ int SlotCreate(const std::string& name, int readTimeoutMs, int maxMessage)
         tv.tv_usec = (readTimeoutMs % 1000) * 1000;
         ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof(tv));
     }
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
+    int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len);
+    if (bound != 0 && errno == EADDRINUSE && staleSocket(addr, len)) {
+        // Left behind by a slot whose process ended: the name is free.
+        ::unlink(path.c_str());
+        bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len);
+    }
+    if (bound != 0) {
         const int err = errno;
         ::close(fd);
         return err == EADDRINUSE ? kCreateExists : kCreateFailed;
     }
     setSlotLimit(fd, maxMessage <= 0 || maxMessage > kMaxMessage ? kMaxMessage : maxMessage);
+    {
+        std::lock_guard lock(g_boundMutex);
+        g_bound[fd] = Bound{path, inodeOf(path)};
+    }
     return fd;
 }
 
@@ -486,6 +531,14 @@ int HandleClose(int handle)
         // What waits for its slot stays queued on a descriptor of its own.
         std::lock_guard lock(g_outMutex);
         g_openNames.erase(handle);
+    }
+    {
+        std::lock_guard lock(g_boundMutex);
+        const auto it = g_bound.find(handle);
+        if (it != g_bound.end()) {
+            if (it->second.inode != 0 && inodeOf(it->second.path) == it->second.inode) ::unlink(it->second.path.c_str());
+            g_bound.erase(it);
+        }
     }
     return ::close(handle) == 0 ? 1 : -1;
 }

@@ -227,7 +227,7 @@ bool readRegularFile(const std::string& path, std::string& bytes)
     return true;
 }
 
-int replaceFile(const std::string& path, const std::string& bytes, int /*mode: access lists stay*/)
+int replaceFile(const std::string& path, const std::string& bytes, int /*mode: access lists stay*/, Links links)
 {
     if (path.empty()) {
         errno = ENOENT;
@@ -249,7 +249,7 @@ int replaceFile(const std::string& path, const std::string& bytes, int /*mode: a
     HANDLE h = createTemp(dir, baseName(path), tempPath);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD err = GetLastError();
-        if (exists && err == ERROR_ACCESS_DENIED) return rewriteInPlace(path, bytes);
+        if (exists && links == Links::WriteThrough && err == ERROR_ACCESS_DENIED) return rewriteInPlace(path, bytes);
         SetLastError(err);
         setErrnoFromLastError();
         return -1;
@@ -276,6 +276,53 @@ int replaceFile(const std::string& path, const std::string& bytes, int /*mode: a
         return fail(false);
     removeStaleTemps(dir, baseName(path));
     return 0;
+}
+
+int renameOver(const std::string& from, const std::string& to)
+{
+    // A link at to is replaced by the move, not followed.
+    if (MoveFileExA(ansi(from).c_str(), ansi(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+    setErrnoFromLastError();
+    return -1;
+}
+
+bool isPlainFile(const std::string& path)
+{
+    const DWORD a = GetFileAttributesA(ansi(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+bool nameExists(const std::string& path)
+{
+    return GetFileAttributesA(ansi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+FileStamp fileStamp(const std::string& path)
+{
+    FileStamp f;
+    HANDLE h = CreateFileA(ansi(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return f;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(h, &info)) {
+        f.exists = true;
+        f.device = info.dwVolumeSerialNumber;
+        f.inode = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        f.size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        f.changedNs = static_cast<long long>(
+            ((static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+             info.ftLastWriteTime.dwLowDateTime) * 100ULL);
+    }
+    CloseHandle(h);
+    return f;
+}
+
+long long freeBytes(const std::string& folder)
+{
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExA(ansi(folder.empty() ? std::string(".") : folder).c_str(), &available, nullptr, nullptr))
+        return -1;
+    return static_cast<long long>(available.QuadPart);
 }
 
 }  // namespace platform::ini
