@@ -1,5 +1,6 @@
 #include "config/myconf.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <cerrno>
@@ -311,8 +312,14 @@ int ConfWriteBackup(const QString& pathIn, const std::string& image, unsigned mo
         }
     }
     for (int n = kBackupGenerations - 2; n >= 0; --n) {
-        if (!ini::nameExists(names[size_t(n)])) continue;
-        if (ini::renameOver(names[size_t(n)], names[size_t(n) + 1]) != 0) return failedErrno();
+        const std::string& name = names[size_t(n)];
+        if (!ini::nameExists(name)) continue;
+        // A link is no backup of ours: it goes, and its target is untouched.
+        if (QFileInfo(QString::fromStdString(name)).isSymLink()) {
+            QFile::remove(QString::fromStdString(name));
+            continue;
+        }
+        if (ini::renameOver(name, names[size_t(n) + 1]) != 0) return failedErrno();
     }
     if (ini::replaceFile(names[0], image, static_cast<int>(mode), ini::Links::Replace) != 0) return failedErrno();
     if (kept) *kept = true;
