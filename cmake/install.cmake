@@ -12,12 +12,19 @@ foreach(tool uPCorvane slotsend)
   endif()
 endforeach()
 
-# The desktop menu's launcher finds the starter file relative to itself, so
-# that it works wherever the tree is unpacked.
+# The desktop menu's launcher finds the starter file (under share/, never
+# only under share/doc/, which systems may strip) and its message box
+# relative to itself, so that it works wherever the tree is unpacked.
+set(VELMORA_STARTER_DIR ${CMAKE_INSTALL_DATADIR}/uPVelmora)
+set(VELMORA_NOTICE_DIR ${CMAKE_INSTALL_LIBEXECDIR}/uPVelmora)
 file(RELATIVE_PATH VELMORA_STARTER_FROM_BIN
-  ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DOCDIR}/uPVelmora.conf)
+  ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_PREFIX}/${VELMORA_STARTER_DIR}/uPVelmora.conf)
+file(RELATIVE_PATH VELMORA_NOTICE_FROM_BIN
+  ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_PREFIX}/${VELMORA_NOTICE_DIR}/uPVelmora-notice)
 configure_file(${VELMORA_DATA}/uPVelmora-start.in ${PROJECT_BINARY_DIR}/uPVelmora-start @ONLY)
 install(PROGRAMS ${PROJECT_BINARY_DIR}/uPVelmora-start DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS uPVelmora-notice RUNTIME DESTINATION ${VELMORA_NOTICE_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/examples/uPVelmora.conf DESTINATION ${VELMORA_STARTER_DIR})
 
 install(DIRECTORY ${VELMORA_DATA}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES ${VELMORA_DATA}/icons/uPVelmora.svg

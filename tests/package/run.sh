@@ -8,18 +8,13 @@
 #    in a working folder holding a configuration file, shows its main window
 #    with its icon, and ends on the close command of the packaged slotsend;
 #    the desktop menu's launcher does the same in an empty configuration
-#    folder, which it gives the starter file.
+#    folder, which it gives the starter file, from a tree without
+#    usr/share/doc and past a link planted in that folder; without a folder
+#    for the file (HOME unset, or no folder) it says why in a window.
 # Usage: tests/package/run.sh PATH/TO/uPVelmora_<version>_<arch>.deb
 set -euo pipefail
 [ $# -eq 1 ] && [ -f "$1" ] || { echo "usage: $0 PACKAGE.deb" >&2; exit 2; }
 deb=$(readlink -f "$1")
-
-# The program and slotsend meet on fixed mailslot names; in a network
-# namespace of its own (root only) this never closes a copy the user runs.
-if [ -z "${VELMORA_PKG_NETNS:-}" ] && [ "$(id -u)" -eq 0 ] && unshare --net true 2>/dev/null; then
-  VELMORA_PKG_NETNS=1 exec unshare --net "$0" "$@"
-fi
-[ -n "${VELMORA_PKG_NETNS:-}" ] || echo "package: not isolated (needs root); a running uPVelmora of this user would be closed"
 
 failures=0
 fail() { echo "package: FAIL: $*"; failures=$((failures + 1)); }
@@ -34,6 +29,10 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# The program and slotsend meet on fixed mailslot names in the user's
+# runtime folder: one of our own never closes a copy the user runs.
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
 
 root=$work/root
 dpkg -x "$deb" "$root"
@@ -41,6 +40,7 @@ dpkg -x "$deb" "$root"
 # Files.
 missing=()
 for f in usr/bin/uPVelmora usr/bin/uPCorvane usr/bin/slotsend usr/bin/uPVelmora-start \
+         usr/libexec/uPVelmora/uPVelmora-notice usr/share/uPVelmora/uPVelmora.conf \
          usr/share/applications/uPVelmora.desktop \
          usr/share/icons/hicolor/scalable/apps/uPVelmora.svg \
          usr/share/doc/uPVelmora/uPVelmora.conf usr/share/doc/uPVelmora/README; do
@@ -58,7 +58,7 @@ extra=$(find "$root/usr/bin" -type f ! -name uPVelmora ! -name uPCorvane ! -name
 
 # Libraries: the system's only, found without a run path into a build tree.
 before=$failures
-for exe in uPVelmora uPCorvane slotsend; do
+for exe in uPVelmora uPCorvane slotsend ../libexec/uPVelmora/uPVelmora-notice; do
   if readelf -d "$root/usr/bin/$exe" | grep -qE 'RPATH|RUNPATH'; then
     fail "$exe has a run path"
   elif env -u LD_LIBRARY_PATH ldd "$root/usr/bin/$exe" | grep -q 'not found'; then
@@ -172,10 +172,65 @@ else
   cp "$root/usr/share/doc/uPVelmora/uPVelmora.conf" "$work/run/"
   run_once "uPVelmora" "$work/run" "$root/usr/bin/uPVelmora"
 
-  mkdir "$work/home"
-  HOME=$work/home XDG_CONFIG_HOME="" run_once "uPVelmora-start" "$work" "$root/usr/bin/uPVelmora-start"
-  [ -f "$work/home/.config/uPVelmora/uPVelmora.conf" ] && ok "uPVelmora-start made ~/.config/uPVelmora/uPVelmora.conf" \
-    || fail "uPVelmora-start left no configuration file in ~/.config/uPVelmora"
+  # The launcher needs nothing under usr/share/doc, which systems may strip,
+  # and writes through no link planted in its folder.
+  nodoc=$work/nodoc
+  cp -a "$root" "$nodoc"
+  rm -rf "$nodoc/usr/share/doc"
+  conf_dir=$work/home/.config/uPVelmora
+  mkdir -p "$conf_dir"
+  echo victim >"$work/victim"
+  ln -s "$work/victim" "$conf_dir/.uPVelmora.conf.new"
+  HOME=$work/home XDG_CONFIG_HOME="" run_once "uPVelmora-start" "$work" "$nodoc/usr/bin/uPVelmora-start"
+  if [ -f "$conf_dir/uPVelmora.conf" ] && [ ! -L "$conf_dir/uPVelmora.conf" ] \
+     && cmp -s "$conf_dir/uPVelmora.conf" "$root/usr/share/uPVelmora/uPVelmora.conf"; then
+    ok "uPVelmora-start made ~/.config/uPVelmora/uPVelmora.conf without usr/share/doc"
+  else
+    fail "uPVelmora-start left no starter configuration file in ~/.config/uPVelmora"
+  fi
+  [ "$(cat "$work/victim")" = victim ] && ok "uPVelmora-start wrote through no planted link" \
+    || fail "uPVelmora-start wrote through the link planted at .uPVelmora.conf.new"
+  [ -z "$(find "$conf_dir" -name '.uPVelmora.conf.??????')" ] && ok "uPVelmora-start left no temporary file" \
+    || fail "uPVelmora-start left a temporary file"
+
+  # Without a folder for the configuration file the launcher says why in a
+  # window, and exits with status 1.
+  : >"$work/not-a-folder"
+  for home in "$work/not-a-folder" ""; do
+    what="uPVelmora-start with HOME=${home:-(unset)}"
+    log=$work/refusal.log
+    if [ -n "$home" ]; then
+      (exec env -u QT_QPA_PLATFORM -u XDG_CONFIG_HOME DISPLAY="$display" HOME="$home" \
+         "$root/usr/bin/uPVelmora-start" >"$log" 2>&1) &
+    else
+      (exec env -u QT_QPA_PLATFORM -u XDG_CONFIG_HOME -u HOME DISPLAY="$display" \
+         "$root/usr/bin/uPVelmora-start" >"$log" 2>&1) &
+    fi
+    prog_pid=$!
+    wid=""
+    for _ in $(seq 1 200); do
+      wid=$(DISPLAY=$display xdotool search --onlyvisible --name '^uPVelmora$' 2>/dev/null | head -1) || true
+      [ -n "$wid" ] && break
+      kill -0 "$prog_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ -n "$wid" ]; then
+      ok "$what: a window says why"
+      DISPLAY=$display xdotool windowfocus --sync "$wid" key Return || true
+    else
+      fail "$what: no window"
+    fi
+    for _ in $(seq 1 100); do
+      kill -0 "$prog_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -0 "$prog_pid" 2>/dev/null && { fail "$what: still running 10 s on"; pkill -P "$prog_pid" || true; kill "$prog_pid" || true; }
+    status=0
+    wait "$prog_pid" || status=$?
+    prog_pid=""
+    [ "$status" -eq 1 ] && grep -q 'uPVelmora-start: ' "$log" && ok "$what: status 1, $(head -1 "$log")" \
+      || { fail "$what: status $status"; cat "$log"; }
+  done
 fi
 
 if [ "$failures" -ne 0 ]; then

@@ -10,6 +10,7 @@
 
 #include "platform/core/windowsearch.h"
 #include "slot_isolation.h"
+#include "xkeys.h"
 #include <filesystem>
 #include "test_support.h"
 
@@ -207,6 +208,32 @@ QString DesktopWithWindowManager::x11(const QString& tool, const QStringList& ar
     p.start(tool, args);
     p.waitForFinished(5000);
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+bool keysHandled(unsigned long mainWindow, int timeoutMs)
+{
+    const std::string caption = "ｳﾞｪﾙﾓﾗ [uPVelmora] のﾊﾞｰｼﾞｮﾝ情報";
+    if (!testsupport::sendKeyToWindow(mainWindow, "alt+h") || !testsupport::sendKeyToWindow(mainWindow, "Return"))
+        return false;
+    const unsigned long dialog = waitForWindow(caption, timeoutMs, true);
+    if (!dialog) return false;
+    testsupport::sendKeyToWindow(dialog, "Escape");
+    return waitWindowGone(caption, timeoutMs);
+}
+
+bool slotDrained(const std::string& socketPath, int timeoutMs)
+{
+    // ss shows the length of the first waiting datagram as Recv-Q, 0 when
+    // none waits.
+    return testsupport::waitUntil(
+        [&]() {
+            QProcess ss;
+            ss.start(QStringLiteral("ss"), {"-xHa", "src", QString::fromStdString(socketPath)});
+            ss.waitForFinished(5000);
+            const QStringList fields = QString::fromUtf8(ss.readAllStandardOutput()).simplified().split(' ');
+            return fields.size() > 2 && fields[2] == QLatin1String("0");
+        },
+        timeoutMs);
 }
 
 int windowCount(const std::string& caption)

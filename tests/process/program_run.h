@@ -86,6 +86,15 @@ private:
 // (libfaketime: "@yyyy-mm-dd hh:mm:ss" starts the clock there, and a new
 // time written later sets it again); empty when libfaketime is missing.
 QStringList fakeClockEnv(const std::string& timeFile);
+// Waits until the program has handled every key sent to its main window so
+// far.  Keys are handled in order: once the version dialog that Alt+H,
+// Return opens is on the screen, all keys before them were handled.  The
+// dialog is closed again.  False on time-out.
+bool keysHandled(unsigned long mainWindow, int timeoutMs = 10000);
+// Waits until nothing waits in the queue of the slot whose socket is at
+// path: its owner has taken every datagram sent to it.  False on time-out.
+bool slotDrained(const std::string& socketPath, int timeoutMs = 10000);
+
 // Counts the top-level windows with this caption.
 int windowCount(const std::string& caption);
 

@@ -112,7 +112,10 @@ TEST_F(ConfListsTest, KilledWhileSavingLeavesAWholeFile)
     const std::string path = work_.file("uPVelmora.conf");
     testsupport::writeFile(path, base);
 
-    auto* rng = QRandomGenerator::global();
+    const unsigned seed = testsupport::testSeed();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    QRandomGenerator generator(seed);
+    auto* rng = &generator;
     QStringList known = uFConf::ConfRead(confPath(), "2000/01/01-00:00").entries;
     int killedDuringTyping = 0, registered = 0;
     QElapsedTimer total;

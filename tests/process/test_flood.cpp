@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QThread>
 #include <csignal>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,14 +41,24 @@ protected:
         // opened for it, and it sends as itself.
         const int connected = testsupport::rawSlotConnect("uPVelmora");
         if (connected < 0) return false;
+        int started[2];
+        if (::pipe(started) != 0) return false;
         flooder_ = ::fork();
         if (flooder_ == 0) {
             if (asNobody && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+            // Running once the first datagram is out.
+            while (::send(connected, datagram.constData(), static_cast<size_t>(datagram.size()), 0) < 0) {
+            }
+            const char one = 1;
+            if (::write(started[1], &one, 1) != 1) ::_exit(4);
             testsupport::rawSlotFlood(connected, datagram);
         }
         ::close(connected);
-        QThread::msleep(300);
-        return flooder_ > 0 && ::waitpid(flooder_, nullptr, WNOHANG) == 0;
+        ::close(started[1]);
+        char got = 0;
+        const bool running = ::read(started[0], &got, 1) == 1;
+        ::close(started[0]);
+        return flooder_ > 0 && running;
     }
     void stopFlood()
     {

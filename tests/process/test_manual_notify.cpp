@@ -32,7 +32,6 @@ TEST_F(ManualNotifyRunTest, TypedMessageReachesTheRecorderFramedByTheMarkers)
     auto run = startVelmora();
     const unsigned long window = waitForWindow("ｳﾞｪﾙﾓﾗ [uPVelmora]", 10000, true);
     ASSERT_NE(window, 0u);
-    QThread::msleep(300);
     auto texts = [&]() {
         QFile f(QString::fromStdString(log));
         QStringList out;
@@ -55,7 +54,7 @@ TEST_F(ManualNotifyRunTest, TypedMessageReachesTheRecorderFramedByTheMarkers)
     for (int i = 0; i < 65; ++i) keys.push_back("x");
     for (const char* k : {"Tab", "Tab", "Tab", "Tab", "space"}) keys.push_back(k);
     press(keys);
-    QThread::msleep(500);
+    ASSERT_TRUE(keysHandled(window));
     EXPECT_EQ(texts().size(), 4);
     ASSERT_TRUE(testsupport::waitUntil([]() { return testsupport::rawSlotSend("uPVelmora", uFCom_Bas::closeCommand()); },
                                        3000));

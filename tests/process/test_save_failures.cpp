@@ -98,7 +98,6 @@ TEST_F(SaveFailureTest, AFailedSaveIsSeenAndNothingHangsOrIsLost)
         ProgramRun run(velmoraExe(), QString::fromStdString(folder), {}, QString::fromStdString(programRuntime), {}, runAs);
         const unsigned long window = waitForWindow("ｳﾞｪﾙﾓﾗ [uPVelmora]", 15000, true);
         ASSERT_NE(window, 0u) << run.stderrText().toStdString();
-        QThread::msleep(300);
 
         if (c.env == Env::FullDisk) {
             // Fill what is left of the small disk.
@@ -115,7 +114,8 @@ TEST_F(SaveFailureTest, AFailedSaveIsSeenAndNothingHangsOrIsLost)
         // 定型登録 of "xyz" with the keyboard.
         for (const char* key : {"Tab", "Tab", "x", "y", "z", "Tab", "Tab", "space"})
             testsupport::sendKeyToWindow(window, key);
-        QThread::msleep(500);
+        // The registration and its save are done before the close command.
+        ASSERT_TRUE(keysHandled(window));
 
         QElapsedTimer closing;
         closing.start();

@@ -1,12 +1,14 @@
 #include "test_support.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace testsupport {
@@ -38,6 +40,15 @@ void writeFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+unsigned testSeed()
+{
+    bool ok = false;
+    unsigned seed = qEnvironmentVariable("VELMORA_TEST_SEED").toUInt(&ok);
+    if (!ok) seed = static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch() % 1000000007);
+    std::cout << "random choices from seed " << seed << " (VELMORA_TEST_SEED=" << seed << " repeats them)\n";
+    return seed;
 }
 
 std::string xDisplay()

@@ -37,6 +37,10 @@ std::string xDisplay();
 // widget as soon as one is shown (polls for up to timeoutMs).
 void answerNextModal(std::function<void(QWidget*)> fn, int timeoutMs = 5000);
 
+// The seed of a test's random choices: VELMORA_TEST_SEED when set, else a
+// new one, printed so that a failing run can be repeated with it.
+unsigned testSeed();
+
 // Runs the event loop until pred holds or timeoutMs passes.
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs);
 
