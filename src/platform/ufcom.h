@@ -20,7 +20,8 @@ QString fromAnsi(const QByteArray& bytes);
 int AnsiByteLen(const QString& text);
 
 // The text of a multi-line box as the program keeps it: every line break is
-// CR LF, two characters, as on Windows.  Null box: empty.
+// CR LF, two characters, as on Windows; the control character U+001F (how a
+// stored entry spells a line break) is left out.  Null box: empty.
 QString TextBoxText(const QPlainTextEdit* box);
 
 // Trims ASCII spaces only, at both ends.

@@ -19,20 +19,26 @@ void failOnQtWarning(QtMsgType type, const QMessageLogContext&, const QString& m
     FUZZ_CHECK(false, "Qt message: " + msg.toStdString());
 }
 
-// A list text as the lists hold it: one line, no NUL, no tabs.
+// A list text as the lists hold it: lines joined by CR LF, no NUL, no tabs,
+// no unit separator (the stored form of a line break, which no text box
+// passes on).
 QString listText(const std::string& bytes)
 {
     QString t = uFCom_Bas::fromAnsi(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
     t.remove(QChar(0));
-    t.remove(QChar('\n'));
+    t.remove(QChar(0x1F));
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.remove(QChar('\r'));
+    t.replace(QChar('\n'), QStringLiteral("\r\n"));
     t.replace(QChar('\t'), QChar(' '));
     return t;
 }
 
-// The text a stored value reads back as: through the file's code page.
+// The text a stored value reads back as: through the file's code page, its
+// line breaks back.
 QString throughFile(const QString& value)
 {
-    return uFCom_Bas::fromAnsi(uFCom_Bas::toAnsi(value));
+    return uFConf::LoadedValue(uFCom_Bas::fromAnsi(uFCom_Bas::toAnsi(value)));
 }
 
 std::string show(const QString& s)
