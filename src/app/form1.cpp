@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +40,7 @@
 #include "monitor/guidemsg.h"
 #include "monitor/monitor.h"
 #include "platform/core/datetime.h"
+#include "platform/core/display.h"
 #include "platform/core/mailslot.h"
 #include "platform/formkit.h"
 #include "platform/listevents.h"
@@ -75,9 +77,7 @@ constexpr int kNonClientHeightTw = 430;
 
 void endProcessDefault(int status)
 {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::_Exit(status);
+    platform::endProcess(status);
 }
 
 }  // namespace
@@ -438,9 +438,13 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     // 5. Receive timer; records the recorder cannot take at once are sent
     // from the event loop when it has room.
     uFCom_Bas::OutboxInstall();
-    slotReady_ = new QSocketNotifier(OwnSlotHandle, QSocketNotifier::Read, this);
-    slotReady_->setEnabled(false);
-    connect(slotReady_, &QSocketNotifier::activated, this, &Form1::OwnSlotReady);
+    // Where the slot's handle can be waited on, the timer sleeps while the
+    // slot is empty; elsewhere (Windows) it polls every 20 ms.
+    if (platform::mailslot::SlotWaitable()) {
+        slotReady_ = new QSocketNotifier(OwnSlotHandle, QSocketNotifier::Read, this);
+        slotReady_->setEnabled(false);
+        connect(slotReady_, &QSocketNotifier::activated, this, &Form1::OwnSlotReady);
+    }
     MailRecvTimer->setInterval(1);
     MailRecvTimer->setEnabled(true);
 
@@ -494,7 +498,12 @@ void Form1::FormPlaceInit()
     resize(pw, qMax(1, ph - pxY(kNonClientHeightTw)));
 
     for (QLabel* l : Head_Label) l->clear();
-    const int clockWidth = 2000;
+    // The clock's designed width, or more where the font draws its digits
+    // wider (the Windows font renderer with a fallback Gothic face).
+    const QFontMetrics metrics(Head_Label[0]->font());
+    const int textWidth = metrics.horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) +
+                          2 * Head_Label[0]->frameWidth() + 4;
+    const int clockWidth = qMax(2000, textWidth * unitsX_);
     Head_Label[0]->setGeometry(px(windowWidthTw() - 100 - clockWidth), 0, px(clockWidth), pxY(300));
     Head_Label[1]->setGeometry(0, 0, Head_Label[0]->x(), pxY(300));
     Dummy_Text->clear();

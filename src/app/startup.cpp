@@ -219,8 +219,7 @@ int runProgram(int argc, char** argv)
             if (main.form1()) {
                 main.form1()->Form_Unload();
             } else {
-                std::fflush(stdout);
-                std::_Exit(0);
+                platform::endProcess(0);
             }
         });
     }

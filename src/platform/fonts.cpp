@@ -8,7 +8,9 @@ namespace uFCom_Bas {
 
 namespace {
 
-// The Windows font first, then Japanese Gothic fonts of Linux desktops.
+// The Windows font first, then Japanese Gothic fonts of Linux desktops (by
+// their English and, as Windows lists them, Japanese names), then the
+// Gothic face of Windows versions without the old one.
 // Without the Windows fonts both fall back to the same Gothic face, which
 // keeps one font file in memory instead of two.
 // Only installed families are asked for: a family that is missing makes Qt
@@ -26,7 +28,8 @@ const QStringList& gothicFamilies()
 {
     static const QStringList families =
         installed({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
-                   QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP")});
+                   QStringLiteral("IPAゴシック"), QStringLiteral("IPA ゴシック"), QStringLiteral("Noto Sans Mono CJK JP"),
+                   QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Yu Gothic")});
     return families;
 }
 
@@ -34,7 +37,7 @@ const QStringList& pGothicFamilies()
 {
     static const QStringList families =
         installed({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"),
-                   QStringLiteral("Noto Sans CJK JP")});
+                   QStringLiteral("IPA Pゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Yu Gothic")});
     return families;
 }
 

@@ -24,6 +24,14 @@ QStyle* frameStyle()
     static QStyle* style = QStyleFactory::create(QStringLiteral("Windows"));
     return style;
 }
+
+// A style that fills a button with its palette's colour: the Windows
+// system styles paint buttons in the system's colours and ignore it.
+QStyle* filledButtonStyle()
+{
+    static QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"));
+    return style;
+}
 }  // namespace
 
 int FormKit::px(int twips) const
@@ -60,6 +68,7 @@ QPushButton* FormKit::button(QWidget* parent, const QString& name, const QString
         pal.setColor(QPalette::Button, fill);
         pal.setColor(QPalette::ButtonText, Qt::black);
         b->setPalette(pal);
+        if (QStyle* style = filledButtonStyle()) b->setStyle(style);
     }
     b->setAutoDefault(false);
     return b;

@@ -27,6 +27,12 @@ int drainShutdownSignalPipe(int fd);
 // right and bottom exclusive.  False where the toolkit's screen geometry is
 // the source instead (X11).
 bool systemWorkArea(int& left, int& top, int& right, int& bottom);
+// Ends the process at once with the status, after the standard streams are
+// flushed: no destructors, no library clean-up (the program has saved what it
+// keeps).  On Windows the process is terminated, since the DLLs' detach
+// handlers alone take seconds there.
+[[noreturn]] void endProcess(int status);
+
 // Opens a folder (UTF-8) in the system's file manager
 // (ShellExecuteA "explore"): 1 when opened, -1 when that failed, 0 where the
 // toolkit opens folders instead (X11).

@@ -90,4 +90,9 @@ int SlotInfo(int handle, int& nextSize, int& waiting);
 
 int HandleClose(int handle);
 
+// True where an own slot's handle can be waited on by an event loop (a POSIX
+// socket: readable when a message waits); false where it cannot (a Windows
+// mailslot handle is no socket) and the owner polls instead.
+bool SlotWaitable();
+
 }  // namespace platform::mailslot

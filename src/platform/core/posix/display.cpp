@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -113,6 +114,13 @@ bool systemWorkArea(int&, int&, int&, int&)
 int shellExplore(const std::string&)
 {
     return 0;
+}
+
+void endProcess(int status)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(status);
 }
 
 }  // namespace platform

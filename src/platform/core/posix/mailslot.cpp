@@ -543,6 +543,11 @@ int HandleClose(int handle)
     return ::close(handle) == 0 ? 1 : -1;
 }
 
+bool SlotWaitable()
+{
+    return true;
+}
+
 int SlotFlush()
 {
     std::lock_guard lock(g_outMutex);

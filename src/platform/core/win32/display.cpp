@@ -3,6 +3,9 @@
 #include "platform/core/display.h"
 
 #include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <shellapi.h>
 
 #include <string>
@@ -58,6 +61,14 @@ int shellExplore(const std::string& folderUtf8)
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteA(nullptr, "explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32 ? 1 : -1;
+}
+
+void endProcess(int status)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+    std::_Exit(status);
 }
 
 }  // namespace platform

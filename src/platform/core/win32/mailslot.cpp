@@ -182,6 +182,11 @@ int HandleClose(int handle)
     return CloseHandle(toHandle(handle)) ? 1 : -1;
 }
 
+bool SlotWaitable()
+{
+    return false;
+}
+
 int SlotFlush()
 {
     return 0;

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The Windows installer under Wine, as a user or an administrator runs it:
+# installed silently (/S) under Program Files with its uninstaller and a
+# Start-menu shortcut to the launcher; started through that shortcut's
+# target, the program works in %APPDATA%\uPVelmora, where the starter file is
+# put, shows its window and ends on the close command; the uninstaller
+# leaves nothing of the program behind, and the user's folder stays.
+#
+# Usage: tests/windows/installer.sh SETUP.exe TOOLS_FOLDER
+# TOOLS_FOLDER holds slotsend.exe with the DLLs it needs.  The environment
+# is that of tests/windows/run.sh.
+set -uo pipefail
+[ $# -eq 2 ] || { echo "usage: $0 SETUP.exe TOOLS_FOLDER" >&2; exit 2; }
+setup=$(readlink -f "$1")
+tools=$(readlink -f "$2")
+here=$(dirname "$(readlink -f "$0")")
+# shellcheck source=tests/windows/lib.sh
+. "$here/lib.sh"
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+win() { env LC_ALL=ja_JP.UTF-8 wine "$@"; }
+drive_c=$WINEPREFIX/drive_c
+installed=$drive_c/Program\ Files/uPVelmora
+user=$(win cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
+appdata=$drive_c/users/$user/AppData/Roaming/uPVelmora
+shortcut=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/ｳﾞｪﾙﾓﾗ.lnk
+# The user's Startup folder, whatever case Wine spells it in.
+startup_links() { find "$drive_c/users/$user" -ipath '*/start menu/programs/startup/*.lnk' 2>/dev/null; }
+rm -rf "$appdata"
+
+win "$setup" /S
+wineserver -w
+missing=""
+for f in uPVelmora.exe uPVelmora-start.exe uPVelmora.conf uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
+         libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll \
+         styles/qwindowsvistastyle.dll qt-licenses/LGPL-3.0-only.txt; do
+  [ -f "$installed/$f" ] || missing="$missing $f"
+done
+[ -z "$missing" ] && ok "installed under Program Files" || fail "not installed:$missing"
+[ ! -e "$installed/uPCorvane.exe" ] && [ ! -e "$installed/slotsend.exe" ] && ok "no stand-in tools installed" \
+  || fail "the stand-in tools were installed"
+[ -z "$(startup_links)" ] && ok "no start at login unless chosen" || fail "a Startup shortcut was made by default"
+
+# The shortcut names the launcher; started as the shortcut starts it.
+target=""
+[ -f "$shortcut" ] && target=$( { strings -a "$shortcut"; strings -a -el "$shortcut"; } | grep -m 1 'uPVelmora-start.exe$')
+if [ -n "$target" ]; then
+  ok "Start-menu shortcut ｳﾞｪﾙﾓﾗ to uPVelmora-start.exe"
+else
+  fail "no Start-menu shortcut to uPVelmora-start.exe"
+fi
+win 'C:\Program Files\uPVelmora\uPVelmora-start.exe' >/dev/null 2>&1 &
+if main=$(wait_window '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' 60); then
+  ok "the installed program shows its main window"
+else
+  fail "the installed program shows no window"
+fi
+if cmp -s "$appdata/uPVelmora.conf" "$installed/uPVelmora.conf"; then
+  ok "the starter file was put into %APPDATA%\\uPVelmora"
+else
+  fail "no starter file in $appdata"
+fi
+win "$tools/slotsend.exe" uPVelmora || fail "slotsend.exe failed"
+for _ in $(seq 1 100); do
+  xdotool search --onlyvisible --name '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' >/dev/null 2>&1 || break
+  sleep 0.1
+done
+[ -n "${main:-}" ] && ! xdotool search --onlyvisible --name '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' >/dev/null 2>&1 \
+  && ok "the close command ended it" || fail "still running after the close command"
+wineserver -w
+
+# The uninstaller: nothing of the program stays; the user's folder does.
+win "$installed/uninstall.exe" /S
+wineserver -w
+[ ! -e "$installed" ] && ok "the uninstaller removed the program's folder" || fail "left behind: $(ls "$installed")"
+[ ! -e "$shortcut" ] && ok "the shortcut is gone" || fail "the shortcut stays"
+win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\uPVelmora' >/dev/null 2>&1 \
+  && fail "the uninstall entry stays" || ok "the uninstall entry is gone"
+[ -f "$appdata/uPVelmora.conf" ] && ok "the user's configuration folder stays" || fail "the user's configuration was removed"
+summary

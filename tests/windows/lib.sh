@@ -1,0 +1,42 @@
+# Helpers of the runs under Wine: findings, windows on the X display, keys.
+failures=0
+fail() { echo "windows: FAIL: $*"; failures=$((failures + 1)); }
+ok() { echo "windows: ok: $*"; }
+summary() {
+  if [ "$failures" -ne 0 ]; then
+    echo "windows: $failures check(s) failed"
+    exit 1
+  fi
+  echo "windows: all checks passed"
+}
+
+# The id of a shown window whose caption matches the pattern, waiting up to
+# SECONDS for it; status 1 when none appears.
+wait_window() {
+  local id
+  for _ in $(seq 1 $(($2 * 10))); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits up to SECONDS for a process to end.
+wait_gone() {
+  for _ in $(seq 1 $(($2 * 10))); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  ! kill -0 "$1" 2>/dev/null
+}
+
+# A key to a window, through the keyboard (XTEST) once it has the focus.
+press() {
+  xdotool windowfocus --sync "$1" key "$2" 2>/dev/null || xdotool key --window "$1" "$2"
+}
+
+# A picture of one window.
+shot() {
+  import -window "$1" "$2" 2>/dev/null || fail "no screenshot $2"
+}
