@@ -99,24 +99,22 @@ int main(int argc, char** argv)
     QPlainTextEdit text1(&form), text2(&form);
     QListWidget list(&form);
     QWidget dummy(&form);
-    int entryCount = 99;
     uFConf::MyConf::Binding b;
-    b.List1 = &list;
-    b.EntryCount = &entryCount;
     b.confPath = [confQ]() { return confQ; };
     uFConf::MyConf myconf(b);
-    uFMsg::FixedFormList fixed({&form, &text1, &text2, &list, &dummy},
+    uFMsg::FixedFormList fixed({&form, &text1, &text2, &list, &dummy}, &myconf.entries(),
                                {[]() { return QStringLiteral("[ｳﾞｪﾙﾓﾗ]"); },
-                                [](int key) { return uFMsg::KeyStatusText(nullptr, key); },
-                                [&myconf]() { return myconf.MyConfWriteEntry() == 0; }});
+                                [](int key) { return QStringLiteral("[ｳﾞｪﾙﾓﾗ]") + uFMsg::StatusText(key); },
+                                [&myconf]() { return myconf.MyConfWriteEntry() == 0; }, {}});
 
     const std::string start = startFile();
     std::vector<double> reg, floor, perKey, ratio, perKeyRatio;
     for (int r = 0; r < rounds; ++r) {
         // Not timed: the file and the list at 99 entries.
         writeBytes(conf, start, true);
-        list.clear();
-        for (int i = 0; i < 99; ++i) uFMsg::ListInsertSorted(&list, entryText(i));
+        myconf.entries().clear();
+        for (int i = 0; i < 99; ++i) myconf.entries().insertSorted(entryText(i));
+        uFMsg::ListShow(&list, myconf.entries());
         text1.setPlainText(entryText(99));
 
         const auto t0 = Clock::now();

@@ -26,7 +26,6 @@
 
 #include "platform/appicon.h"
 #include "platform/fonts.h"
-#include "app/keyhead.h"
 #include "config/myconf.h"
 #include "dialogs/dtselect.h"
 #include "dialogs/msgadjust.h"
@@ -52,14 +51,11 @@
 
 namespace {
 
-Form1* g_instance = nullptr;
 std::function<void(int)> g_processEnd;
 
 // Texts of the main window.
 const QString kCloseTitle = QStringLiteral("終了確認");
 const QString kCloseQuestion = QStringLiteral("を終了しますか？");
-const QString kLoaded = QStringLiteral("を Load しました。");
-const QString kUnloaded = QStringLiteral("を UnLoad しました。");
 const QString kSlotFailHead = QStringLiteral("【");
 const QString kSlotFailTail = QStringLiteral("】 が準備できません。終了します。");
 const QString kWatchStopped = QStringLiteral("定周期監視は停止中です。");
@@ -68,7 +64,6 @@ const QString kFileAccessNG = QStringLiteral("File Access NG");
 const QString kFileAccessNGTail = QStringLiteral(" 設定Fileに書込できません。");
 constexpr int kFileAccessNGColour = 15;
 
-constexpr qint32 kCloseCommand = -88888;
 // How long the shutdown waits for a slow recorder to take what waits for it.
 constexpr int kShutdownDrainMs = 2000;
 // Title bar and borders of the window, which the layout counts in its
@@ -82,11 +77,6 @@ void endProcessDefault(int status)
 
 }  // namespace
 
-Form1* Form1::instance()
-{
-    return g_instance;
-}
-
 void Form1::setProcessEndHandler(std::function<void(int)> handler)
 {
     g_processEnd = std::move(handler);
@@ -94,21 +84,12 @@ void Form1::setProcessEndHandler(std::function<void(int)> handler)
 
 Form1::Form1(QWidget* parent) : QMainWindow(parent)
 {
-    g_instance = this;
     setObjectName(QStringLiteral("Form1"));
     uFCom_Bas::ScaleGet(this, unitsX_, unitsY_);
     setupControls();
     setupMenus();
 
     uFConf::MyConf::Binding b;
-    b.List1 = List1;
-    b.List2 = List2;
-    b.WatchAutoStart = &WatchAutoStart;
-    b.WatchSeconds = &WatchSeconds;
-    b.WatchAutoGuide = &WatchAutoGuide;
-    b.WatchPanelShow = &WatchPanelShow;
-    b.EntryCount = &EntryCount;
-    b.CycleCount = &CycleCount;
     b.confPath = []() { return uFCom_Bas::ConfPath(); };
     b.writeFailed = [this]() {
         uFHLabel_Bas::HeadMsgShow(this, saveFailureMode_, uFCom_Bas::ColorGet(kFileAccessNGColour),
@@ -122,6 +103,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
                QString::number(own.FormWidth) + c + QString::number(own.FormHeight) + c;
     };
     conf_ = std::make_unique<uFConf::MyConf>(std::move(b));
+    // The head line's forwarding (modes 11 and 13) goes to the recorder.
+    uFHLabel_Bas::SetForwarder([](const QString& text1, const QString& text2) { uFCom_Bas::RecorderSend(text1, text2); });
 
     uFMsg::FixedFormList::Controls fc;
     fc.form = this;
@@ -131,15 +114,16 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     fc.Dummy_Text = Dummy_Text;
     uFMsg::FixedFormList::Services fs;
     fs.head = [this]() { return FormKeyMsgHead(); };
-    fs.keyMsg = [this](int key) { return uFMsg::KeyStatusText(keyCatalog_, key); };
+    fs.keyMsg = [this](int key) { return statusText(key); };
     fs.save = [this]() { return MyConfWriteEntry() == 0; };
-    fixedForm_ = std::make_unique<uFMsg::FixedFormList>(fc, std::move(fs));
+    fs.confirm = [this](const QString& title, const QString& question) { return uMsgBox_Show(this, 0, title, question); };
+    fixedForm_ = std::make_unique<uFMsg::FixedFormList>(fc, &conf_->entries(), std::move(fs));
     wireLists();
 }
 
 void Form1::wireLists()
 {
-    auto keyMsg = [this](int key) { return uFMsg::KeyStatusText(keyCatalog_, key); };
+    auto keyMsg = [this](int key) { return statusText(key); };
 
     uFMsg::GuideList::Controls gc;
     gc.form = this;
@@ -157,10 +141,11 @@ void Form1::wireLists()
     gs.keyMsg = keyMsg;
     gs.save = [this]() { return MyConfWriteCycle() == 0; };
     gs.selectDueTime = [this]() {
-        DTSelect_Dialog dialog(this, {&meStrVLSelectKey, &meStrVLSelectVar, &meStrVLSelectYMD});
+        DTSelect_Dialog dialog(this, {&meStrVLSelectKey, &meStrVLSelectVar, &meStrVLSelectYMD, FormKeyMsgHead()});
         dialog.exec();
     };
-    guideList_ = std::make_unique<uFMsg::GuideList>(gc, std::move(gs));
+    gs.confirm = [this](const QString& title, const QString& question) { return uMsgBox_Show(this, 0, title, question); };
+    guideList_ = std::make_unique<uFMsg::GuideList>(gc, &conf_->entries(), &conf_->schedule(), std::move(gs));
 
     uFMon::GuideMonitor::Controls mc;
     mc.form = this;
@@ -186,7 +171,7 @@ void Form1::wireLists()
     uFMon::GuideMonitor::Services ms;
     ms.keyMsg = keyMsg;
     ms.saveWatch = [this]() { MyConfWriteWatch(); };
-    monitor_ = std::make_unique<uFMon::GuideMonitor>(mc, uFMon::GuideMonitor::State{&WatchAutoStart, &WatchSeconds,
+    monitor_ = std::make_unique<uFMon::GuideMonitor>(mc, uFMon::GuideMonitor::State{&conf_->watch(), &conf_->schedule(),
                                                                                     &meStrGuideMsg},
                                                      std::move(shared), std::move(ms));
 
@@ -224,7 +209,6 @@ Form1::~Form1()
     slotReady_ = nullptr;
     if (OwnSlotHandle >= 0) platform::mailslot::HandleClose(OwnSlotHandle);
     if (TrayShown == 1) uFCom_Bas::TrayIconDelete(this, windowIcon());
-    if (g_instance == this) g_instance = nullptr;
 }
 
 int Form1::px(int twips) const
@@ -413,7 +397,6 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     Env = uFCom_Bas::EnvGet();
     OwnProgIndex = uFCom_Bas::ProgIndexGet(uFCom_Bas::ExeBaseName());
     if (OwnProgIndex >= 0) meForm_StrTitle = Env.Progs[OwnProgIndex].Title;
-    app::setMainTitle(meForm_StrTitle);
     uMsgBox_SetMainWindow(this);
 
     // 2. Icon and caption of the start-up window.
@@ -452,18 +435,16 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     FormPlaceInit();
 
     // 7. Lists and settings.
-    List1->clear();
-    List2->clear();
     MyConfRead();
 
     // 8. Texts.
     FormTextSet();
 
     // 9. Status line, also to the recorder.
-    uFHLabel_Bas::HeadMsgShow(this, 11, -1, FormKeyMsgHead() + kLoaded, QString());
+    uFHLabel_Bas::HeadMsgShow(this, 11, -1, FormKeyMsgHead() + uFMsg::StatusText(uFMsg::kLoaded), QString());
 
     // 10. The monitor starts with the window.
-    if (WatchAutoStart != 0) monitor_->MonitorStart();
+    if (watch().WatchAutoStart != 0) monitor_->MonitorStart();
 
     loaded_ = true;
     return true;
@@ -614,7 +595,7 @@ void Form1::FormTextSet()
     uFCom_Bas::setTip(Command3[0], QStringLiteral("選択された定型ﾒｯｾｰｼﾞをｶﾞｲﾄﾞ部へ登録します。"));
     uFCom_Bas::setTip(Command3[1], QStringLiteral("選択されたｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを削除します。"));
 
-    VScroll1->setValue(WatchSeconds);
+    VScroll1->setValue(watch().WatchSeconds);
     Label3->setText(QString::number(VScroll1->value()));
     Label5->setText(kWatchStopped);
     uFCom_Bas::setTextColour(Label5, uFCom_Bas::colorFromValue(uFCom_Bas::ColorGet(10)));
@@ -622,7 +603,7 @@ void Form1::FormTextSet()
     uFCom_Bas::setTip(Text3, QStringLiteral("入力は出来ません。ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの選択で表示されます。"));
     uFCom_Bas::setTip(List2, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));
 
-    const bool panel = WatchPanelShow != 0;
+    const bool panel = watch().WatchPanelShow != 0;
     Label6->setText(QStringLiteral("登録されているｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞより") + kCRLF +
                     QStringLiteral("指定日時にｶﾞｲﾄﾞﾒｯｾｰｼﾞの表示を行います。") + kCRLF + kCRLF +
                     QStringLiteral("経過した日時のﾒｯｾｰｼﾞは削除されます。") + kCRLF +
@@ -636,7 +617,7 @@ void Form1::FormTextSet()
     VScroll1->setEnabled(true);
     Command4[0]->setEnabled(true);
     Command4[1]->setEnabled(false);
-    uFCom_Bas::setCheckedQuietly(Check1, WatchAutoStart != 0);
+    uFCom_Bas::setCheckedQuietly(Check1, watch().WatchAutoStart != 0);
 }
 
 void Form1::DateTimer_Timer()
@@ -664,9 +645,7 @@ void Form1::MailRecvTimer_Timer()
     // keeps the close command out of the slot's short queue.
     const int n = platform::mailslot::SlotTakeRecord(OwnSlotHandle, platform::mailslot::kMaxMessage, buffer);
     if (n >= 4) {
-        qint32 code = 0;
-        std::memcpy(&code, buffer, sizeof code);  // little-endian hosts
-        if (code == kCloseCommand) {
+        if (uFCom_Bas::isCloseCommand(QByteArray(buffer, n))) {
             Form_Unload();
             return;
         }
@@ -835,7 +814,26 @@ void Form1::Form_Resize()
 void Form1::MyConfRead()
 {
     conf_->MyConfRead();
+    uFMsg::ListShow(List1, conf_->entries());
+    uFMsg::ListShow(List2, conf_->schedule());
     listsLoaded_ = true;
+}
+
+uFConf::WatchSettings& Form1::watch()
+{
+    return conf_->watch();
+}
+
+int Form1::Form_AutoGuide() const
+{
+    return conf_->watch().WatchAutoGuide;
+}
+
+QString Form1::statusText(int key) const
+{
+    if (keyCatalog_) return keyCatalog_->KeyMsgGet(key);
+    const QString text = uFMsg::StatusText(key);
+    return text.isEmpty() ? QString() : FormKeyMsgHead() + text;
 }
 
 int Form1::MyConfWriteWatch()
@@ -855,8 +853,8 @@ int Form1::MyConfWriteCycle()
 
 int Form1::Form_MyConfWriteAutoGuide(int& arg_LngAutoGuide)
 {
-    if (arg_LngAutoGuide != WatchAutoGuide) {
-        WatchAutoGuide = arg_LngAutoGuide;
+    if (arg_LngAutoGuide != watch().WatchAutoGuide) {
+        watch().WatchAutoGuide = arg_LngAutoGuide;
         MyConfWriteWatch();
     }
     return 0;
@@ -956,7 +954,7 @@ void Form1::Form_Unload()
     }
 
     // 5. Status line, forwarded while the recorder's handle is still open.
-    uFHLabel_Bas::HeadMsgShow(this, 11, -1, FormKeyMsgHead() + kUnloaded, QString());
+    uFHLabel_Bas::HeadMsgShow(this, 11, -1, FormKeyMsgHead() + uFMsg::StatusText(uFMsg::kUnloaded), QString());
 
     // 6. The catalogue goes with the window.
     if (keyCatalog_) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "config/env.h"
+#include "config/myconf.h"
 #include "platform/timer.h"
 
 class QAction;
@@ -23,9 +24,6 @@ class QScrollBar;
 class QSocketNotifier;
 class CVMsgKey_Dialog;
 class GuideMsg_Dialog;
-namespace uFConf {
-class MyConf;
-}
 namespace uFMsg {
 class FixedFormList;
 class GuideList;
@@ -42,9 +40,6 @@ class Form1 : public QMainWindow {
 public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
-
-    // The single main window, or null before it loads.
-    static Form1* instance();
 
     // Load sequence; returns false when the window unloaded while loading.
     bool Form_Load(const QString& caption, const QIcon& icon);
@@ -132,13 +127,6 @@ public:
     int OwnProgIndex = -1;
     int OwnSlotHandle = -1;
     int TrayShown = 0;
-    int WatchAutoStart = 1;
-    int WatchSeconds = 60;
-    int WatchAutoGuide = 1;
-    int WatchPanelShow = 0;
-    // Entries last loaded or saved.
-    int EntryCount = 0;
-    int CycleCount = 0;
     bool unloading() const { return unloading_; }
 
     // Window units (twips) per pixel.
@@ -156,7 +144,11 @@ public:
     int MyConfWriteWatch();
     int MyConfWriteEntry();
     int MyConfWriteCycle();
-    int Form_AutoGuide() const { return WatchAutoGuide; }
+    int Form_AutoGuide() const;
+    // The configuration as the run keeps it: the settings, both lists and
+    // their counts.
+    uFConf::MyConf& conf() { return *conf_; }
+    uFConf::WatchSettings& watch();
     int Form_MyConfWriteAutoGuide(int& arg_LngAutoGuide);
     // True once the lists were loaded from the file.
     bool listsLoaded() const { return listsLoaded_; }
@@ -194,8 +186,8 @@ public:
     // The guide monitor, and its pop-up while it is loaded (else null).
     uFMon::GuideMonitor* monitor() const { return monitor_.get(); }
     GuideMsg_Dialog* guidePopup() const;
-    // The catalogue loaded at start-up (may be null).
-    CVMsgKey_Dialog* keyCatalog() const { return keyCatalog_; }
+    // The catalogue loaded at start-up (may be null): the status lines come
+    // from it.
     void setKeyCatalog(CVMsgKey_Dialog* dialog) { keyCatalog_ = dialog; }
 
 public slots:
@@ -213,6 +205,9 @@ private:
     void Form_Resize();
     void Form_QueryUnload(QCloseEvent* e);
     void showSubMenuAtCursor();
+    // A numbered status line, prefix included: the catalogue's, else the
+    // table's.
+    QString statusText(int key) const;
 
     int unitsX_ = 15;
     int unitsY_ = 15;

@@ -77,7 +77,7 @@ void Main::Timer1_Timer()
     if (!form1_->Form_Load(windowTitle(), windowIcon())) return;
     form1_->show();
 
-    catalog_ = new CVMsgKey_Dialog(form1_);
+    catalog_ = new CVMsgKey_Dialog(form1_, form1_->FormKeyMsgHead());
     form1_->setKeyCatalog(catalog_);
 
     uFHLabel_Bas::HeadMsgShow(form1_, 1, -1, form1_->FormKeyMsgHead() + kReady, QString());

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 
 #include "platform/core/instancelock.h"
-#include "platform/ufcom.h"
+#include "platform/text.h"
 
 namespace uFCom_Bas {
 

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "messages/msgrules.h"
+#include "messages/entries.h"
 #include "platform/core/ini.h"
-#include "platform/ufcom.h"
+#include "platform/text.h"
 
 namespace uFConf {
 
@@ -338,58 +337,24 @@ int ConfWriteCycle(const QString& path, const QStringList& items, int* written)
 
 // ---- the main window's side ----
 
-QStringList MyConf::items(const QListWidget* list) const
-{
-    QStringList out;
-    if (!list) return out;
-    out.reserve(list->count());
-    for (int row = 0; row < list->count(); ++row) out.append(list->item(row)->text());
-    return out;
-}
-
-WatchSettings MyConf::watch() const
-{
-    WatchSettings w;
-    if (b_.WatchAutoStart) w.WatchAutoStart = *b_.WatchAutoStart;
-    if (b_.WatchSeconds) w.WatchSeconds = *b_.WatchSeconds;
-    if (b_.WatchAutoGuide) w.WatchAutoGuide = *b_.WatchAutoGuide;
-    if (b_.WatchPanelShow) w.WatchPanelShow = *b_.WatchPanelShow;
-    return w;
-}
-
-void MyConf::setWatch(const WatchSettings& w)
-{
-    if (b_.WatchAutoStart) *b_.WatchAutoStart = w.WatchAutoStart;
-    if (b_.WatchSeconds) *b_.WatchSeconds = w.WatchSeconds;
-    if (b_.WatchAutoGuide) *b_.WatchAutoGuide = w.WatchAutoGuide;
-    if (b_.WatchPanelShow) *b_.WatchPanelShow = w.WatchPanelShow;
-}
-
 void MyConf::MyConfRead()
 {
-    // Lists are filled through the sorted insertion, so they end up in
-    // ordinal order whatever order the file holds them in.
-    auto fill = [](QListWidget* list, const QStringList& texts) {
-        if (!list) return;
-        for (const QString& t : texts) uFMsg::ListInsertSorted(list, t);
-        if (list->count() > 0) uFMsg::ListClearSelection(list);
-    };
-    setWatch(WatchSettings{});
-    if (b_.EntryCount) *b_.EntryCount = 0;
-    if (b_.CycleCount) *b_.CycleCount = 0;
-    if (b_.List1) b_.List1->clear();
-    if (b_.List2) b_.List2->clear();
+    // The lists take the ordinal order, whatever order the file holds them in.
+    watch_ = WatchSettings{};
+    entryCount_ = cycleCount_ = 0;
+    entries_.clear();
+    schedule_.clear();
     if (!b_.confPath) return;
 
     const ConfContent c = ConfRead(b_.confPath(), uFMsg::CurrentMinute());
     known_ = c.read ? c.stamp : platform::ini::FileStamp{};
     start_ = c;
     backupDone_ = false;
-    setWatch(c.watch);
-    if (b_.EntryCount) *b_.EntryCount = c.EntryCount;
-    if (b_.CycleCount) *b_.CycleCount = c.CycleCount;
-    fill(b_.List1, c.entries);
-    fill(b_.List2, c.cycles);
+    watch_ = c.watch;
+    entryCount_ = c.EntryCount;
+    cycleCount_ = c.CycleCount;
+    entries_.assign(c.entries);
+    schedule_.assign(c.cycles);
 }
 
 std::vector<MyConf::Pending> MyConf::pendingBackups(const QString& path)
@@ -454,21 +419,21 @@ int MyConf::save(Part part)
         // The file has gone while the program ran: all of it from memory, so
         // that the next start finds what the operator had.
         const QString style = !formStyle_.isEmpty() ? formStyle_ : b_.formStyle ? b_.formStyle() : QString();
-        r = ConfWriteAll(path, style, watch(), items(b_.List1), items(b_.List2), &entries, &cycles);
+        r = ConfWriteAll(path, style, watch_, entries_.texts(), schedule_.texts(), &entries, &cycles);
         if (r == 0) {
-            if (b_.EntryCount) *b_.EntryCount = entries;
-            if (b_.CycleCount) *b_.CycleCount = cycles;
+            entryCount_ = entries;
+            cycleCount_ = cycles;
         }
     } else if (part == Part::Watch) {
-        r = ConfWriteWatch(path, watch());
+        r = ConfWriteWatch(path, watch_);
     } else if (part == Part::FormStyle) {
         r = ConfWriteFormStyle(path, formStyle_);
     } else if (part == Part::Entry) {
-        r = ConfWriteEntry(path, items(b_.List1), &entries);
-        if (r == 0 && b_.EntryCount) *b_.EntryCount = entries;
+        r = ConfWriteEntry(path, entries_.texts(), &entries);
+        if (r == 0) entryCount_ = entries;
     } else {
-        r = ConfWriteCycle(path, items(b_.List2), &cycles);
-        if (r == 0 && b_.CycleCount) *b_.CycleCount = cycles;
+        r = ConfWriteCycle(path, schedule_.texts(), &cycles);
+        if (r == 0) cycleCount_ = cycles;
     }
     lastError_ = r == 0 ? QString() : lastWriteError();
     if (saveFirst) keepBackups(path, backups);

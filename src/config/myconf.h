@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-class QListWidget;
+#include "messages/entries.h"
 
 namespace uFConf {
 
@@ -103,20 +103,13 @@ bool FileReadOnly(const QString& path);
 // "Watch_Timer" value: four numbers, each followed by a comma.
 QString WatchValue(const WatchSettings& watch);
 
-// The main window's side: the loader and the three writers on its list
-// controls and members.  A failed write shows the "File Access NG" line.
+// What the program keeps of the file while it runs, and the file behind it:
+// the monitor settings, the two lists and their counts as last loaded or
+// saved.  Reads fill them; each writer saves its part.  A failed write calls
+// writeFailed (the "File Access NG" line).
 class MyConf {
 public:
     struct Binding {
-        QListWidget* List1 = nullptr;
-        QListWidget* List2 = nullptr;
-        // The window's settings.
-        int* WatchAutoStart = nullptr;
-        int* WatchSeconds = nullptr;
-        int* WatchAutoGuide = nullptr;
-        int* WatchPanelShow = nullptr;
-        int* EntryCount = nullptr;
-        int* CycleCount = nullptr;
         std::function<QString()> confPath;
         std::function<void()> writeFailed;
         // The window style as the program runs with it (FormStyle value),
@@ -134,6 +127,14 @@ public:
     // Why the last save failed, in a few words.
     QString lastError() const { return lastError_; }
 
+    WatchSettings& watch() { return watch_; }
+    const WatchSettings& watch() const { return watch_; }
+    uFMsg::FixedFormEntries& entries() { return entries_; }
+    uFMsg::GuideSchedule& schedule() { return schedule_; }
+    // Entries in the file as last loaded or saved.
+    int EntryCount() const { return entryCount_; }
+    int CycleCount() const { return cycleCount_; }
+
 private:
     enum class Part { Watch, Entry, Cycle, FormStyle };
     int save(Part part);
@@ -146,10 +147,12 @@ private:
     };
     std::vector<Pending> pendingBackups(const QString& path);
     void keepBackups(const QString& path, const std::vector<Pending>& backups);
-    QStringList items(const QListWidget* list) const;
-    WatchSettings watch() const;
-    void setWatch(const WatchSettings& w);
     Binding b_;
+    WatchSettings watch_;
+    uFMsg::FixedFormEntries entries_;
+    uFMsg::GuideSchedule schedule_;
+    int entryCount_ = 0;
+    int cycleCount_ = 0;
     QString lastError_;
     // The file as this run found it, kept as the backup at the first save.
     ConfContent start_;

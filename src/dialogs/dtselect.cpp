@@ -10,10 +10,9 @@
 #include <QPushButton>
 #include <QTextCharFormat>
 
-#include "app/keyhead.h"
 #include "headline/colors.h"
 #include "headline/headline.h"
-#include "messages/msgrules.h"
+#include "messages/entries.h"
 #include "platform/appicon.h"
 #include "platform/core/datetime.h"
 #include "platform/fonts.h"
@@ -198,7 +197,7 @@ void DTSelect_Dialog::Command1_Click(int index)
         return;
     }
     uFHLabel_Bas::HeadMsgShow(mainWindow_, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(kRefusedColour),
-                              app::FormKeyMsgHead() + kRefused, QString());
+                              h_.head + kRefused, QString());
 }
 
 void DTSelect_Dialog::Combo1_Click(int)

@@ -24,6 +24,8 @@ public:
         const QString* meStrVLSelectKey = nullptr;
         const QString* meStrVLSelectVar = nullptr;
         QString* meStrVLSelectYMD = nullptr;
+        // The status prefix of the refusal line.
+        QString head;
     };
     DTSelect_Dialog(QWidget* mainWindow, HandOver handOver);
 

@@ -3,7 +3,6 @@
 #include "headline/colors.h"
 #include "platform/core/datetime.h"
 #include "platform/timer.h"
-#include "recorder/recorder.h"
 
 #include <QColor>
 #include <QComboBox>
@@ -32,6 +31,7 @@ struct HeadState {
 };
 
 HeadState g_state;
+std::function<void(const QString&, const QString&)> g_forward;
 
 const QString kEllipsis = QStringLiteral("...");
 
@@ -187,9 +187,9 @@ void HeadMsgShow(QWidget* window, int mode, int colour, const QString& text1, co
         break;
     }
 
-    if (mode == kModeShowSend || mode == kModeSendOnly) {
+    if ((mode == kModeShowSend || mode == kModeSendOnly) && g_forward) {
         // The recorder's answer changes nothing on screen.
-        (void)uFCom_Bas::RecorderSend(text1, text2);
+        g_forward(text1, text2);
     }
 }
 
@@ -201,6 +201,11 @@ void HeadMsgTimer_Tick(QWidget* window)
         timer->setInterval(0);
     }
     HeadMsgShow(window, kModeClear, -1, QString(), QString());
+}
+
+void SetForwarder(std::function<void(const QString&, const QString&)> forward)
+{
+    g_forward = std::move(forward);
 }
 
 void resetForTest()

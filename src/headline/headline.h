@@ -10,6 +10,7 @@
 // skips the steps that use it.  The main window connects the timer's Tick to
 // HeadMsgTimer_Tick.
 #include <QString>
+#include <functional>
 
 class QLabel;
 class QWidget;
@@ -40,6 +41,10 @@ int TextWidthGet(QLabel* label, const QString& text);
 
 // The clear timer's tick: stop the timer and clear the line (mode 0).
 void HeadMsgTimer_Tick(QWidget* window);
+
+// Where modes 11 and 13 forward the two texts: the recorder link, installed
+// by the application when it starts.  Without one nothing is forwarded.
+void SetForwarder(std::function<void(const QString& text1, const QString& text2)> forward);
 
 // Forgets the module state (saved colours, set-up done, pending line).
 void resetForTest();

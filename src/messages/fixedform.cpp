@@ -3,7 +3,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "dialogs/msgbox.h"
 #include "platform/ufcom.h"
 
 namespace uFMsg {
@@ -33,6 +32,11 @@ void FixedFormList::status(int key)
     StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(key) : QString());
 }
 
+bool FixedFormList::confirmed(const QString& question)
+{
+    return s_.confirm && s_.confirm(kConfirmTitle, question) >= 0;
+}
+
 bool FixedFormList::saved()
 {
     // A failed save leaves its failure line on the head line, not a success.
@@ -51,23 +55,24 @@ void FixedFormList::Register()
 {
     const MsgInput in = input();
     if (in.fixed.isEmpty()) return;
-    QListWidget* list = c_.List1;
-    if (list) {
-        const int i = EntryItemFind(list, in.fixed);
+    if (entries_) {
+        QListWidget* list = c_.List1;
+        const int i = entries_->find(in.fixed);
         if (i == -1) {
-            if (list->count() < ListItemMax) {
-                ListInsertSorted(list, in.fixed);
-                list->update();
+            if (!entries_->isFull()) {
+                const int row = entries_->insertSorted(in.fixed);
+                if (list) list->insertItem(row, in.fixed);
                 if (saved()) status(kEntryAdded);
             } else {
                 status(kEntryFull);
             }
-        } else if (i >= 0 && list->item(i)->text() != in.fixed) {
+        } else if (i >= 0 && entries_->at(i) != in.fixed) {
             // The new text takes the place the order gives it, so the list
             // stays sorted (a key match may sort elsewhere than the old text).
-            delete list->takeItem(i);
-            ListInsertSorted(list, in.fixed);
-            list->update();
+            entries_->removeAt(i);
+            if (list) delete list->takeItem(i);
+            const int row = entries_->insertSorted(in.fixed);
+            if (list) list->insertItem(row, in.fixed);
             if (saved()) status(kEntryUpdated);
         }
     }
@@ -79,16 +84,16 @@ void FixedFormList::Delete()
     const MsgInput in = input();
     if (in.fixed.isEmpty()) return;
     const QString question = kDeleteOne + kCRLF + kCRLF + kAsk + kCRLF + kCRLF + EntryConfirmForm(in.fixed);
-    if (uMsgBox_Show(c_.form, 0, kConfirmTitle, question) < 0) {
+    if (!confirmed(question)) {
         tidyUp();
         return;
     }
     // Looked up again after the question: timers ran while it was open.
-    if (QListWidget* list = c_.List1) {
-        const int i = EntryItemFind(list, in.fixed);
+    if (entries_) {
+        const int i = entries_->find(in.fixed);
         if (i >= 0) {
-            delete list->takeItem(i);
-            list->update();
+            entries_->removeAt(i);
+            if (c_.List1) delete c_.List1->takeItem(i);
             if (saved()) status(kEntryDeleted);
         }
     }
@@ -97,14 +102,15 @@ void FixedFormList::Delete()
 
 void FixedFormList::DeleteAll()
 {
-    if (!c_.List1 || c_.List1->count() == 0) return;
+    if (!entries_ || entries_->isEmpty()) return;
     const QString question = kDeleteAll + kCRLF + kCRLF + kAsk + kCRLF + kCRLF;
-    if (uMsgBox_Show(c_.form, 0, kConfirmTitle, question) < 0) {
+    if (!confirmed(question)) {
         tidyUp();
         return;
     }
-    if (c_.List1->count() > 0) {
-        c_.List1->clear();
+    if (!entries_->isEmpty()) {
+        entries_->clear();
+        if (c_.List1) c_.List1->clear();
         if (saved()) status(kEntryCleared);
     }
     tidyUp();
@@ -113,16 +119,16 @@ void FixedFormList::DeleteAll()
 void FixedFormList::Pick()
 {
     QListWidget* list = c_.List1;
-    if (!list) return;
-    if (list->count() == 0) {
+    if (!list || !entries_) return;
+    if (entries_->isEmpty()) {
         if (c_.Text1) c_.Text1->clear();
         if (c_.Text2) c_.Text2->clear();
         if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
         return;
     }
     const int row = ListSelectedRow(list);
-    if (row < 0) return;
-    QString rest = list->item(row)->text();
+    if (row < 0 || row >= entries_->size()) return;
+    QString rest = entries_->at(row);
     const QString fixed = uFCom_Bas::trimSpaces(uFCom_Bas::TokenNext(rest, QStringLiteral(",")));
     if (c_.Text1) c_.Text1->setPlainText(fixed);
     if (c_.Text2) c_.Text2->clear();

@@ -1,6 +1,7 @@
 #pragma once
 // The fixed-form list (定型部): register, delete, delete all, pick and reset
-// on the main window's controls.  Every change of the list is saved at once
+// on the main window's controls.  The entries are the collection handed in;
+// the list widget shows it.  Every change of the list is saved at once
 // through the save service.
 #include <QString>
 #include <functional>
@@ -26,8 +27,10 @@ public:
         std::function<QString()> head;         // the status prefix
         std::function<QString(int)> keyMsg;    // catalogue line (prefix included)
         std::function<bool()> save;            // writes the whole list; false: not saved
+        // Asks title / question with OK and ｷｬﾝｾﾙ: 1 for OK, -1 otherwise.
+        std::function<int(const QString&, const QString&)> confirm;
     };
-    FixedFormList(Controls c, Services s) : c_(c), s_(std::move(s)) {}
+    FixedFormList(Controls c, FixedFormEntries* entries, Services s) : c_(c), entries_(entries), s_(std::move(s)) {}
 
     void Register();        // 定型登録
     void Delete();          // 定型削除
@@ -42,7 +45,10 @@ private:
     void status(int key);
     QString head() const;
 
+    bool confirmed(const QString& question);
+
     Controls c_;
+    FixedFormEntries* entries_;
     Services s_;
 };
 

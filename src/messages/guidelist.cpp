@@ -3,7 +3,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "dialogs/msgbox.h"
 #include "messages/msgrules.h"
 #include "platform/ufcom.h"
 
@@ -22,6 +21,11 @@ const QString kAsk = QStringLiteral("よろしいですか？");
 void GuideList::status(int key)
 {
     StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(key) : QString());
+}
+
+bool GuideList::confirmed(const QString& question)
+{
+    return s_.confirm && s_.confirm(kConfirmTitle, question) >= 0;
 }
 
 bool GuideList::save()
@@ -60,28 +64,28 @@ void GuideList::Register()
 
     // The inputs are tidied only when they may have come from the fixed-form
     // list; typed into an empty list, they stay for the next registration.
-    if (c_.List1 && c_.List1->count() > 0) {
-        if (ListSelectedRow(c_.List1) >= 0) ListClearSelection(c_.List1);
+    if (entries_ && !entries_->isEmpty()) {
+        if (c_.List1 && ListSelectedRow(c_.List1) >= 0) ListClearSelection(c_.List1);
         if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
         if (c_.Text1) c_.Text1->clear();
         if (c_.Text2) c_.Text2->clear();
     }
 
+    if (!schedule_) return;
     QListWidget* list = c_.List2;
-    if (!list) return;
     // Looked up after the dialog: a due check may have changed the list.
-    const int i = CycleItemFind(list, entry);
+    const int i = schedule_->find(entry);
     if (i == -1) {
-        if (list->count() < ListItemMax) {
-            ListInsertSorted(list, entry);
-            list->update();
+        if (!schedule_->isFull()) {
+            const int row = schedule_->insertSorted(entry);
+            if (list) list->insertItem(row, entry);
             if (save()) status(kCycleAdded);
         } else {
             status(kCycleFull);
         }
-    } else if (i >= 0 && list->item(i)->text() != entry) {
-        list->item(i)->setText(entry);
-        list->update();
+    } else if (i >= 0 && schedule_->at(i) != entry) {
+        schedule_->replace(i, entry);
+        if (list && list->item(i)) list->item(i)->setText(entry);
         if (save()) status(kCycleUpdated);
     }
 }
@@ -89,38 +93,38 @@ void GuideList::Register()
 void GuideList::Delete()
 {
     QListWidget* list = c_.List2;
-    if (!list || list->count() == 0) return;
+    if (!list || !schedule_ || schedule_->isEmpty()) return;
     const int row = ListSelectedRow(list);
-    const QString taken = row >= 0 ? uFCom_Bas::trimSpaces(list->item(row)->text()) : QString();
+    const QString taken = row >= 0 && row < schedule_->size() ? uFCom_Bas::trimSpaces(schedule_->at(row)) : QString();
     deselect();
     if (c_.Text3) c_.Text3->clear();
     if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
     if (taken.isEmpty()) return;
 
     const QString question = kDeleteOne + kCRLF + kCRLF + kAsk + kCRLF + kCRLF + CycleConfirmForm(taken);
-    if (uMsgBox_Show(c_.form, 0, kConfirmTitle, question) < 0) return;
+    if (!confirmed(question)) return;
     // Looked up again: the entry may have fallen due while the question was open.
-    const int i = CycleItemFind(list, taken);
+    const int i = schedule_->find(taken);
     if (i < 0) return;
+    schedule_->removeAt(i);
     delete list->takeItem(i);
-    list->update();
     if (save()) status(kCycleDeleted);
 }
 
 void GuideList::DeleteAll()
 {
-    QListWidget* list = c_.List2;
-    if (!list || list->count() == 0) return;
+    if (!schedule_ || schedule_->isEmpty()) return;
     const QString question = kDeleteAll + kCRLF + kCRLF + kAsk + kCRLF + kCRLF;
-    if (uMsgBox_Show(c_.form, 0, kConfirmTitle, question) < 0) {
+    if (!confirmed(question)) {
         deselect();
         if (c_.Text3) c_.Text3->clear();
         if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
         return;
     }
     // A due check may have emptied the list while the question was open.
-    if (list->count() == 0) return;
-    list->clear();
+    if (schedule_->isEmpty()) return;
+    schedule_->clear();
+    if (c_.List2) c_.List2->clear();
     if (save()) status(kCycleCleared);
     if (c_.Text3) c_.Text3->clear();
 }
@@ -128,15 +132,15 @@ void GuideList::DeleteAll()
 void GuideList::Details()
 {
     QListWidget* list = c_.List2;
-    if (!list) return;
-    if (list->count() == 0) {
+    if (!list || !schedule_) return;
+    if (schedule_->isEmpty()) {
         if (c_.Text3) c_.Text3->clear();
         if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
         return;
     }
     const int row = ListSelectedRow(list);
-    if (row < 0) return;
-    if (c_.Text3) c_.Text3->setPlainText(CycleDetailForm(list->item(row)->text()));
+    if (row < 0 || row >= schedule_->size()) return;
+    if (c_.Text3) c_.Text3->setPlainText(CycleDetailForm(schedule_->at(row)));
 }
 
 void GuideList::Reset(int button)

@@ -1,11 +1,14 @@
 #pragma once
 // The guide list (ｶﾞｲﾄﾞ部): register through the date/time dialog, delete,
-// delete all, details and reset on the main window's controls.  Every change
+// delete all, details and reset on the main window's controls, on the
+// schedule handed in, which the guide list widget shows.  Every change
 // is saved at once through the save service, so a crash or a kill loses no
 // entry.  The monitor's due checks run while the dialogs of these operations
 // are open, so entries are always looked up again by text afterwards.
 #include <QString>
 #include <functional>
+
+#include "messages/entries.h"
 
 class QListWidget;
 class QPlainTextEdit;
@@ -33,8 +36,15 @@ public:
         std::function<QString(int)> keyMsg;    // catalogue line (prefix included)
         std::function<bool()> save;            // writes the whole guide list; false: not saved
         std::function<void()> selectDueTime;   // the date/time dialog, modal
+        // Asks title / question with OK and ｷｬﾝｾﾙ: 1 for OK, -1 otherwise.
+        std::function<int(const QString&, const QString&)> confirm;
     };
-    GuideList(Controls c, Services s) : c_(c), s_(std::move(s)) {}
+    // entries: the fixed-form list (whether the inputs may have come from
+    // it); schedule: the guide list.  The list widgets show them.
+    GuideList(Controls c, const FixedFormEntries* entries, GuideSchedule* schedule, Services s)
+        : c_(c), entries_(entries), schedule_(schedule), s_(std::move(s))
+    {
+    }
 
     void Register();         // ｶﾞｲﾄﾞ部登録
     void Delete();           // ｶﾞｲﾄﾞ部削除
@@ -48,7 +58,11 @@ private:
     void deselect();
     void clearHandOver();
 
+    bool confirmed(const QString& question);
+
     Controls c_;
+    const FixedFormEntries* entries_;
+    GuideSchedule* schedule_;
     Services s_;
 };
 

@@ -173,7 +173,7 @@ void GuideMonitor::CountdownTick()
         return;
     }
 
-    const int interval = st_.WatchSeconds ? *st_.WatchSeconds : 60;
+    const int interval = st_.watch ? st_.watch->WatchSeconds : 60;
     if (t1->Tag.isEmpty()) {
         guideButtons(true);
         const QString s = QString::fromStdString(stamp.substr(12, 2));
@@ -224,27 +224,17 @@ void GuideMonitor::DueCheck()
     setState(kWatching, kRunningColour);
 
     QString shown;
-    QListWidget* list = c_.List2;
-    if (list && list->count() > 0) {
+    uFMsg::GuideSchedule* schedule = st_.schedule;
+    if (schedule && !schedule->isEmpty()) {
         guideButtons(false);
         deselect();
         if (c_.Text3) c_.Text3->clear();
         if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
-        const QString now = uFMsg::CurrentMinute();
-        // Every entry once, in list order, although due ones leave on the way.
-        const int steps = list->count();
-        int i = 0;
-        for (int step = 0; step < steps && i < list->count(); ++step) {
-            const QString entry = uFCom_Bas::trimSpaces(list->item(i)->text());
-            const uFMsg::CycleFields f = uFMsg::CycleItemRead(entry);
-            if (entry.isEmpty() || f.due.isEmpty() || !uFMsg::IsDue(f.due, now)) {
-                ++i;
-                continue;
-            }
-            // The entry found last stands first.
-            shown = uFMsg::CyclePopupBlock(entry) + shown;
-            delete list->takeItem(i);
-            GuideMsgNotify(f.fixed, f.variable);
+        // Every entry once, in list order; the entry found last stands first.
+        for (const uFMsg::DueEntry& due : schedule->takeDue(uFMsg::CurrentMinute())) {
+            shown = uFMsg::CyclePopupBlock(due.text) + shown;
+            if (c_.List2) delete c_.List2->takeItem(due.row);
+            GuideMsgNotify(due.fields.fixed, due.fields.variable);
         }
         if (st_.meStrGuideMsg) *st_.meStrGuideMsg = shown;
     }
@@ -294,10 +284,10 @@ void GuideMonitor::GuideBeep()
 
 void GuideMonitor::Check1_Click()
 {
-    if (!c_.Check1 || !st_.WatchAutoStart) return;
+    if (!c_.Check1 || !st_.watch) return;
     const int value = c_.Check1->isChecked() ? 1 : 0;
-    if (value == *st_.WatchAutoStart) return;
-    *st_.WatchAutoStart = value;
+    if (value == st_.watch->WatchAutoStart) return;
+    st_.watch->WatchAutoStart = value;
     if (s_.saveWatch) s_.saveWatch();
 }
 
@@ -306,8 +296,8 @@ void GuideMonitor::VScroll1_Change()
     if (!c_.VScroll1) return;
     const int value = c_.VScroll1->value();
     if (c_.Label3) c_.Label3->setText(QString::number(value));
-    if (!st_.WatchSeconds || value == *st_.WatchSeconds) return;
-    *st_.WatchSeconds = value;
+    if (!st_.watch || value == st_.watch->WatchSeconds) return;
+    st_.watch->WatchSeconds = value;
     if (s_.saveWatch) s_.saveWatch();
 }
 

@@ -15,6 +15,8 @@
 #include <array>
 #include <functional>
 
+#include "config/myconf.h"
+#include "messages/entries.h"
 #include "monitor/guidemsg.h"
 
 class QCheckBox;
@@ -48,10 +50,12 @@ public:
         uFCom_Bas::Timer* Timer1 = nullptr;     // countdown
         uFCom_Bas::Timer* Timer2 = nullptr;     // due check
     };
-    // Members of the main window.
+    // What the monitor works on: the settings (start at launch, interval),
+    // the guide list (which List2 shows) and the main window's block of the
+    // messages just due.
     struct State {
-        int* WatchAutoStart = nullptr;
-        int* WatchSeconds = nullptr;
+        uFConf::WatchSettings* watch = nullptr;
+        uFMsg::GuideSchedule* schedule = nullptr;
         QString* meStrGuideMsg = nullptr;
     };
     struct Services {

@@ -4,7 +4,7 @@
 
 #include "headline/colors.h"
 #include "headline/headline.h"
-#include "messages/msgrules.h"
+#include "messages/entries.h"
 #include "platform/ufcom.h"
 #include "recorder/recorder.h"
 
@@ -18,12 +18,11 @@ namespace {
 constexpr int kNoRecorderColour = 15;
 }
 
-void ForcedNotifySend(QWidget* window, const QString& head, const QString& text1, const QString& text2)
+void ForcedNotifySend(const QString& head, const QString& text1, const QString& text2)
 {
-    using uFHLabel_Bas::HeadMsgShow;
-    HeadMsgShow(window, uFHLabel_Bas::kModeSendOnly, -1, head + kForcedOpen, QString());
-    HeadMsgShow(window, uFHLabel_Bas::kModeSendOnly, -1, text1, text2);
-    HeadMsgShow(window, uFHLabel_Bas::kModeSendOnly, -1, head + kForcedClose, QString());
+    RecorderSend(head + kForcedOpen, QString());
+    RecorderSend(text1, text2);
+    RecorderSend(head + kForcedClose, QString());
 }
 
 ManualNotify::ManualNotify(Controls c, Services s) : c_(c), s_(std::move(s))
@@ -54,7 +53,7 @@ void ManualNotify::Command1_Click()
     }
     QString rest = fixed;
     fixed = trimSpaces(TokenNext(rest, QStringLiteral(",")));
-    ForcedNotifySend(c_.form, head, fixed, variable);
+    ForcedNotifySend(head, fixed, variable);
     focusDummy();
 }
 

@@ -17,9 +17,9 @@ extern const QString kForcedClose;
 // The line shown when the recorder is not running.
 extern const QString kNoRecorder;
 
-// Sends marker, message (text1, text2), marker to the recorder through the
-// head line's forwarding of window; nothing is shown.
-void ForcedNotifySend(QWidget* window, const QString& head, const QString& text1, const QString& text2);
+// Sends marker, message (text1, text2), marker to the recorder; nothing is
+// shown.
+void ForcedNotifySend(const QString& head, const QString& text1, const QString& text2);
 
 // CV手動通知 on the main window's inputs, which it reads and never changes.
 class ManualNotify {

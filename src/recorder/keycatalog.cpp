@@ -2,7 +2,7 @@
 
 #include "platform/fonts.h"
 
-#include "app/keyhead.h"
+#include "messages/statustexts.h"
 #include "platform/formkit.h"
 #include "recorder/forced.h"
 #include "headline/colors.h"
@@ -42,43 +42,6 @@ const QString kHelpText = QStringLiteral(
 
 const QString kNoMessages = QStringLiteral("ﾒｯｾｰｼﾞはありません。");
 const QString kSelectMessage = QStringLiteral("ﾒｯｾｰｼﾞを選択して下さい。");
-
-// The limit written into the "list full" messages.
-constexpr int kListItemMax = 100;
-
-struct KeyMessage {
-    int no;
-    QString text;
-};
-
-// The message table; numbers not listed here are reserved (empty text).
-const KeyMessage* keyMessages(int& count)
-{
-    static const KeyMessage table[] = {
-        {1, QStringLiteral("を Load しました。")},
-        {2, QStringLiteral("を UnLoad しました。")},
-        {201, QStringLiteral("定型部ﾒｯｾｰｼﾞに登録されました。")},
-        {202, QStringLiteral("定型部ﾒｯｾｰｼﾞに登録できません。最大登録数[") + QString::number(kListItemMax) +
-                  QStringLiteral("]を超えます。")},
-        {203, QStringLiteral("定型部ﾒｯｾｰｼﾞを更新しました。")},
-        {204, QStringLiteral("定型部ﾒｯｾｰｼﾞから削除されました。")},
-        {205, QStringLiteral("定型部ﾒｯｾｰｼﾞを全て削除しました。")},
-        {211, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞに登録されました。")},
-        {212, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞに登録できません。最大登録数[") + QString::number(kListItemMax) +
-                  QStringLiteral("]を超えます。")},
-        {213, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを更新しました。")},
-        {214, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞから削除されました。")},
-        {215, QStringLiteral("ｶﾞｲﾄﾞ部監視を開始しました。")},
-        {216, QStringLiteral("ｶﾞｲﾄﾞ部監視を停止しました。")},
-        {217, QStringLiteral("ｶﾞｲﾄﾞ部監視の登録がありません。停止します。")},
-        {218, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを全て削除しました。")},
-    };
-    count = int(std::size(table));
-    return table;
-}
-
-// The number ranges offered to the catalogue, in the order it is built.
-constexpr std::pair<int, int> kRanges[] = {{1, 10}, {101, 120}, {201, 220}};
 
 const QString kComma = QStringLiteral(",");
 
@@ -121,10 +84,10 @@ void placeTwips(QWidget* w, int left, int top, int width, int height)
 
 }  // namespace
 
-CVMsgKey_Dialog::CVMsgKey_Dialog(QWidget* mainWindow)
+CVMsgKey_Dialog::CVMsgKey_Dialog(QWidget* mainWindow, const QString& head)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      mainWindow_(mainWindow)
+      mainWindow_(mainWindow), head_(head)
 {
     setObjectName(QStringLiteral("CVMsgKey_Dialog"));
     setupControls();
@@ -214,16 +177,6 @@ void CVMsgKey_Dialog::Form_Load()
     KeyMsgListSet();
 }
 
-QString CVMsgKey_Dialog::KeyMsgText(int no)
-{
-    int count = 0;
-    const KeyMessage* table = keyMessages(count);
-    for (int i = 0; i < count; ++i) {
-        if (table[i].no == no) return table[i].text;
-    }
-    return QString();
-}
-
 QString CVMsgKey_Dialog::KeyMsgGet(int arg_MsgNo) const
 {
     const int row = KeyMsgIndex(arg_MsgNo);
@@ -250,7 +203,7 @@ void CVMsgKey_Dialog::KeyMsgAdd(int no, const QString& text)
     if (List1->count() >= kListMax) return;
     if (KeyMsgIndex(no) >= 0) return;
 
-    const QString entry = app::FormKeyMsgHead() + uFCom_Bas::StrPad(QStringLiteral("L128"), text) + kComma +
+    const QString entry = head_ + uFCom_Bas::StrPad(QStringLiteral("L128"), text) + kComma +
                           QString::number(no) + kComma;
     // Ordinal (UTF-16 code unit) order, the same in every locale.
     int row = 0, hi = List1->count();
@@ -272,8 +225,8 @@ void CVMsgKey_Dialog::KeyMsgListSet()
     Label2->clear();
     Label2->setText(kHelpText);
     List1->clear();
-    for (const auto& [first, last] : kRanges) {
-        for (int no = first; no <= last; ++no) KeyMsgAdd(no, KeyMsgText(no));
+    for (const auto& [first, last] : uFMsg::kStatusRanges) {
+        for (int no = first; no <= last; ++no) KeyMsgAdd(no, uFMsg::StatusText(no));
     }
     if (List1->count() > 0) Label1[1]->setText(QString::number(List1->count()));
     focusDummy();
@@ -298,7 +251,7 @@ void CVMsgKey_Dialog::focusDummy()
 
 void CVMsgKey_Dialog::Command1_Click()
 {
-    const QString prefix = app::FormKeyMsgHead();
+    const QString prefix = head_;
     QWidget* head = mainWindow_.data();
 
     if (uFCom_Bas::RecorderAlive() != 1) {
@@ -329,7 +282,7 @@ void CVMsgKey_Dialog::Command1_Click()
             QString rest = entry;
             message = uFCom_Bas::trimSpaces(uFCom_Bas::TokenNext(rest, kComma));
         }
-        uFCom_Bas::ForcedNotifySend(head, prefix, message, QString());
+        uFCom_Bas::ForcedNotifySend(prefix, message, QString());
     }
     clearSelection();
     focusDummy();

@@ -20,13 +20,9 @@ class CVMsgKey_Dialog : public QDialog {
     Q_OBJECT
 public:
     // Builds the controls and runs the load: placement relative to the main
-    // window's placement record, then the catalogue.  Status lines go to
-    // mainWindow's head line.
-    explicit CVMsgKey_Dialog(QWidget* mainWindow = nullptr);
-
-    // The table text of a message number; empty for reserved and unknown
-    // numbers.
-    static QString KeyMsgText(int no);
+    // window's placement record, then the catalogue, each entry behind the
+    // status prefix head.  Status lines go to mainWindow's head line.
+    explicit CVMsgKey_Dialog(QWidget* mainWindow = nullptr, const QString& head = QString());
     // Entries are added only while the list holds fewer than this.
     static constexpr int kListMax = 32001;
 
@@ -69,5 +65,6 @@ private:
     void focusDummy();
 
     QPointer<QWidget> mainWindow_;
+    QString head_;
     bool unloading_ = false;
 };

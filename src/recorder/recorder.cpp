@@ -4,7 +4,7 @@
 #include "platform/core/datetime.h"
 #include "platform/core/mailslot.h"
 #include "platform/core/windowsearch.h"
-#include "platform/ufcom.h"
+#include "platform/text.h"
 
 #include <QCoreApplication>
 #include <QtEndian>
@@ -113,6 +113,11 @@ QByteArray closeCommand()
 int slotHeaderCode(const QByteArray& message)
 {
     return getInt(message, L::kOffCode);
+}
+
+bool isCloseCommand(const QByteArray& message)
+{
+    return message.size() >= 4 && slotHeaderCode(message) == kCloseCode;
 }
 
 int slotHeaderSize(const QByteArray& message)

@@ -49,6 +49,9 @@ QByteArray closeCommand();
 
 // The first 32-bit word of a received message (bytes beyond it count as 0).
 int slotHeaderCode(const QByteArray& message);
+// A record that closes the program that receives it: its code word is
+// kCloseCode.
+bool isCloseCommand(const QByteArray& message);
 // The second 32-bit word (the record size field).
 int slotHeaderSize(const QByteArray& message);
 

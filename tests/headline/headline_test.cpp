@@ -20,9 +20,12 @@ protected:
         uFHLabel_Bas::resetForTest();
         headtest::fixClock();
         uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return false; });
+        // Forwarding goes to the recorder link, as the program wires it.
+        uFHLabel_Bas::SetForwarder([](const QString& a, const QString& b) { uFCom_Bas::RecorderSend(a, b); });
     }
     void TearDown() override
     {
+        uFHLabel_Bas::SetForwarder({});
         uFHLabel_Bas::resetForTest();
         platform::setClockSource({});
         uFCom_Bas::setRecorderWindowProbeForTest({});

@@ -46,17 +46,19 @@ TEST_F(GuideConfTest, UnloadWritesTheSurvivingGuideEntriesFromZero)
          "CycleItem_001=2025/04/01-12:00,b,v\r\n"
          "CycleItem_002=2025/04/01-09:31,a,\r\n"
          "CycleItem_003=2025/04/02-08:00,c,x,y,\r\n");
-    EXPECT_EQ(form_->WatchAutoStart, 1);
-    EXPECT_EQ(form_->WatchSeconds, 60);
+    EXPECT_EQ(form_->watch().WatchAutoStart, 1);
+    EXPECT_EQ(form_->watch().WatchSeconds, 60);
     EXPECT_EQ(form_->Form_AutoGuide(), 0);
-    EXPECT_EQ(form_->WatchPanelShow, 0);
+    EXPECT_EQ(form_->watch().WatchPanelShow, 0);
     ASSERT_EQ(form_->List2->count(), 3);
     // Due-time order, whatever the order of the file.
     EXPECT_EQ(form_->List2->item(0)->text(), "2025/04/01-09:31,a,");
     EXPECT_EQ(form_->List2->item(2)->text(), "2025/04/02-08:00,c,x,y,");
-    EXPECT_EQ(form_->CycleCount, 3);
+    EXPECT_EQ(form_->conf().CycleCount(), 3);
 
-    delete form_->List2->takeItem(1);  // fell due during the run
+    // Fell due during the run.
+    form_->conf().schedule().removeAt(1);
+    delete form_->List2->takeItem(1);
     form_->Form_Unload();
     EXPECT_EQ(ended_, 1);
     EXPECT_EQ(get("Section_Cycle", "CycleItems"), "2");

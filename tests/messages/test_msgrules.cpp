@@ -1,9 +1,8 @@
 // Message parts, lookups, entry forms and the list order.
 #include <gtest/gtest.h>
 
-#include <QListWidget>
 
-#include "messages/msgrules.h"
+#include "messages/entries.h"
 
 using namespace uFMsg;
 
@@ -37,18 +36,23 @@ TEST(MsgRules, InputPartsAreTrimmedAndLimited)
 
 TEST(MsgRules, LookupsCompareExactly)
 {
-    QListWidget list;
-    for (const char* t : {"ABC", "abc,xyz", "ｱ", " spaced "}) list.addItem(t);
-    EXPECT_EQ(EntryItemFind(&list, ""), -9);
-    EXPECT_EQ(EntryItemFind(&list, "abc"), 1);
-    EXPECT_EQ(EntryItemFind(&list, "abc,xyz"), -1);
-    EXPECT_EQ(EntryItemFind(&list, "ア"), -1);
-    EXPECT_EQ(EntryItemFind(&list, "ｱ"), 2);
-    EXPECT_EQ(CycleItemFind(&list, "spaced"), 3);
-    EXPECT_EQ(CycleItemFind(&list, ""), -9);
-    QListWidget empty;
-    EXPECT_EQ(EntryItemFind(&empty, "x"), -1);
-    EXPECT_EQ(CycleItemFind(&empty, "x"), -1);
+    // Found in list order: " spaced " sorts first, so the rows are those of
+    // the sorted collection.
+    FixedFormEntries entries;
+    GuideSchedule schedule;
+    for (const char* t : {"ABC", "abc,xyz", "ｱ", " spaced "}) {
+        entries.insertSorted(t);
+        schedule.insertSorted(t);
+    }
+    EXPECT_EQ(entries.find(""), -9);
+    EXPECT_EQ(entries.find("abc"), 2);
+    EXPECT_EQ(entries.find("abc,xyz"), -1);
+    EXPECT_EQ(entries.find("ア"), -1);
+    EXPECT_EQ(entries.find("ｱ"), 3);
+    EXPECT_EQ(schedule.find("spaced"), 0);
+    EXPECT_EQ(schedule.find(""), -9);
+    EXPECT_EQ(FixedFormEntries().find("x"), -1);
+    EXPECT_EQ(GuideSchedule().find("x"), -1);
 }
 
 TEST(MsgRules, GuideEntryFormsAndDueRule)
@@ -74,11 +78,10 @@ TEST(MsgRules, GuideEntryFormsAndDueRule)
 
 TEST(MsgRules, ListsKeepOrdinalOrder)
 {
-    QListWidget list;
+    EntryList list;
     const QStringList in = {"b", "B", "a", "ｱ", "ア", "a", "2025/04/01-10:00,x", "2025/04/01-09:00,y", "Z", "é", "e"};
-    for (const QString& t : in) ListInsertSorted(&list, t);
-    QStringList got;
-    for (int i = 0; i < list.count(); ++i) got << list.item(i)->text();
+    for (const QString& t : in) list.insertSorted(t);
+    const QStringList got = list.texts();
     QStringList expected = in;
     std::sort(expected.begin(), expected.end(),
               [](const QString& x, const QString& y) { return QString::compare(x, y, Qt::CaseSensitive) < 0; });

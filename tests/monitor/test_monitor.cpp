@@ -90,6 +90,11 @@ protected:
         clock_.advance(1000);
     }
     QString label5() const { return form_->Label5->text(); }
+    // An entry put into the schedule as registering does, and shown.
+    void addGuideEntry(const QString& text)
+    {
+        form_->List2->insertItem(form_->conf().schedule().insertSorted(text), text);
+    }
 
     testsupport::FakeClock clock_;
     int slot_ = -1;
@@ -116,7 +121,7 @@ TEST_F(MonitorTest, CountdownEndsOnTheWallClockSecond)
         SCOPED_TRACE(c.interval);
         clock_.set(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 25, 300)));
         load({});
-        form_->WatchSeconds = c.interval;
+        form_->watch().WatchSeconds = c.interval;
         form_->Timer1->fire();
         EXPECT_EQ(label5(), counting(c.first));
         // The next tick comes just after the next full second, not 1000 ms on.
@@ -335,13 +340,13 @@ TEST_F(MonitorTest, PopUpPlaceConfirmationAndAnnouncement)
     } places[] = {{{100, 50}, {100, 50}}, {{0, 0}, {1280 - popup->frameGeometry().width(), 0}}};
     int minute = 18;
     for (const Place& p : places) {
-        form_->List2->addItem(QStringLiteral("2026/12/08-10:%1,again,").arg(++minute));
+        addGuideEntry(QStringLiteral("2026/12/08-10:%1,again,").arg(++minute));
         runToCheck();
         ASSERT_NE(form_->guidePopup(), nullptr);
         form_->guidePopup()->move(p.closedAt);
         QTest::mouseClick(form_->guidePopup()->Command1, Qt::LeftButton);
         EXPECT_EQ(form_->meLngGuideMsgDialogLeft, p.closedAt.x() * 15);
-        form_->List2->addItem(QStringLiteral("2026/12/08-10:%1,again,").arg(++minute));
+        addGuideEntry(QStringLiteral("2026/12/08-10:%1,again,").arg(++minute));
         runToCheck();
         ASSERT_NE(form_->guidePopup(), nullptr);
         EXPECT_EQ(form_->guidePopup()->pos(), p.reopensAt);

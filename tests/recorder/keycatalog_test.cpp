@@ -1,7 +1,6 @@
 // The message-key catalogue: its content, lookups, the forced notification
 // and how the dialog hides instead of closing.
 #include "../headline/fake_main.h"
-#include "app/keyhead.h"
 #include "headline/colors.h"
 #include "recorder/keycatalog.h"
 
@@ -29,16 +28,14 @@ protected:
         uFHLabel_Bas::resetForTest();
         headtest::fixClock();
         uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return false; });
-        app::setMainTitle(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
         main = std::make_unique<FakeMain>();
-        dialog = new CVMsgKey_Dialog(&main->window);
+        dialog = new CVMsgKey_Dialog(&main->window, kPrefix);
     }
     void TearDown() override
     {
         main.reset();  // takes the dialog with it
         uFHLabel_Bas::resetForTest();
         platform::setClockSource({});
-        app::setMainTitle(QString());
         uFCom_Bas::setRecorderWindowProbeForTest({});
     }
     int rowOf(int no) const { return dialog->KeyMsgIndex(no); }
@@ -87,11 +84,11 @@ TEST_F(KeyCatalogTest, KeyMsgGetReturnsPrefixAndTextOrNothing)
 
 TEST_F(KeyCatalogTest, TitleWithACommaDoesNotBreakTheLookups)
 {
-    app::setMainTitle(QStringLiteral("VL,2"));
-    dialog->KeyMsgListSet();
-    EXPECT_EQ(dialog->List1->count(), 15);
-    EXPECT_EQ(dialog->KeyMsgGet(203), QStringLiteral("[VL,2]定型部ﾒｯｾｰｼﾞを更新しました。"));
-    EXPECT_EQ(dialog->KeyMsgGet(3), QString());
+    auto* titled = new CVMsgKey_Dialog(&main->window, QStringLiteral("[VL,2]"));
+    titled->KeyMsgListSet();
+    EXPECT_EQ(titled->List1->count(), 15);
+    EXPECT_EQ(titled->KeyMsgGet(203), QStringLiteral("[VL,2]定型部ﾒｯｾｰｼﾞを更新しました。"));
+    EXPECT_EQ(titled->KeyMsgGet(3), QString());
 }
 
 TEST_F(KeyCatalogTest, KeyMsgAddRefusesBlankDuplicateAndCutsLongTexts)
@@ -241,7 +238,7 @@ TEST_F(KeyCatalogTest, OpensWhereTheMainWindowWasPlacedAtLoad)
     uFCom_Bas::setWorkAreaForTest(QRect(0, 0, 1500, 900));
     uFCom_Bas::PlaceCalc(&main->window, QStringLiteral("NOMAL"), 1, 3, 8, 12);
     const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
-    auto* placed = new CVMsgKey_Dialog(&main->window);
+    auto* placed = new CVMsgKey_Dialog(&main->window, kPrefix);
     uFCom_Bas::setWorkAreaForTest(QRect());
 
     // top = rectangle top + 0.2 height, left = rectangle left + 0.1 width
