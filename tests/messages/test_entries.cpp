@@ -1,0 +1,111 @@
+// The entries and the two lists as values: order, limits, lookups and what
+// the due check takes.  New rules of the lists are tested here.
+#include <gtest/gtest.h>
+
+#include "messages/entries.h"
+#include "messages/statustexts.h"
+#include "test_support.h"
+
+using namespace uFMsg;
+
+namespace {
+
+QStringList taken(const QList<DueEntry>& due)
+{
+    QStringList out;
+    for (const DueEntry& d : due) out << QString::number(d.row) + ":" + d.text + "|" + d.fields.fixed + "|" + d.fields.variable;
+    return out;
+}
+
+}  // namespace
+
+TEST(GuideSchedule, TakeDueTakesWhatHasComeInListOrderAndLeavesTheRest)
+{
+    const QString now = "2026/12/08-10:16";
+    struct Case {
+        const char* what;
+        QStringList entries;  // in list order
+        QStringList taken;    // row when taken: text|fixed|variable
+        QStringList left;
+    } cases[] = {
+        {"nothing listed", {}, {}, {}},
+        {"the minute itself and earlier ones, not later ones",
+         {"2026/12/08-10:15,a,", "2026/12/08-10:16,b,v", "2026/12/08-10:17,c,"},
+         {"0:2026/12/08-10:15,a,|a|", "0:2026/12/08-10:16,b,v|b|v"},
+         {"2026/12/08-10:17,c,"}},
+        {"rows count what stays before and not what was taken",
+         {",nodue,", "2026/12/08-10:00,a,", "2026/12/08-10:10,b,"},
+         {"1:2026/12/08-10:00,a,|a|", "1:2026/12/08-10:10,b,|b|"},
+         {",nodue,"}},
+        {"taken trimmed; a blank entry and one without a due minute stay",
+         {"   ", " 2026/12/08-10:00,x,y ", ",nodue,"},
+         {"1:2026/12/08-10:00,x,y|x|y"},
+         {"   ", ",nodue,"}},
+        {"equal entries go together", {"2026/12/08-10:00,same,", "2026/12/08-10:00,same,"},
+         {"0:2026/12/08-10:00,same,|same|", "0:2026/12/08-10:00,same,|same|"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GuideSchedule schedule;
+        schedule.assign(c.entries);
+        ASSERT_EQ(schedule.texts(), c.entries) << "the cases list their entries in order";
+        EXPECT_EQ(taken(schedule.takeDue(now)), c.taken);
+        EXPECT_EQ(schedule.texts(), c.left);
+    }
+}
+
+TEST(EntryList, OrdinalOrderEqualsBehindEqualsAndTheLimit)
+{
+    EntryList list;
+    EXPECT_EQ(list.insertSorted("b"), 0);
+    EXPECT_EQ(list.insertSorted("a"), 0);
+    EXPECT_EQ(list.insertSorted("b"), 2) << "behind its equal";
+    EXPECT_EQ(list.insertSorted("B"), 0) << "upper case before lower, whatever the locale";
+    EXPECT_EQ(list.texts(), (QStringList{"B", "a", "b", "b"}));
+    list.replace(1, "z");  // stays where it is
+    list.replace(9, "out of range");
+    list.removeAt(-1);
+    list.removeAt(4);
+    EXPECT_EQ(list.texts(), (QStringList{"B", "z", "b", "b"}));
+    list.assign({"y", "x", "y"});
+    EXPECT_EQ(list.texts(), (QStringList{"x", "y", "y"}));
+
+    EntryList full;
+    for (int i = 0; i < ListItemMax - 1; ++i) full.insertSorted(QString::number(i));
+    EXPECT_FALSE(full.isFull());
+    full.insertSorted("last");
+    EXPECT_TRUE(full.isFull());
+}
+
+TEST(EntryLists, LookupsByKeyAndByTrimmedText)
+{
+    FixedFormEntries entries;
+    entries.assign({"朝礼,", "昼休み", "朝礼,別"});
+    GuideSchedule schedule;
+    schedule.assign({" 2026/12/08-10:00,a, ", "2026/12/08-11:00,b,"});
+    struct Case {
+        const char* what;
+        int got, expected;
+    } cases[] = {
+        {"an empty key", entries.find(""), -9},
+        {"the key is the first comma field, the lowest row wins", entries.find("朝礼"), 1},
+        {"a whole entry with a comma is no key", entries.find("朝礼,別"), -1},
+        {"no such key", entries.find("朝"), -1},
+        {"a guide entry by its trimmed text", schedule.find("2026/12/08-10:00,a,"), 0},
+        {"untrimmed text finds nothing", schedule.find(" 2026/12/08-10:00,a, "), -1},
+        {"an empty text", schedule.find(""), -9},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.got, c.expected) << c.what;
+}
+
+TEST(StatusTexts, NumberedLinesAndReservedNumbers)
+{
+    EXPECT_EQ(StatusText(kLoaded), "を Load しました。");
+    EXPECT_EQ(StatusText(kEntryFull), "定型部ﾒｯｾｰｼﾞに登録できません。最大登録数[100]を超えます。");
+    EXPECT_EQ(StatusText(217), "ｶﾞｲﾄﾞ部監視の登録がありません。停止します。");
+    int listed = 0;
+    for (const auto& [first, last] : kStatusRanges)
+        for (int no = first; no <= last; ++no) listed += !StatusText(no).isEmpty();
+    EXPECT_EQ(listed, 15) << "1, 2, 201 to 205 and 211 to 218";
+    for (int reserved : {0, 3, 206, 210, 219, 300}) EXPECT_TRUE(StatusText(reserved).isEmpty()) << reserved;
+}
