@@ -21,14 +21,12 @@ namespace {
 const QString kComma = QStringLiteral(",");
 // A read value is cut like the profile functions cut it.
 constexpr int kCountMax = 99;
-// Item keys that a writer takes as its own: stem + three digits.
-constexpr int kItemKeysOwned = 1000;
 // Room a save needs beyond the file's size (it may grow a little).
 constexpr long long kSaveSlack = 64 * 1024;
 
 QString g_lastError;
 
-// Records why a write failed (errno of the failing call) and returns -1.
+// Records why a write failed, in a few words, and returns -1.
 int failed(const QString& why)
 {
     g_lastError = why;

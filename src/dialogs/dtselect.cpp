@@ -118,11 +118,11 @@ void DTSelect_Dialog::setupControls()
 
 void DTSelect_Dialog::Form_Load()
 {
-    // 1. Icon.
+    // Icon.
     setWindowIcon(mainWindow_ ? mainWindow_->windowIcon() : uFCom_Bas::programIcon());
-    // 2. Placement from the rectangle the main window was given at its load.
+    // Placement from the rectangle the main window was given at its load.
     uFCom_Bas::PlaceDialog(this, &top_, &left_);
-    // 3. to 6. Today, and the lists on the current hour and minute.
+    // Today, and the lists on the current hour and minute.
     Dummy_Text->clear();
     const QDate d = today();
     MonthView1->setMinimumDate(d);
@@ -137,13 +137,13 @@ void DTSelect_Dialog::Form_Load()
     const std::string stamp = platform::DateTimeText(display);
     TimeListSelect(QStringLiteral("H"), QString::fromStdString(stamp.substr(8, 2)));
     TimeListSelect(QStringLiteral("M"), QString::fromStdString(stamp.substr(10, 2)));
-    // 7. and 8. The prompt and the message.
+    // The prompt and the message.
     Label1->setText(kPrompt1 + kCRLF + kPrompt2);
     Text1->clear();
     const QString key = h_.meStrVLSelectKey ? *h_.meStrVLSelectKey : QString();
     const QString var = h_.meStrVLSelectVar ? *h_.meStrVLSelectVar : QString();
     if (!key.isEmpty()) Text1->setPlainText(key + kCRLF + var);
-    // 9.
+    // The focus on the hidden box.
     Dummy_Text->setFocus();
 }
 

@@ -83,8 +83,7 @@ void MsgBox_Dialog::Form_Load()
     if (!owner_ || top <= 0 || left <= 0 || left > place.areaWidth - 1000 || top > place.areaHeight - 1000)
         fallback = true;
     if (fallback) {
-        QRect area;
-        if (!uFCom_Bas::WorkAreaGet(area)) area = QRect(0, 0, 1280, 738);
+        const QRect area = uFCom_Bas::WorkAreaOrDefault();
         const int right = area.x() + area.width();
         const int bottom = area.y() + area.height();
         top = static_cast<int>(0.4 * bottom * uy);

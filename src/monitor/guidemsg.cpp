@@ -100,9 +100,9 @@ void GuideMsg_Dialog::setupControls()
 
 void GuideMsg_Dialog::Form_Load()
 {
-    // 1. Icon.
+    // Icon.
     if (s_.icon) setWindowIcon(s_.icon());
-    // 2. At the stored place, else at the top of the screen, flush with the
+    // At the stored place, else at the top of the screen, flush with the
     // right edge of the work area.
     const int storedTop = s_.meLngGuideMsgDialogTop ? *s_.meLngGuideMsgDialogTop : 0;
     const int storedLeft = s_.meLngGuideMsgDialogLeft ? *s_.meLngGuideMsgDialogLeft : 0;
@@ -114,19 +114,18 @@ void GuideMsg_Dialog::Form_Load()
         left_ = storedLeft;
         move(uFCom_Bas::twipsToPixels(left_, ux_), uFCom_Bas::twipsToPixels(top_, uy_));
     }
-    // 3. to 5.
+    // The hint of the check box, which follows the stored setting.
     Dummy_Text->clear();
     uFCom_Bas::setCheckedQuietly(Check1, s_.Form_AutoGuide && s_.Form_AutoGuide() == 1);
     Check1_Click();
     Dummy_Text->setFocus();
-    // 6.
+    // Loaded.
     if (s_.meLngGuideMsgDialogLoad) *s_.meLngGuideMsgDialogLoad = 1;
 }
 
 void GuideMsg_Dialog::placeFlushRight()
 {
-    QRect area;
-    if (!uFCom_Bas::WorkAreaGet(area)) area = QRect(0, 0, 1280, 738);
+    const QRect area = uFCom_Bas::WorkAreaOrDefault();
     left_ = (area.x() + area.width()) * ux_ - frameGeometry().width() * ux_;
     move(uFCom_Bas::twipsToPixels(left_, ux_), uFCom_Bas::twipsToPixels(top_, uy_));
     placedAt_ = pos();

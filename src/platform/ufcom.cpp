@@ -106,26 +106,27 @@ int WorkAreaGet(QRect& area)
     return area.isValid() ? 1 : 0;
 }
 
-void PlaceCalc(QWidget* window, const QString& style, int top, int left, int width, int height)
+QRect WorkAreaOrDefault()
+{
+    QRect area;
+    if (!WorkAreaGet(area)) area = QRect(0, 0, 1280, 738);
+    return area;
+}
+
+void PlaceCalc(QWidget* window, const QString& /*style: applied by the caller*/, int top, int left, int width,
+               int height)
 {
     PlaceRecord& r = g_place;
     int ux = 15, uy = 15;
     ScaleGet(window, ux, uy);
-    r.scaleMode = 1;  // twips
     r.unitsX = ux;
     r.unitsY = uy;
 
-    QRect area;
-    if (WorkAreaGet(area)) {
-        r.areaLeft = area.left();
-        r.areaTop = area.top();
-        r.areaRight = area.x() + area.width();
-        r.areaBottom = area.y() + area.height();
-    } else {
-        r.areaRight = 1280;
-        r.areaBottom = 738;
-    }
-    r.style = style;
+    const QRect area = WorkAreaOrDefault();
+    r.areaLeft = area.left();
+    r.areaTop = area.top();
+    r.areaRight = area.x() + area.width();
+    r.areaBottom = area.y() + area.height();
 
     r.widthCells = width <= 0 ? 1 : (width > ux ? ux : width);
     r.heightCells = height <= 0 ? 1 : (height > uy ? uy : height);

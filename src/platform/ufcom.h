@@ -19,9 +19,7 @@ namespace uFCom_Bas {
 QString TextBoxText(const QPlainTextEdit* box);
 
 struct PlaceRecord {
-    QString style;
     int topCells = 0, leftCells = 0, widthCells = 0, heightCells = 0;
-    int scaleMode = 0;
     int unitsX = 0, unitsY = 0;
     int areaLeft = 0, areaTop = 0, areaRight = 0, areaBottom = 0;
     int top = 0, left = 0, width = 0, height = 0;
@@ -44,6 +42,8 @@ void PlaceDialog(QWidget* dialog, int* top = nullptr, int* left = nullptr);
 void setWorkAreaForTest(const QRect& area);
 // Non-zero on success, 0 on failure; pixels.
 int WorkAreaGet(QRect& area);
+// The work area, or the one assumed where the system gives none.
+QRect WorkAreaOrDefault();
 
 int TrayIconAdd(QWidget* window, const QIcon& icon, const QString& tip);
 int TrayIconDelete(QWidget* window, const QIcon& icon);

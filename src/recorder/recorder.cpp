@@ -159,10 +159,10 @@ int RecorderAlive()
 
 int RecorderSend(const QString& text1, const QString& text2)
 {
-    // 1. Texts too long: dropped, the cached handle untouched.
+    // Texts too long: dropped, the cached handle untouched.
     if (AnsiByteLen(text1) > kNotifyTextMax || AnsiByteLen(text2) > kNotifyTextMax) return -1;
 
-    // 2., 3. The recorder must have a slot and a window.
+    // The recorder must have a slot and a window.
     const int slot = ProgIndexGet(kRecorderExeName);
     if (slot < 0) {
         RecorderClose();
@@ -174,7 +174,7 @@ int RecorderSend(const QString& text1, const QString& text2)
         return -1;
     }
 
-    // 4., 5. The record.
+    // The record.
     std::string display;
     const std::string stamp = platform::DateTimeText(display);
     const QByteArray record = buildNotifyRecord(
@@ -182,7 +182,7 @@ int RecorderSend(const QString& text1, const QString& text2)
         QByteArray(stamp.data(), static_cast<qsizetype>(stamp.size())), toAnsi(text1), toAnsi(text2));
     const std::string name = mailslotName(recorder.ExeName);
 
-    // 6. Open on first use; a failed open is never kept.
+    // Open on first use; a failed open is never kept.
     if (g_recorderHandle == 0) {
         const int handle = ms::SlotOpen(name);
         if (handle < 0) {
@@ -192,14 +192,14 @@ int RecorderSend(const QString& text1, const QString& text2)
         g_recorderHandle = handle;
     }
 
-    // 7. Write.
+    // Write.
     int written = ms::SlotWrite(g_recorderHandle, kNotifyRecordSize, record.constData());
     if (written >= 0) return written;
     // The slot is there but its outgoing queue is at its bound: another
     // open would find the same queue.
     if (written == ms::kWriteQueueFull) return written;
 
-    // 8. Recover once: the recorder may have restarted under the same name.
+    // Recover once: the recorder may have restarted under the same name.
     RecorderClose();
     const int handle = ms::SlotOpen(name);
     if (handle < 0) {
