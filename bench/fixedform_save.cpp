@@ -45,14 +45,18 @@ QString entryText(int i)
 
 std::string startFile()
 {
-    std::string t = "[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n\r\n[Section_Watch]\r\nWatch_Timer=1,60,1,0,\r\n\r\n"
-                    "[Section_Entry]\r\nEntryItems=99\r\n";
+    std::string t =
+        "[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n\r\n[Section_Watch]\r\nWatch_Timer=1,60,1,0,\r\n\r\n"
+        "[Section_Entry]\r\nEntryItems=99\r\n";
     for (int i = 0; i < 99; ++i)
         t += QStringLiteral("EntryItem_%1=").arg(i, 3, 10, QChar('0')).toStdString() +
              uFCom_Bas::toAnsi(entryText(i) + ",").toStdString() + "\r\n";
     t += "\r\n[Section_Cycle]\r\nCycleItems=3\r\n";
     for (int i = 0; i < 3; ++i)
-        t += QStringLiteral("CycleItem_%1=2099/01/0%2-10:00,guide,text,\r\n").arg(i, 3, 10, QChar('0')).arg(i + 1).toStdString();
+        t += QStringLiteral("CycleItem_%1=2099/01/0%2-10:00,guide,text,\r\n")
+                 .arg(i, 3, 10, QChar('0'))
+                 .arg(i + 1)
+                 .toStdString();
     return t;
 }
 
@@ -105,7 +109,8 @@ int main(int argc, char** argv)
     uFMsg::FixedFormList fixed({&form, &text1, &text2, &list, &dummy}, &myconf.entries(),
                                {[]() { return QStringLiteral("[ｳﾞｪﾙﾓﾗ]"); },
                                 [](int key) { return QStringLiteral("[ｳﾞｪﾙﾓﾗ]") + uFMsg::StatusText(key); },
-                                [&myconf]() { return myconf.MyConfWriteEntry() == 0; }, {}});
+                                [&myconf]() { return myconf.MyConfWriteEntry() == 0; },
+                                {}});
 
     const std::string start = startFile();
     std::vector<double> reg, floor, perKey, ratio, perKeyRatio;

@@ -199,10 +199,10 @@ int benchStartup(int rounds)
         rMem.push_back(static_cast<double>(vm) / bm);
     }
     std::printf("startup, %d rounds (medians)\n", rounds);
-    std::printf("  shown:  uPVelmora %.1f ms, bare QMainWindow %.1f ms, ratio %.3f\n", median(vShown),
-                median(bShown), median(rShown));
-    std::printf("  peak:   uPVelmora %.1f MiB, bare QMainWindow %.1f MiB, ratio %.3f\n", median(vMem),
-                median(bMem), median(rMem));
+    std::printf("  shown:  uPVelmora %.1f ms, bare QMainWindow %.1f ms, ratio %.3f\n", median(vShown), median(bShown),
+                median(rShown));
+    std::printf("  peak:   uPVelmora %.1f MiB, bare QMainWindow %.1f MiB, ratio %.3f\n", median(vMem), median(bMem),
+                median(rMem));
     return 0;
 }
 
@@ -299,11 +299,12 @@ void writeBigConf(const std::string& path, int mb)
     std::ofstream f(path, std::ios::binary);
     f << "[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n[Section_Watch]\r\nWatch_Timer=1,60,1,0,\r\n";
     f << "[Section_Entry]\r\nEntryItems=100\r\n";
-    for (int i = 0; i < 100; ++i) f << "EntryItem_" << (i < 10 ? "00" : i < 100 ? "0" : "") << i << "=entry " << i << ",\r\n";
+    for (int i = 0; i < 100; ++i)
+        f << "EntryItem_" << (i < 10 ? "00" : i < 100 ? "0" : "") << i << "=entry " << i << ",\r\n";
     f << "[Section_Cycle]\r\nCycleItems=100\r\n";
     for (int i = 0; i < 100; ++i)
-        f << "CycleItem_" << (i < 10 ? "00" : "0") << i << "=2099/12/31-" << (10 + i / 60) << ":" << (i % 60 < 10 ? "0" : "")
-          << i % 60 << ",guide " << i << ",v,\r\n";
+        f << "CycleItem_" << (i < 10 ? "00" : "0") << i << "=2099/12/31-" << (10 + i / 60) << ":"
+          << (i % 60 < 10 ? "0" : "") << i % 60 << ",guide " << i << ",v,\r\n";
     f << "[Section_History]\r\n";
     const long target = static_cast<long>(mb) * 1024 * 1024;
     for (long i = 0; f.tellp() < target; ++i) f << "Line_" << i << "=some recorded text of a past day " << i << "\r\n";
@@ -330,9 +331,10 @@ int benchBigConf(int mb, int rounds)
     }
     fs::remove_all(dir);
     std::sort(shown.begin(), shown.end());
-    std::printf("bigconf, %.1f MB file, %d starts: start to main window shown median %.0f ms, max %.0f ms "
-                "(target: under 1000 ms for 5 MB)\n",
-                size / 1048576.0, rounds, median(shown), shown.back());
+    std::printf(
+        "bigconf, %.1f MB file, %d starts: start to main window shown median %.0f ms, max %.0f ms "
+        "(target: under 1000 ms for 5 MB)\n",
+        size / 1048576.0, rounds, median(shown), shown.back());
     return 0;
 }
 
@@ -411,12 +413,15 @@ struct DueRound {
 // seconds after now, with c.entries entries due then.  The program's clock
 // is the real one plus a whole number of seconds (libfaketime), so its
 // second 00 is known here exactly.
-DueRound dueRound(const DueCase& c, int round, const std::string& base, const std::string& lib,
-                  const std::string& log, pid_t recorder, size_t& logOffset)
+DueRound dueRound(const DueCase& c, int round, const std::string& base, const std::string& lib, const std::string& log,
+                  pid_t recorder, size_t& logOffset)
 {
     DueRound r;
     const std::string velmora = fs::canonical(selfDir() + "/../uPVelmora").string();
-    const std::string dir = base + "/" + c.name + std::to_string(round);
+    std::string dir = base;
+    dir += "/";
+    dir += c.name;
+    dir += std::to_string(round);
     fs::create_directories(dir);
     const std::string tag = "r" + std::to_string(round);
     {
@@ -483,7 +488,7 @@ DueRound dueRound(const DueCase& c, int round, const std::string& base, const st
     bool inOrder = true;
     for (const Logged& l : lines) {
         if (l.text2 != tag) continue;
-        char want[8];
+        char want[16];
         std::snprintf(want, sizeof want, "e%03d", next++);
         inOrder = inOrder && l.text1 == want;
         r.lastSentMs = std::max(r.lastSentMs, stampMs(l.stamp) - (zeroReal + offset * 1000.0));
@@ -571,6 +576,7 @@ int main(int argc, char** argv)
     if (what == "idle") return benchIdle(n > 0 ? n : 60);
     if (what == "due") return benchDue(n > 0 ? n : 10);
     if (what == "bigconf") return benchBigConf(n > 0 ? n : 5, argc > 3 ? std::atoi(argv[3]) : 7);
-    std::fprintf(stderr, "usage: velmora_bench startup [N] | close [N] | idle [SECONDS] | due [N] | bigconf [MB [N]]\n");
+    std::fprintf(stderr,
+                 "usage: velmora_bench startup [N] | close [N] | idle [SECONDS] | due [N] | bigconf [MB [N]]\n");
     return 2;
 }

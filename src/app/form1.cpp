@@ -99,7 +99,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     };
     conf_ = std::make_unique<uFConf::MyConf>(std::move(b));
     // The head line's forwarding (modes 11 and 13) goes to the recorder.
-    uFHLabel_Bas::SetForwarder([](const QString& text1, const QString& text2) { uFCom_Bas::RecorderSend(text1, text2); });
+    uFHLabel_Bas::SetForwarder(
+        [](const QString& text1, const QString& text2) { uFCom_Bas::RecorderSend(text1, text2); });
 
     uFMsg::FixedFormList::Controls fc;
     fc.form = this;
@@ -111,7 +112,9 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     fs.head = [this]() { return FormKeyMsgHead(); };
     fs.keyMsg = [this](int key) { return statusText(key); };
     fs.save = [this]() { return MyConfWriteEntry() == 0; };
-    fs.confirm = [this](const QString& title, const QString& question) { return uMsgBox_Show(this, 0, title, question); };
+    fs.confirm = [this](const QString& title, const QString& question) {
+        return uMsgBox_Show(this, 0, title, question);
+    };
     fixedForm_ = std::make_unique<uFMsg::FixedFormList>(fc, &conf_->entries(), std::move(fs));
     wireLists();
 }
@@ -139,7 +142,9 @@ void Form1::wireLists()
         DTSelect_Dialog dialog(this, {&meStrVLSelectKey, &meStrVLSelectVar, &meStrVLSelectYMD, FormKeyMsgHead()});
         dialog.exec();
     };
-    gs.confirm = [this](const QString& title, const QString& question) { return uMsgBox_Show(this, 0, title, question); };
+    gs.confirm = [this](const QString& title, const QString& question) {
+        return uMsgBox_Show(this, 0, title, question);
+    };
     guideList_ = std::make_unique<uFMsg::GuideList>(gc, &conf_->entries(), &conf_->schedule(), std::move(gs));
 
     uFMon::GuideMonitor::Controls mc;
@@ -166,13 +171,13 @@ void Form1::wireLists()
     uFMon::GuideMonitor::Services ms;
     ms.keyMsg = keyMsg;
     ms.saveWatch = [this]() { MyConfWriteWatch(); };
-    monitor_ = std::make_unique<uFMon::GuideMonitor>(mc, uFMon::GuideMonitor::State{&conf_->watch(), &conf_->schedule(),
-                                                                                    &meStrGuideMsg},
-                                                     std::move(shared), std::move(ms));
+    monitor_ = std::make_unique<uFMon::GuideMonitor>(
+        mc, uFMon::GuideMonitor::State{&conf_->watch(), &conf_->schedule(), &meStrGuideMsg}, std::move(shared),
+        std::move(ms));
 
     uFCom_Bas::ManualNotify::Controls nc{this, Text1, Text2, Dummy_Text};
-    manualNotify_ = std::make_unique<uFCom_Bas::ManualNotify>(nc, uFCom_Bas::ManualNotify::Services{
-                                                                      [this]() { return FormKeyMsgHead(); }, {}});
+    manualNotify_ = std::make_unique<uFCom_Bas::ManualNotify>(
+        nc, uFCom_Bas::ManualNotify::Services{[this]() { return FormKeyMsgHead(); }, {}});
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
 
     for (int i = 0; i < 2; ++i) {
@@ -206,12 +211,6 @@ Form1::~Form1()
     if (TrayShown == 1) uFCom_Bas::TrayIconDelete(this, windowIcon());
 }
 
-
-
-
-
-
-
 QString Form1::SlotFailText(const QString& caption)
 {
     return kSlotFailHead + caption + kSlotFailTail;
@@ -242,8 +241,8 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     const QString exeName = OwnProgIndex >= 0 ? Env.Progs[OwnProgIndex].ExeName : uFCom_Bas::ExeBaseName();
     OwnSlotHandle = platform::mailslot::SlotCreate(exeName.toStdString(), 0);
     if (OwnSlotHandle < 0) {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(),
-                        SlotFailText(windowTitle()), QMessageBox::Ok);
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), SlotFailText(windowTitle()),
+                        QMessageBox::Ok);
         box.exec();
         Form_Unload();
         return false;
@@ -280,10 +279,6 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     loaded_ = true;
     return true;
 }
-
-
-
-
 
 void Form1::DateTimer_Timer()
 {
@@ -383,7 +378,8 @@ void Form1::menu_adjust_Click()
 {
     uFCom_Bas::ProgEntry own;
     if (OwnProgIndex >= 0 && OwnProgIndex < static_cast<int>(Env.Progs.size())) own = Env.Progs[OwnProgIndex];
-    MsgAdjust_Dialog dialog(this, own, {[this](const QString& value) { return conf_->MyConfWriteFormStyle(value) == 0; }});
+    MsgAdjust_Dialog dialog(this, own,
+                            {[this](const QString& value) { return conf_->MyConfWriteFormStyle(value) == 0; }});
     // A failed write is also forwarded to the recorder.
     saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
     dialog.exec();
@@ -438,8 +434,7 @@ void Form1::showSubMenuAtCursor()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonPress &&
-        (watched == Head_Label[0] || watched == Head_Label[1])) {
+    if (event->type() == QEvent::MouseButtonPress && (watched == Head_Label[0] || watched == Head_Label[1])) {
         auto* me = static_cast<QMouseEvent*>(event);
         Form_MouseMove(me->buttons());
     }
@@ -527,26 +522,34 @@ int Form1::Form_MyConfWriteAutoGuide(int& arg_LngAutoGuide)
 
 void Form1::Command2_Click(int index)
 {
-    if (index == 0) fixedForm_->Register();
-    else if (index == 1) fixedForm_->Delete();
+    if (index == 0)
+        fixedForm_->Register();
+    else if (index == 1)
+        fixedForm_->Delete();
 }
 
 void Form1::Command3_Click(int index)
 {
-    if (index == 0) guideList_->Register();
-    else if (index == 1) guideList_->Delete();
+    if (index == 0)
+        guideList_->Register();
+    else if (index == 1)
+        guideList_->Delete();
 }
 
 void Form1::Command4_Click(int index)
 {
-    if (index == 0) monitor_->MonitorStart();
-    else if (index == 1) monitor_->MonitorStop();
+    if (index == 0)
+        monitor_->MonitorStart();
+    else if (index == 1)
+        monitor_->MonitorStop();
 }
 
 void Form1::Command5_Click(int index)
 {
-    if (index == 0) fixedForm_->DeleteAll();
-    else if (index == 1) guideList_->DeleteAll();
+    if (index == 0)
+        fixedForm_->DeleteAll();
+    else if (index == 1)
+        guideList_->DeleteAll();
 }
 
 void Form1::List2_Click()

@@ -27,7 +27,7 @@ class GuideMsg_Dialog;
 namespace uFMsg {
 class FixedFormList;
 class GuideList;
-}
+}  // namespace uFMsg
 namespace uFMon {
 class GuideMonitor;
 }

@@ -87,17 +87,23 @@ void Form1::setupControls()
     uFCom_Bas::setTextColour(Label2, QColor(0, 0, 255));
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setWordWrap(true);
-    Command2[0] = kit.button(Frame1, QStringLiteral("Command2_0"), QStringLiteral("定型登録"), 120, 3720, 1215, 255, green);
-    Command2[1] = kit.button(Frame1, QStringLiteral("Command2_1"), QStringLiteral("定型削除"), 1440, 3720, 1215, 255, green);
-    Command1 = kit.button(Frame1, QStringLiteral("Command1"), QStringLiteral("CV手動通知"), 3120, 3720, 1215, 255, pink);
+    Command2[0] =
+        kit.button(Frame1, QStringLiteral("Command2_0"), QStringLiteral("定型登録"), 120, 3720, 1215, 255, green);
+    Command2[1] =
+        kit.button(Frame1, QStringLiteral("Command2_1"), QStringLiteral("定型削除"), 1440, 3720, 1215, 255, green);
+    Command1 =
+        kit.button(Frame1, QStringLiteral("Command1"), QStringLiteral("CV手動通知"), 3120, 3720, 1215, 255, pink);
     Frame3 = kit.frame(Frame1, QStringLiteral("Frame3"), QStringLiteral("定型部ﾒｯｾｰｼﾞ"), 120, 4080, 4215, 1575);
     List1 = kit.list(Frame3, QStringLiteral("List1"), Frame3->title(), 120, 240, 2775, 780);
-    Command3[0] = kit.button(Frame3, QStringLiteral("Command3_0"), QStringLiteral("ｶﾞｲﾄﾞ部登録"), 3000, 240, 1095, 255, cyan);
-    Command5[0] = kit.button(Frame3, QStringLiteral("Command5_0"), QStringLiteral("全て削除"), 3000, 720, 1095, 255, green);
+    Command3[0] =
+        kit.button(Frame3, QStringLiteral("Command3_0"), QStringLiteral("ｶﾞｲﾄﾞ部登録"), 3000, 240, 1095, 255, cyan);
+    Command5[0] =
+        kit.button(Frame3, QStringLiteral("Command5_0"), QStringLiteral("全て削除"), 3000, 720, 1095, 255, green);
 
     // Right half: guide section and the (hidden) monitor area.
     Frame2 = kit.frame(client, QStringLiteral("Frame2"), QStringLiteral("ｶﾞｲﾄﾞ部監視"), 4800, 720, 4575, 5895);
-    Label4 = kit.label(Frame2, QStringLiteral("Label4"), QStringLiteral("定周期監視時間(Sec) [Max 1H]"), 120, 240, 3135, 255);
+    Label4 = kit.label(Frame2, QStringLiteral("Label4"), QStringLiteral("定周期監視時間(Sec) [Max 1H]"), 120, 240, 3135,
+                       255);
     Label3 = kit.label(Frame2, QStringLiteral("Label3"), QString(), 3240, 240, 975, 255);
     VScroll1 = new QScrollBar(Qt::Vertical, Frame2);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
@@ -110,8 +116,10 @@ void Form1::setupControls()
     Check1 = new QCheckBox(QStringLiteral("立上時監視開始"), Frame2);
     Check1->setObjectName(QStringLiteral("Check1"));
     kit.place(Check1, 120, 1200, 1695, 255);
-    Command4[0] = kit.button(Frame2, QStringLiteral("Command4_0"), QStringLiteral("監視開始"), 1920, 1200, 1215, 255, blue);
-    Command4[1] = kit.button(Frame2, QStringLiteral("Command4_1"), QStringLiteral("監視停止"), 3240, 1200, 1215, 255, blue);
+    Command4[0] =
+        kit.button(Frame2, QStringLiteral("Command4_0"), QStringLiteral("監視開始"), 1920, 1200, 1215, 255, blue);
+    Command4[1] =
+        kit.button(Frame2, QStringLiteral("Command4_1"), QStringLiteral("監視停止"), 3240, 1200, 1215, 255, blue);
     Label6 = kit.label(Frame2, QStringLiteral("Label6"), QString(), 120, 240, 975, 1215);
     Label6->setFont(uFCom_Bas::gothicFont(9, true));
     uFCom_Bas::setTextColour(Label6, QColor(0, 0, 255));
@@ -121,8 +129,10 @@ void Form1::setupControls()
     Text3->setReadOnly(true);
     Frame4 = kit.frame(Frame2, QStringLiteral("Frame4"), QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞ"), 120, 2640, 4335, 3015);
     List2 = kit.list(Frame4, QStringLiteral("List2"), Frame4->title(), 120, 240, 2895, 780);
-    Command3[1] = kit.button(Frame4, QStringLiteral("Command3_1"), QStringLiteral("ｶﾞｲﾄﾞ部削除"), 3120, 240, 1095, 255, cyan);
-    Command5[1] = kit.button(Frame4, QStringLiteral("Command5_1"), QStringLiteral("全て削除"), 3120, 720, 1095, 255, cyan);
+    Command3[1] =
+        kit.button(Frame4, QStringLiteral("Command3_1"), QStringLiteral("ｶﾞｲﾄﾞ部削除"), 3120, 240, 1095, 255, cyan);
+    Command5[1] =
+        kit.button(Frame4, QStringLiteral("Command5_1"), QStringLiteral("全て削除"), 3120, 720, 1095, 255, cyan);
     Head_Combo->setAccessibleName(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
 
     // Timers.
@@ -175,9 +185,8 @@ void Form1::setupMenus()
     connect(menu_tomr, &QAction::triggered, this, [this]() {
         if (keyCatalog_) keyCatalog_->exec();
     });
-    connect(menu_explorer, &QAction::triggered, this, [this]() {
-        uFCom_Bas::ExplorerOpen(this, Env.BasePath + QStringLiteral("\\"));
-    });
+    connect(menu_explorer, &QAction::triggered, this,
+            [this]() { uFCom_Bas::ExplorerOpen(this, Env.BasePath + QStringLiteral("\\")); });
     connect(menu_adjust, &QAction::triggered, this, &Form1::menu_adjust_Click);
     connect(menu_help_ver, &QAction::triggered, this, &Form1::menu_help_ver_Click);
 }
@@ -196,11 +205,15 @@ void Form1::FormPlaceInit()
     if (height > uy) height = uy;
     if (height < 0) height = 13;
     int top = own.FormTop;
-    if (top < 0) top = 0;
-    else if (top > uy - height) top = uy - height;
+    if (top < 0)
+        top = 0;
+    else if (top > uy - height)
+        top = uy - height;
     int left = own.FormLeft;
-    if (left < 0) left = 0;
-    else if (left > ux - width) left = ux - width;
+    if (left < 0)
+        left = 0;
+    else if (left > ux - width)
+        left = ux - width;
 
     uFCom_Bas::PlaceCalc(this, own.StyleName, top, left, width, height);
     const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
@@ -214,8 +227,8 @@ void Form1::FormPlaceInit()
     // The clock's designed width, or more where the font draws its digits
     // wider (the Windows font renderer with a fallback Gothic face).
     const QFontMetrics metrics(Head_Label[0]->font());
-    const int textWidth = metrics.horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) +
-                          2 * Head_Label[0]->frameWidth() + 4;
+    const int textWidth =
+        metrics.horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) + 2 * Head_Label[0]->frameWidth() + 4;
     const int clockWidth = qMax(2000, textWidth * unitsX_);
     Head_Label[0]->setGeometry(px(windowWidthTw() - 100 - clockWidth), 0, px(clockWidth), pxY(300));
     Head_Label[1]->setGeometry(0, 0, Head_Label[0]->x(), pxY(300));
@@ -314,9 +327,10 @@ void Form1::FormTextSet()
     Text1->clear();
     Text2->clear();
 
-    Label2->setText(QStringLiteral("*注)") + kCRLF + QStringLiteral("定型部へは固定ﾒｯｾｰｼﾞのみの登録となります。") + kCRLF +
-                    QStringLiteral("ｶﾞｲﾄﾞ部へは固定、可変ﾒｯｾｰｼﾞの登録となります。") + kCRLF + kCRLF +
-                    QStringLiteral("ｺｰｳﾞｪｲﾝがないと") + QStringLiteral("ｺｰｳﾞｪｲﾝの機能は") + QStringLiteral("使用できません。"));
+    Label2->setText(QStringLiteral("*注)") + kCRLF + QStringLiteral("定型部へは固定ﾒｯｾｰｼﾞのみの登録となります。") +
+                    kCRLF + QStringLiteral("ｶﾞｲﾄﾞ部へは固定、可変ﾒｯｾｰｼﾞの登録となります。") + kCRLF + kCRLF +
+                    QStringLiteral("ｺｰｳﾞｪｲﾝがないと") + QStringLiteral("ｺｰｳﾞｪｲﾝの機能は") +
+                    QStringLiteral("使用できません。"));
 
     uFCom_Bas::setTip(List1, QStringLiteral("定型部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));
     uFCom_Bas::setTip(Command1, QStringLiteral("入力されたﾒｯｾｰｼﾞをｺｰｳﾞｪｲﾝへ強制通知します。"));
@@ -339,7 +353,8 @@ void Form1::FormTextSet()
     Label6->setText(QStringLiteral("登録されているｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞより") + kCRLF +
                     QStringLiteral("指定日時にｶﾞｲﾄﾞﾒｯｾｰｼﾞの表示を行います。") + kCRLF + kCRLF +
                     QStringLiteral("経過した日時のﾒｯｾｰｼﾞは削除されます。") + kCRLF +
-                    QStringLiteral("また表示時、ｺｰｳﾞｪｲﾝへの通知も行います。") + QStringLiteral("(但し、ｺｰｳﾞｪｲﾝがある時のみ)"));
+                    QStringLiteral("また表示時、ｺｰｳﾞｪｲﾝへの通知も行います。") +
+                    QStringLiteral("(但し、ｺｰｳﾞｪｲﾝがある時のみ)"));
     Label6->setVisible(!panel);
     for (QWidget* w : {static_cast<QWidget*>(Label4), static_cast<QWidget*>(Label3), static_cast<QWidget*>(VScroll1),
                        static_cast<QWidget*>(Label5), static_cast<QWidget*>(Check1), static_cast<QWidget*>(Command4[0]),

@@ -257,8 +257,8 @@ int ConfWriteWatch(const QString& pathIn, const WatchSettings& watch)
     return saveDoc(doc, path);
 }
 
-int ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSettings& watch, const QStringList& entries,
-                 const QStringList& cycles, int* entriesWritten, int* cyclesWritten)
+int ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSettings& watch,
+                 const QStringList& entries, const QStringList& cycles, int* entriesWritten, int* cyclesWritten)
 {
     const std::string path = unixPath(pathIn);
     platform::ini::Document doc;
@@ -390,7 +390,8 @@ void MyConf::keepBackups(const QString& path, const std::vector<Pending>& backup
             std::fprintf(stderr, "uPVelmora: cannot keep the backup %s: %s\n", shown.toLocal8Bit().constData(),
                          lastWriteError().toLocal8Bit().constData());
         } else if (kept && b.changedOnDisk) {
-            std::fprintf(stderr, "uPVelmora: %s was changed by another program while this one ran; that version is "
+            std::fprintf(stderr,
+                         "uPVelmora: %s was changed by another program while this one ran; that version is "
                          "kept as %s\n",
                          QFileInfo(QString::fromStdString(unixPath(path))).absoluteFilePath().toLocal8Bit().constData(),
                          shown.toLocal8Bit().constData());

@@ -49,7 +49,8 @@ QString twoDigits(int n)
 DTSelect_Dialog::DTSelect_Dialog(QWidget* mainWindow, HandOver handOver)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                               Qt::MSWindowsFixedSizeDialogHint),
-      mainWindow_(mainWindow), h_(handOver)
+      mainWindow_(mainWindow),
+      h_(handOver)
 {
     setObjectName(QStringLiteral("DTSelect_Dialog"));
     setWindowTitle(kCaption);
@@ -163,8 +164,10 @@ void DTSelect_Dialog::TimeListSelect(const QString& kind, const QString& value)
     const QString v = uFCom_Bas::trimSpaces(value);
     const int position = uFCom_Bas::isNumeric(v) ? uFCom_Bas::roundHalfEven(v) + 1 : 0;
     QComboBox* list = nullptr;
-    if (k == QStringLiteral("H") || k == QStringLiteral("h")) list = Combo1[0];
-    else if (k == QStringLiteral("M") || k == QStringLiteral("m")) list = Combo1[1];
+    if (k == QStringLiteral("H") || k == QStringLiteral("h"))
+        list = Combo1[0];
+    else if (k == QStringLiteral("M") || k == QStringLiteral("m"))
+        list = Combo1[1];
     if (!list) return;
     if (position >= 0 && position <= list->count() - 1) list->setCurrentIndex(position);
 }
@@ -184,8 +187,8 @@ void DTSelect_Dialog::Command1_Click(int index)
         return;
     }
     if (index != 0) return;
-    const QString candidate = MonthView1->selectedDate().toString(QStringLiteral("yyyy/MM/dd")) +
-                              QStringLiteral("-") + timePart(0) + QStringLiteral(":") + timePart(1);
+    const QString candidate = MonthView1->selectedDate().toString(QStringLiteral("yyyy/MM/dd")) + QStringLiteral("-") +
+                              timePart(0) + QStringLiteral(":") + timePart(1);
     if (h_.meStrVLSelectYMD) h_.meStrVLSelectYMD->clear();
     // The clock is read when 設定 is pressed: a choice made a minute ago
     // may be refused now.

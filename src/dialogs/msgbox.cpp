@@ -25,9 +25,12 @@ void uMsgBox_SetMainWindow(QWidget* mainWindow)
 }
 
 MsgBox_Dialog::MsgBox_Dialog(QWidget* arg_Form, int arg_Pbl, const QString& arg_Title, const QString& arg_Msg)
-    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                           Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint),
-      owner_(arg_Form), buttons_(arg_Pbl), title_(arg_Title), message_(arg_Msg)
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint |
+                           Qt::CustomizeWindowHint),
+      owner_(arg_Form),
+      buttons_(arg_Pbl),
+      title_(arg_Title),
+      message_(arg_Msg)
 {
     setObjectName(QStringLiteral("MsgBox_Dialog"));
     setModal(true);

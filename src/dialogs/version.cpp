@@ -11,8 +11,8 @@
 namespace {
 const QString kCaptionTail = QStringLiteral(" のﾊﾞｰｼﾞｮﾝ情報");
 const QString kCRLF = QStringLiteral("\r\n");
-const QString kCopyright = QStringLiteral("Copyright (C) 2026 ｳﾞｪﾙﾓﾗ 開発チーム") + kCRLF +
-                           QStringLiteral("All rights reserved.");
+const QString kCopyright =
+    QStringLiteral("Copyright (C) 2026 ｳﾞｪﾙﾓﾗ 開発チーム") + kCRLF + QStringLiteral("All rights reserved.");
 const QString kCompanion = QStringLiteral("本ｿﾌﾄｳｪｱは 『ｺｰｳﾞｪｲﾝ』 に対応しています");
 }  // namespace
 

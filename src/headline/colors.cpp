@@ -12,6 +12,7 @@ struct ColourEntry {
     int value;
 };
 
+// clang-format off
 constexpr ColourEntry kColours[] = {
     {0, rgbValue(0, 0, 0)},
     {1, systemColour(0x08)},  // window text
@@ -75,49 +76,107 @@ constexpr ColourEntry kColours[] = {
     {100, rgbValue(255, 245, 180)},
     {101, rgbValue(175, 255, 255)},
 };
+// clang-format on
 
 // System colour number -> palette group and role.
 bool systemRole(int nn, QPalette::ColorGroup& group, QPalette::ColorRole& role)
 {
     group = QPalette::Active;
     switch (nn) {
-    case 0x00: role = QPalette::Button; return true;           // scroll bar
-    case 0x01: role = QPalette::Window; return true;           // desktop
-    case 0x02: role = QPalette::Highlight; return true;        // active caption
-    case 0x03: role = QPalette::Mid; return true;              // inactive caption
-    case 0x04: role = QPalette::Window; return true;           // menu
-    case 0x05: role = QPalette::Base; return true;             // window background
-    case 0x06: role = QPalette::Shadow; return true;           // window frame
-    case 0x07: role = QPalette::WindowText; return true;       // menu text
-    case 0x08: role = QPalette::WindowText; return true;       // window text
-    case 0x09: role = QPalette::HighlightedText; return true;  // caption text
-    case 0x0A: role = QPalette::Window; return true;           // active border
-    case 0x0B: role = QPalette::Window; return true;           // inactive border
-    case 0x0C: role = QPalette::Dark; return true;             // application work space
-    case 0x0D: role = QPalette::Highlight; return true;        // selection
-    case 0x0E: role = QPalette::HighlightedText; return true;  // selected text
-    case 0x0F: role = QPalette::Button; return true;           // button face
-    case 0x10: role = QPalette::Dark; return true;             // button shadow
-    case 0x11:                                                  // grey text
+    case 0x00:
+        role = QPalette::Button;
+        return true;  // scroll bar
+    case 0x01:
+        role = QPalette::Window;
+        return true;  // desktop
+    case 0x02:
+        role = QPalette::Highlight;
+        return true;  // active caption
+    case 0x03:
+        role = QPalette::Mid;
+        return true;  // inactive caption
+    case 0x04:
+        role = QPalette::Window;
+        return true;  // menu
+    case 0x05:
+        role = QPalette::Base;
+        return true;  // window background
+    case 0x06:
+        role = QPalette::Shadow;
+        return true;  // window frame
+    case 0x07:
+        role = QPalette::WindowText;
+        return true;  // menu text
+    case 0x08:
+        role = QPalette::WindowText;
+        return true;  // window text
+    case 0x09:
+        role = QPalette::HighlightedText;
+        return true;  // caption text
+    case 0x0A:
+        role = QPalette::Window;
+        return true;  // active border
+    case 0x0B:
+        role = QPalette::Window;
+        return true;  // inactive border
+    case 0x0C:
+        role = QPalette::Dark;
+        return true;  // application work space
+    case 0x0D:
+        role = QPalette::Highlight;
+        return true;  // selection
+    case 0x0E:
+        role = QPalette::HighlightedText;
+        return true;  // selected text
+    case 0x0F:
+        role = QPalette::Button;
+        return true;  // button face
+    case 0x10:
+        role = QPalette::Dark;
+        return true;  // button shadow
+    case 0x11:        // grey text
         group = QPalette::Disabled;
         role = QPalette::Text;
         return true;
-    case 0x12: role = QPalette::ButtonText; return true;       // button text
-    case 0x13:                                                  // inactive caption text
+    case 0x12:
+        role = QPalette::ButtonText;
+        return true;  // button text
+    case 0x13:        // inactive caption text
         group = QPalette::Inactive;
         role = QPalette::WindowText;
         return true;
-    case 0x14: role = QPalette::Light; return true;            // button highlight
-    case 0x15: role = QPalette::Shadow; return true;           // 3-D dark shadow
-    case 0x16: role = QPalette::Midlight; return true;         // 3-D light
-    case 0x17: role = QPalette::ToolTipText; return true;      // info text
-    case 0x18: role = QPalette::ToolTipBase; return true;      // info background
-    case 0x1A: role = QPalette::Link; return true;             // hot tracking
-    case 0x1B: role = QPalette::Highlight; return true;        // caption gradient
-    case 0x1C: role = QPalette::Mid; return true;              // inactive gradient
-    case 0x1D: role = QPalette::Highlight; return true;        // menu highlight
-    case 0x1E: role = QPalette::Window; return true;           // menu bar
-    default: return false;
+    case 0x14:
+        role = QPalette::Light;
+        return true;  // button highlight
+    case 0x15:
+        role = QPalette::Shadow;
+        return true;  // 3-D dark shadow
+    case 0x16:
+        role = QPalette::Midlight;
+        return true;  // 3-D light
+    case 0x17:
+        role = QPalette::ToolTipText;
+        return true;  // info text
+    case 0x18:
+        role = QPalette::ToolTipBase;
+        return true;  // info background
+    case 0x1A:
+        role = QPalette::Link;
+        return true;  // hot tracking
+    case 0x1B:
+        role = QPalette::Highlight;
+        return true;  // caption gradient
+    case 0x1C:
+        role = QPalette::Mid;
+        return true;  // inactive gradient
+    case 0x1D:
+        role = QPalette::Highlight;
+        return true;  // menu highlight
+    case 0x1E:
+        role = QPalette::Window;
+        return true;  // menu bar
+    default:
+        return false;
     }
 }
 

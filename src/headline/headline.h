@@ -19,10 +19,10 @@ namespace uFHLabel_Bas {
 
 // Modes of HeadMsgShow.
 enum : int {
-    kModeClear = 0,        // move the shown line into the history, clear the label
-    kModeShow = 1,         // show (replacing and archiving the previous line)
-    kModeShowSend = 11,    // show, then forward to the recorder
-    kModeSendOnly = 13,    // forward to the recorder only
+    kModeClear = 0,      // move the shown line into the history, clear the label
+    kModeShow = 1,       // show (replacing and archiving the previous line)
+    kModeShowSend = 11,  // show, then forward to the recorder
+    kModeSendOnly = 13,  // forward to the recorder only
 };
 
 // How long a shown line stays before it moves into the history.

@@ -36,7 +36,8 @@ int main(int argc, char** argv)
     // made unless a box has to be shown).
     const QString here = QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath();
     const QString appData = qEnvironmentVariable("APPDATA");
-    if (appData.isEmpty()) return refuse(argc, argv, QStringLiteral("%APPDATA%\\uPVelmora"), QStringLiteral("APPDATA is not set"));
+    if (appData.isEmpty())
+        return refuse(argc, argv, QStringLiteral("%APPDATA%\\uPVelmora"), QStringLiteral("APPDATA is not set"));
     const QString folder = QDir(appData).filePath(QStringLiteral("uPVelmora"));
     if (!QDir().mkpath(folder)) return refuse(argc, argv, folder, QStringLiteral("the folder cannot be created"));
     const QString conf = QDir(folder).filePath(QStringLiteral("uPVelmora.conf"));
@@ -47,8 +48,9 @@ int main(int argc, char** argv)
         const QString part = conf + QStringLiteral(".new");
         QFile::remove(part);
         if (!QFile::copy(starter, part))
-            return refuse(argc, argv, folder, QStringLiteral("the starter file cannot be copied from ") +
-                                                   QDir::toNativeSeparators(starter));
+            return refuse(
+                argc, argv, folder,
+                QStringLiteral("the starter file cannot be copied from ") + QDir::toNativeSeparators(starter));
         QFile(part).setPermissions(QFile(part).permissions() | QFileDevice::WriteOwner);
         if (!QFile::rename(part, conf) && !QFileInfo::exists(conf)) {
             QFile::remove(part);

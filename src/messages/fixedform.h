@@ -17,26 +17,26 @@ namespace uFMsg {
 class FixedFormList {
 public:
     struct Controls {
-        QWidget* form = nullptr;            // owner of questions and head line
-        QPlainTextEdit* Text1 = nullptr;    // fixed part
-        QPlainTextEdit* Text2 = nullptr;    // variable part
+        QWidget* form = nullptr;          // owner of questions and head line
+        QPlainTextEdit* Text1 = nullptr;  // fixed part
+        QPlainTextEdit* Text2 = nullptr;  // variable part
         QListWidget* List1 = nullptr;
-        QWidget* Dummy_Text = nullptr;      // takes the focus after an operation
+        QWidget* Dummy_Text = nullptr;  // takes the focus after an operation
     };
     struct Services {
-        std::function<QString()> head;         // the status prefix
-        std::function<QString(int)> keyMsg;    // catalogue line (prefix included)
-        std::function<bool()> save;            // writes the whole list; false: not saved
+        std::function<QString()> head;       // the status prefix
+        std::function<QString(int)> keyMsg;  // catalogue line (prefix included)
+        std::function<bool()> save;          // writes the whole list; false: not saved
         // Asks title / question with OK and ｷｬﾝｾﾙ: 1 for OK, -1 otherwise.
         std::function<int(const QString&, const QString&)> confirm;
     };
     FixedFormList(Controls c, FixedFormEntries* entries, Services s) : c_(c), entries_(entries), s_(std::move(s)) {}
 
-    void Register();        // 定型登録
-    void Delete();          // 定型削除
-    void DeleteAll();       // 全て削除
-    void Pick();            // a click on the list
-    void Reset(int button); // a mouse button pressed on the list (2 = right)
+    void Register();         // 定型登録
+    void Delete();           // 定型削除
+    void DeleteAll();        // 全て削除
+    void Pick();             // a click on the list
+    void Reset(int button);  // a mouse button pressed on the list (2 = right)
 
 private:
     MsgInput input() const;

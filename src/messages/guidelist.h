@@ -19,12 +19,12 @@ namespace uFMsg {
 class GuideList {
 public:
     struct Controls {
-        QWidget* form = nullptr;            // owner of questions and head line
-        QPlainTextEdit* Text1 = nullptr;    // fixed part
-        QPlainTextEdit* Text2 = nullptr;    // variable part
-        QPlainTextEdit* Text3 = nullptr;    // details of the selected entry
-        QListWidget* List1 = nullptr;       // fixed-form list
-        QListWidget* List2 = nullptr;       // guide list
+        QWidget* form = nullptr;          // owner of questions and head line
+        QPlainTextEdit* Text1 = nullptr;  // fixed part
+        QPlainTextEdit* Text2 = nullptr;  // variable part
+        QPlainTextEdit* Text3 = nullptr;  // details of the selected entry
+        QListWidget* List1 = nullptr;     // fixed-form list
+        QListWidget* List2 = nullptr;     // guide list
         QWidget* Dummy_Text = nullptr;
         // The main window's hand-over members of the date/time dialog.
         QString* meStrVLSelectKey = nullptr;
@@ -32,10 +32,10 @@ public:
         QString* meStrVLSelectYMD = nullptr;
     };
     struct Services {
-        std::function<QString()> head;         // the status prefix
-        std::function<QString(int)> keyMsg;    // catalogue line (prefix included)
-        std::function<bool()> save;            // writes the whole guide list; false: not saved
-        std::function<void()> selectDueTime;   // the date/time dialog, modal
+        std::function<QString()> head;        // the status prefix
+        std::function<QString(int)> keyMsg;   // catalogue line (prefix included)
+        std::function<bool()> save;           // writes the whole guide list; false: not saved
+        std::function<void()> selectDueTime;  // the date/time dialog, modal
         // Asks title / question with OK and ｷｬﾝｾﾙ: 1 for OK, -1 otherwise.
         std::function<int(const QString&, const QString&)> confirm;
     };
@@ -43,8 +43,7 @@ public:
     // it); schedule: the guide list.  The list widgets show them.
     GuideList(Controls c, const FixedFormEntries* entries, GuideSchedule* schedule, Services s)
         : c_(c), entries_(entries), schedule_(schedule), s_(std::move(s))
-    {
-    }
+    {}
 
     void Register();         // ｶﾞｲﾄﾞ部登録
     void Delete();           // ｶﾞｲﾄﾞ部削除

@@ -78,8 +78,7 @@ void GuideMonitor::setState(const QString& text, int colourIndex)
 
 void GuideMonitor::countingText(int n)
 {
-    setState(kWatching + kCRLF + kNextHead + uFCom_Bas::StrPad(kPad, QString::number(n)) + kNextTail,
-             kRunningColour);
+    setState(kWatching + kCRLF + kNextHead + uFCom_Bas::StrPad(kPad, QString::number(n)) + kNextTail, kRunningColour);
 }
 
 void GuideMonitor::guideButtons(bool on)
@@ -90,8 +89,7 @@ void GuideMonitor::guideButtons(bool on)
 
 void GuideMonitor::deselect()
 {
-    if (c_.List2 && c_.List2->count() > 0 && uFMsg::ListSelectedRow(c_.List2) >= 0)
-        uFMsg::ListClearSelection(c_.List2);
+    if (c_.List2 && c_.List2->count() > 0 && uFMsg::ListSelectedRow(c_.List2) >= 0) uFMsg::ListClearSelection(c_.List2);
 }
 
 void GuideMonitor::MonitorStart()

@@ -36,19 +36,19 @@ namespace uFMon {
 class GuideMonitor {
 public:
     struct Controls {
-        QWidget* form = nullptr;                // head line, forwarding
+        QWidget* form = nullptr;  // head line, forwarding
         QListWidget* List2 = nullptr;
         QPlainTextEdit* Text3 = nullptr;
         QWidget* Dummy_Text = nullptr;
-        QLabel* Label5 = nullptr;               // monitor state
-        QLabel* Label3 = nullptr;               // interval
-        QScrollBar* VScroll1 = nullptr;         // interval spin
-        QCheckBox* Check1 = nullptr;            // start at launch
-        std::array<QPushButton*, 2> Command3{}; // guide register, delete
-        QPushButton* Command5_1 = nullptr;      // guide delete all
-        std::array<QPushButton*, 2> Command4{}; // start, stop
-        uFCom_Bas::Timer* Timer1 = nullptr;     // countdown
-        uFCom_Bas::Timer* Timer2 = nullptr;     // due check
+        QLabel* Label5 = nullptr;                // monitor state
+        QLabel* Label3 = nullptr;                // interval
+        QScrollBar* VScroll1 = nullptr;          // interval spin
+        QCheckBox* Check1 = nullptr;             // start at launch
+        std::array<QPushButton*, 2> Command3{};  // guide register, delete
+        QPushButton* Command5_1 = nullptr;       // guide delete all
+        std::array<QPushButton*, 2> Command4{};  // start, stop
+        uFCom_Bas::Timer* Timer1 = nullptr;      // countdown
+        uFCom_Bas::Timer* Timer2 = nullptr;      // due check
     };
     // What the monitor works on: the settings (start at launch, interval),
     // the guide list (which List2 shows) and the main window's block of the
@@ -59,9 +59,9 @@ public:
         QString* meStrGuideMsg = nullptr;
     };
     struct Services {
-        std::function<QString(int)> keyMsg;   // catalogue line (prefix included)
-        std::function<void()> saveWatch;      // writes the monitor settings
-        std::function<int()> recorderAlive;   // 1 running, -1 not
+        std::function<QString(int)> keyMsg;  // catalogue line (prefix included)
+        std::function<void()> saveWatch;     // writes the monitor settings
+        std::function<int()> recorderAlive;  // 1 running, -1 not
         std::function<void()> beep;
     };
     GuideMonitor(Controls c, State st, GuideMsg_Dialog::Shared popup, Services s);

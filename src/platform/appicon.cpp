@@ -1,6 +1,5 @@
 #include "platform/appicon.h"
 
-
 namespace uFCom_Bas {
 
 QIcon programIcon()
@@ -9,8 +8,7 @@ QIcon programIcon()
     static const QIcon icon = []() {
         QIcon result;
         for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-            result.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/uPVelmora.png").arg(size),
-                           QSize(size, size));
+            result.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/uPVelmora.png").arg(size), QSize(size, size));
         }
         return result;
     }();

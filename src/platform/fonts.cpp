@@ -26,10 +26,10 @@ QStringList installed(const QStringList& wanted)
 
 const QStringList& gothicFamilies()
 {
-    static const QStringList families =
-        installed({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
-                   QStringLiteral("IPAゴシック"), QStringLiteral("IPA ゴシック"), QStringLiteral("Noto Sans Mono CJK JP"),
-                   QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Yu Gothic")});
+    static const QStringList families = installed(
+        {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
+         QStringLiteral("IPAゴシック"), QStringLiteral("IPA ゴシック"), QStringLiteral("Noto Sans Mono CJK JP"),
+         QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Yu Gothic")});
     return families;
 }
 

@@ -74,8 +74,7 @@ QPushButton* FormKit::button(QWidget* parent, const QString& name, const QString
     return b;
 }
 
-QGroupBox* FormKit::frame(QWidget* parent, const QString& name, const QString& title, int l, int t, int w,
-                          int h) const
+QGroupBox* FormKit::frame(QWidget* parent, const QString& name, const QString& title, int l, int t, int w, int h) const
 {
     auto* f = new QGroupBox(title, parent);
     f->setObjectName(name);

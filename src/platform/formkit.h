@@ -32,8 +32,8 @@ public:
                         const QColor& fill = QColor()) const;
     QGroupBox* frame(QWidget* parent, const QString& name, const QString& title, int l, int t, int w, int h) const;
     // Multi-line box in "ＭＳ ゴシック" 9 pt; Tab moves on instead of typing.
-    QPlainTextEdit* textBox(QWidget* parent, const QString& name, const QString& accessibleName, int l, int t,
-                            int w, int h) const;
+    QPlainTextEdit* textBox(QWidget* parent, const QString& name, const QString& accessibleName, int l, int t, int w,
+                            int h) const;
     QListWidget* list(QWidget* parent, const QString& name, const QString& accessibleName, int l, int t, int w,
                       int h) const;
     // A pick-only drop-down list.

@@ -40,8 +40,10 @@ bool ListEvents::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == list_) {
         // The selection moves while the list handles the key press.
-        if (event->type() == QEvent::KeyPress) keying_ = true;
-        else if (event->type() == QEvent::KeyRelease || event->type() == QEvent::FocusOut) keying_ = false;
+        if (event->type() == QEvent::KeyPress)
+            keying_ = true;
+        else if (event->type() == QEvent::KeyRelease || event->type() == QEvent::FocusOut)
+            keying_ = false;
         return false;
     }
     // Compared with the pointer taken at construction: events also come

@@ -29,7 +29,8 @@ void watch(int descriptor, bool waiting)
         old->deleteLater();
     }
     if (!waiting) return;
-    auto* n = new QSocketNotifier(static_cast<qintptr>(descriptor), QSocketNotifier::Write, QCoreApplication::instance());
+    auto* n =
+        new QSocketNotifier(static_cast<qintptr>(descriptor), QSocketNotifier::Write, QCoreApplication::instance());
     QObject::connect(n, &QSocketNotifier::activated, n, []() { ms::SlotFlush(); });
     notifiers().insert(descriptor, n);
 }

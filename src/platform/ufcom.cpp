@@ -42,7 +42,6 @@ QString TextBoxText(const QPlainTextEdit* box)
     return text;
 }
 
-
 // ---- placement grid ----
 
 namespace {
@@ -172,8 +171,7 @@ void setTrayAvailableForTest(int available)
 int TrayIconAdd(QWidget* window, const QIcon& icon, const QString& tip)
 {
     if (!window) return -1;
-    const bool available =
-        g_trayOverride >= 0 ? g_trayOverride == 1 : QSystemTrayIcon::isSystemTrayAvailable();
+    const bool available = g_trayOverride >= 0 ? g_trayOverride == 1 : QSystemTrayIcon::isSystemTrayAvailable();
     if (!available) return -1;
     auto existing = g_trayIcons.value(window);
     if (existing) return 0;
@@ -181,11 +179,9 @@ int TrayIconAdd(QWidget* window, const QIcon& icon, const QString& tip)
     tray->setObjectName(QStringLiteral("TrayIcon"));
     // The tip field holds 63 characters and a terminator.
     tray->setToolTip(tip.left(63));
-    QObject::connect(tray, &QSystemTrayIcon::activated, window,
-                     [window](QSystemTrayIcon::ActivationReason reason) {
-                         if (reason == QSystemTrayIcon::Context)
-                             QMetaObject::invokeMethod(window, "trayRightClicked");
-                     });
+    QObject::connect(tray, &QSystemTrayIcon::activated, window, [window](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Context) QMetaObject::invokeMethod(window, "trayRightClicked");
+    });
     tray->show();
     g_trayIcons.insert(window, tray);
     return 0;
@@ -254,15 +250,17 @@ private:
                 --pending_;
             }
 #ifndef _WIN32
-            const bool played = context && ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_EVENT_DESCRIPTION,
-                                                           "guide message", nullptr) == CA_SUCCESS;
+            const bool played =
+                context && ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_EVENT_DESCRIPTION,
+                                           "guide message", nullptr) == CA_SUCCESS;
 #else
             // Windows: the toolkit's beep is the system's default sound.
             const bool played = false;
 #endif
             if (!played) {
                 if (QCoreApplication* app = QCoreApplication::instance())
-                    QMetaObject::invokeMethod(app, []() { QApplication::beep(); }, Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(
+                        app, []() { QApplication::beep(); }, Qt::QueuedConnection);
             }
         }
     }

@@ -85,9 +85,10 @@ void placeTwips(QWidget* w, int left, int top, int width, int height)
 }  // namespace
 
 CVMsgKey_Dialog::CVMsgKey_Dialog(QWidget* mainWindow, const QString& head)
-    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      mainWindow_(mainWindow), head_(head)
+    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                              Qt::MSWindowsFixedSizeDialogHint),
+      mainWindow_(mainWindow),
+      head_(head)
 {
     setObjectName(QStringLiteral("CVMsgKey_Dialog"));
     setupControls();
@@ -203,8 +204,8 @@ void CVMsgKey_Dialog::KeyMsgAdd(int no, const QString& text)
     if (List1->count() >= kListMax) return;
     if (KeyMsgIndex(no) >= 0) return;
 
-    const QString entry = head_ + uFCom_Bas::StrPad(QStringLiteral("L128"), text) + kComma +
-                          QString::number(no) + kComma;
+    const QString entry =
+        head_ + uFCom_Bas::StrPad(QStringLiteral("L128"), text) + kComma + QString::number(no) + kComma;
     // Ordinal (UTF-16 code unit) order, the same in every locale.
     int row = 0, hi = List1->count();
     while (row < hi) {
@@ -255,8 +256,8 @@ void CVMsgKey_Dialog::Command1_Click()
     QWidget* head = mainWindow_.data();
 
     if (uFCom_Bas::RecorderAlive() != 1) {
-        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(15), prefix + uFCom_Bas::kNoRecorder,
-                                  QString());
+        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(15),
+                                  prefix + uFCom_Bas::kNoRecorder, QString());
         focusDummy();
         return;
     }
@@ -315,8 +316,7 @@ bool CVMsgKey_Dialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (List1 && watched == List1->viewport()) {
         const QEvent::Type t = event->type();
-        if (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick ||
-            t == QEvent::MouseButtonRelease) {
+        if (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick || t == QEvent::MouseButtonRelease) {
             auto* me = static_cast<QMouseEvent*>(event);
             if (me->button() == Qt::RightButton) {
                 // The right button clears the selection instead of selecting.

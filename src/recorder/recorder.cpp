@@ -177,9 +177,9 @@ int RecorderSend(const QString& text1, const QString& text2)
     // The record.
     std::string display;
     const std::string stamp = platform::DateTimeText(display);
-    const QByteArray record = buildNotifyRecord(
-        static_cast<int>(QCoreApplication::applicationPid()), toAnsi(ownExeName()),
-        QByteArray(stamp.data(), static_cast<qsizetype>(stamp.size())), toAnsi(text1), toAnsi(text2));
+    const QByteArray record =
+        buildNotifyRecord(static_cast<int>(QCoreApplication::applicationPid()), toAnsi(ownExeName()),
+                          QByteArray(stamp.data(), static_cast<qsizetype>(stamp.size())), toAnsi(text1), toAnsi(text2));
     const std::string name = mailslotName(recorder.ExeName);
 
     // Open on first use; a failed open is never kept.

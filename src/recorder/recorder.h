@@ -10,11 +10,11 @@
 namespace uFCom_Bas {
 
 // Record codes and sizes.
-constexpr int kNotifyCode = 88011;       // notification to the recorder
-constexpr int kCloseCode = -88888;       // close command on a program's own slot
+constexpr int kNotifyCode = 88011;  // notification to the recorder
+constexpr int kCloseCode = -88888;  // close command on a program's own slot
 constexpr int kNotifyRecordSize = 800;
 constexpr int kSlotHeaderSize = 128;
-constexpr int kNotifyTextMax = 255;      // ANSI bytes per text
+constexpr int kNotifyTextMax = 255;  // ANSI bytes per text
 
 // Offsets inside the records.
 namespace RecordLayout {
@@ -61,13 +61,13 @@ struct NotifyRecordView {
     int size = 0;
     int word8 = 0;
     int pid = 0;
-    QByteArray exeName;   // up to the first NUL of its field
-    QByteArray name2;     // the whole 32-byte second name field
-    QByteArray stamp;     // up to the first NUL of its field (17 digits)
+    QByteArray exeName;  // up to the first NUL of its field
+    QByteArray name2;    // the whole 32-byte second name field
+    QByteArray stamp;    // up to the first NUL of its field (17 digits)
     int kind = 0;
     int len1 = 0;
     int len2 = 0;
-    QByteArray text1;     // len1 bytes, clamped to the field
+    QByteArray text1;  // len1 bytes, clamped to the field
     QByteArray text2;
     bool complete = false;  // the message was 800 bytes or more
 };

@@ -117,7 +117,9 @@ TEST_F(Form1Test, TextsTipsAndTheHiddenMonitorArea)
         {f->Command5[1], "ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを全て削除します。"},
         {f->Text3, "入力は出来ません。ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの選択で表示されます。"},
     };
-    for (const Tip& t : tips) EXPECT_EQ(t.w->toolTip(), t.tip) << t.w->objectName().toStdString();
+    for (const Tip& t : tips) {
+        EXPECT_EQ(t.w->toolTip(), t.tip) << t.w->objectName().toStdString();
+    }
 
     EXPECT_TRUE(f->Label2->text().startsWith("*注)\r\n定型部へは固定ﾒｯｾｰｼﾞのみの登録となります。"));
     EXPECT_TRUE(f->Label2->text().endsWith("ｺｰｳﾞｪｲﾝがないとｺｰｳﾞｪｲﾝの機能は使用できません。"));
@@ -177,8 +179,9 @@ TEST_F(Form1Test, ControlsHaveAccessibleNamesAndDescriptions)
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(c.w);
         ASSERT_NE(iface, nullptr);
         EXPECT_EQ(iface->text(QAccessible::Name), c.name) << c.w->objectName().toStdString();
-        if (!c.w->toolTip().isEmpty())
+        if (!c.w->toolTip().isEmpty()) {
             EXPECT_EQ(iface->text(QAccessible::Description), c.w->toolTip()) << c.w->objectName().toStdString();
+        }
     }
 }
 

@@ -35,8 +35,9 @@ void expectBothRead(const std::string& path, const std::vector<Lookup>& lookups)
         const std::string where = platform::cp932ToUtf8("[" + l.section + "] " + l.key);
         EXPECT_EQ(ini::profileGet(path, l.section, l.key), l.expected) << "engine " << where;
         std::string system;
-        if (contract::systemProfileGet(path, l.section, l.key, system))
+        if (contract::systemProfileGet(path, l.section, l.key, system)) {
             EXPECT_EQ(system, l.wine && contract::underWine() ? *l.wine : l.expected) << "system " << where;
+        }
     }
 }
 

@@ -80,7 +80,9 @@ TEST(SlotContract, CodesOfTheTransport)
         {"read them", ms::SlotRead(s.reader, ms::kMaxMessage, buf.data()), ms::kMaxMessage},
         {"the slot is empty again", ms::SlotRead(s.reader, ms::kMaxMessage, buf.data()), ms::kReadNothing},
     };
-    for (const Row& r : rows) EXPECT_EQ(r.got, r.expected) << r.what;
+    for (const Row& r : rows) {
+        EXPECT_EQ(r.got, r.expected) << r.what;
+    }
     if (second >= 0) ms::HandleClose(second);
 }
 
@@ -124,7 +126,9 @@ TEST(SlotContract, QueuedRecordsAreTakenOneAtATimeInOrder)
 {
     Slot s;
     ASSERT_EQ(s.write("jj"), 2);  // shorter than a code word: not a record
-    for (int i = 1; i <= 3; ++i) ASSERT_EQ(s.write(record(i, 10 * i)), 10 * i);
+    for (int i = 1; i <= 3; ++i) {
+        ASSERT_EQ(s.write(record(i, 10 * i)), 10 * i);
+    }
     int next = 0, waiting = 0;
     ASSERT_EQ(ms::SlotInfo(s.reader, next, waiting), 0);
     EXPECT_EQ(next, 2);

@@ -47,7 +47,9 @@ TEST(WindowContract, AnotherProcessWindowIsFoundByItsExactCaption)
         {"ｺｰｳﾞｪｲﾝ [upcorvane" + tag + "]", "other letter case"},
         {"コーヴェイン [uPCorvane" + tag + "]", "full-width kana"},
     };
-    for (const Row& r : misses) EXPECT_FALSE(platform::windowExists(r.caption)) << r.what;
+    for (const Row& r : misses) {
+        EXPECT_FALSE(platform::windowExists(r.caption)) << r.what;
+    }
 
     window.kill();
     EXPECT_TRUE(foundWithin(caption, false, 2000)) << "a window that is gone is not found";

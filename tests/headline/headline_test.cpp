@@ -76,7 +76,9 @@ TEST_F(HeadLineTest, EachModeActsOnLabelHistoryTimerAndRecorderAsItShould)
 
         const QStringList sent = recorder.received();
         ASSERT_EQ(sent.size(), c.forwarded);
-        if (c.forwarded) EXPECT_EQ(sent[0], "[ｳﾞｪﾙﾓﾗ]新しい行|補足");
+        if (c.forwarded) {
+            EXPECT_EQ(sent[0], "[ｳﾞｪﾙﾓﾗ]新しい行|補足");
+        }
     }
 }
 

@@ -95,7 +95,9 @@ TEST(EntryLists, LookupsByKeyAndByTrimmedText)
         {"untrimmed text finds nothing", schedule.find(" 2026/12/08-10:00,a, "), -1},
         {"an empty text", schedule.find(""), -9},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.got, c.expected) << c.what;
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.got, c.expected) << c.what;
+    }
 }
 
 TEST(StatusTexts, NumberedLinesAndReservedNumbers)
@@ -107,5 +109,7 @@ TEST(StatusTexts, NumberedLinesAndReservedNumbers)
     for (const auto& [first, last] : kStatusRanges)
         for (int no = first; no <= last; ++no) listed += !StatusText(no).isEmpty();
     EXPECT_EQ(listed, 15) << "1, 2, 201 to 205 and 211 to 218";
-    for (int reserved : {0, 3, 206, 210, 219, 300}) EXPECT_TRUE(StatusText(reserved).isEmpty()) << reserved;
+    for (int reserved : {0, 3, 206, 210, 219, 300}) {
+        EXPECT_TRUE(StatusText(reserved).isEmpty()) << reserved;
+    }
 }

@@ -127,7 +127,9 @@ TEST_F(FixedFormTest, RegisterAddsReplacesOrRefuses)
         const QColor colour = lineColour();
         EXPECT_EQ(listTexts(), c.after);
         EXPECT_EQ(lines(), c.shown);
-        if (!c.shown.isEmpty()) EXPECT_EQ(colour, uFCom_Bas::colorFromValue(uFCom_Bas::ColorGet(30)));
+        if (!c.shown.isEmpty()) {
+            EXPECT_EQ(colour, uFCom_Bas::colorFromValue(uFCom_Bas::ColorGet(30)));
+        }
         // The inputs are cleared and nothing stays selected.
         EXPECT_TRUE(form_->Text1->toPlainText().isEmpty());
         EXPECT_TRUE(form_->Text2->toPlainText().isEmpty());

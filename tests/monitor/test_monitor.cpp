@@ -256,7 +256,9 @@ TEST_F(MonitorTest, DueEntriesArePoppedUpForwardedAndRemoved)
     EXPECT_TRUE(form_->Text3->toPlainText().isEmpty());
     // List order to the recorder; an over-long fixed part is not sent, an
     // over-long variable part goes as empty.
-    if (recorder) EXPECT_EQ(records(), (QStringList{"A|a", "B|", "D|"}));
+    if (recorder) {
+        EXPECT_EQ(records(), (QStringList{"A|a", "B|", "D|"}));
+    }
     // The guide buttons wait for the next cycle.
     EXPECT_FALSE(form_->Command3[0]->isEnabled());
     tick();
@@ -269,7 +271,9 @@ TEST_F(MonitorTest, DueEntriesArePoppedUpForwardedAndRemoved)
     EXPECT_EQ(popup->Text1->toPlainText(), "2026/12/08-10:17\nC\nc\n\n");
     EXPECT_EQ(popup->pos(), at);
     EXPECT_EQ(beeps_, 2);
-    if (recorder) EXPECT_EQ(records(), QStringList{"C|c"});
+    if (recorder) {
+        EXPECT_EQ(records(), QStringList{"C|c"});
+    }
 
     // 自動確認 ticked: the next cycle with nothing due closes it.
     runToCheck();
@@ -291,7 +295,9 @@ TEST_F(MonitorTest, AnEntryWithLineBreaksShowsAndForwardsThemAsCrLf)
     runToCheck();
     ASSERT_NE(form_->guidePopup(), nullptr);
     EXPECT_EQ(uFCom_Bas::TextBoxText(form_->guidePopup()->Text1), "2026/12/08-10:16\r\na\r\nb\r\nc\r\nd\r\n\r\n");
-    if (recorder) EXPECT_EQ(records(), QStringList{"a\r\nb|c\r\nd"});
+    if (recorder) {
+        EXPECT_EQ(records(), QStringList{"a\r\nb|c\r\nd"});
+    }
 }
 
 TEST_F(MonitorTest, PopUpPlaceConfirmationAndAnnouncement)
@@ -300,7 +306,9 @@ TEST_F(MonitorTest, PopUpPlaceConfirmationAndAnnouncement)
     // Events reach screen readers only while an accessibility bus listens:
     // the run of this test under with_a11y_bus.sh; off screen there is none.
     const bool a11yBus = qEnvironmentVariableIsSet("VELMORA_A11Y_BUS");
-    if (a11yBus) ASSERT_TRUE(testsupport::waitUntil([]() { return QAccessible::isActive(); }, 10000));
+    if (a11yBus) {
+        ASSERT_TRUE(testsupport::waitUntil([]() { return QAccessible::isActive(); }, 10000));
+    }
     QAccessible::installUpdateHandler([](QAccessibleEvent* e) {
         if (e->object() && e->object()->objectName() == "GuideMsg_Dialog") g_events.push_back(e->type());
     });
@@ -316,7 +324,9 @@ TEST_F(MonitorTest, PopUpPlaceConfirmationAndAnnouncement)
     ASSERT_NE(a11y, nullptr);
     EXPECT_EQ(a11y->role(), QAccessible::AlertMessage);
     EXPECT_EQ(a11y->text(QAccessible::Description), popup->Text1->toPlainText());
-    if (a11yBus) EXPECT_EQ(std::count(g_events.begin(), g_events.end(), QAccessible::Alert), 1);
+    if (a11yBus) {
+        EXPECT_EQ(std::count(g_events.begin(), g_events.end(), QAccessible::Alert), 1);
+    }
 
     // Not ticked: neither an empty cycle nor a stop closes it.
     form_->Command4_Click(1);
@@ -328,7 +338,9 @@ TEST_F(MonitorTest, PopUpPlaceConfirmationAndAnnouncement)
     EXPECT_EQ(uFCom_Bas::ProfileGet(confQ(), "Section_Watch", "Watch_Timer"), "1,60,1,0,");
     EXPECT_EQ(popup->Label1->text(), "ｶﾞｲﾄﾞﾒｯｾｰｼﾞは自動で消滅いたします。\r\n(自動確認指定があります。)");
     runToCheck();
-    if (a11yBus) EXPECT_EQ(std::count(g_events.begin(), g_events.end(), QAccessible::Alert), 2);
+    if (a11yBus) {
+        EXPECT_EQ(std::count(g_events.begin(), g_events.end(), QAccessible::Alert), 2);
+    }
     // Ticked: a stop closes it.
     form_->Command4_Click(1);
     EXPECT_EQ(form_->guidePopup(), nullptr);

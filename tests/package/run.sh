@@ -103,22 +103,8 @@ icon=$(sed -n 's/^Icon=//p' "$desktop")
 
 # An X display of our own.
 display=""
-for n in $(seq 140 180); do
-  if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X${n}" ] && break
-      sleep 0.1
-    done
-    if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X${n}" ]; then
-      display=":$n"
-    else
-      xvfb_pid=""
-    fi
-    break
-  fi
-done
+. "$(dirname "$(readlink -f "$0")")/../../scripts/xvfb.sh"
+if start_xvfb 140 180; then display=$DISPLAY; fi
 
 caption='ｳﾞｪﾙﾓﾗ [uPVelmora]'
 # Starts COMMAND in folder DIR, waits for the main window, checks its icon,

@@ -96,7 +96,9 @@ TEST(Numbers, NumericTextsRoundHalvesToEven)
     };
     for (const Case& c : cases) {
         EXPECT_EQ(isNumeric(c.text), c.numeric) << c.text.toStdString();
-        if (c.numeric) EXPECT_EQ(roundHalfEven(c.text), c.rounded) << c.text.toStdString();
+        if (c.numeric) {
+            EXPECT_EQ(roundHalfEven(c.text), c.rounded) << c.text.toStdString();
+        }
     }
 }
 
@@ -163,8 +165,12 @@ TEST(PlaceCalc, ClampsToTheGridOfTheWorkArea)
         EXPECT_EQ(r.areaHeight, 738 * 15);
         // The top-left cell is inside the work area whenever the caller's
         // values were not pushed off its top or left.
-        if (c.top >= 0) EXPECT_LT(r.topCells, 15);
-        if (c.left >= 0) EXPECT_LT(r.leftCells, 15);
+        if (c.top >= 0) {
+            EXPECT_LT(r.topCells, 15);
+        }
+        if (c.left >= 0) {
+            EXPECT_LT(r.leftCells, 15);
+        }
     }
     setWorkAreaForTest(QRect());
 }

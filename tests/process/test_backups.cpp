@@ -107,11 +107,15 @@ TEST_F(BackupTest, FiveGenerationsNeverWrittenThroughALinkAndNeverLostToABadStar
             EXPECT_EQ(testsupport::readFile(bak(int(n))), c.generations[n]) << "generation " << n;
         }
         for (size_t n = c.generations.size(); n < 5; ++n)
-            if (n > 0 || isFile(bak(0))) EXPECT_FALSE(std::filesystem::exists(bak(int(n)))) << "generation " << n;
+            if (n > 0 || isFile(bak(0))) {
+                EXPECT_FALSE(std::filesystem::exists(bak(int(n)))) << "generation " << n;
+            }
         EXPECT_TRUE(last.err.contains(c.said)) << last.err.toStdString();
         // The save itself never fails for its backup.
         EXPECT_NE(testsupport::readFile(conf()).find("[Section_Cycle]"), std::string::npos);
-        if (QFile::exists(QString::fromStdString(victim))) EXPECT_EQ(testsupport::readFile(victim), "victim\n");
+        if (QFile::exists(QString::fromStdString(victim))) {
+            EXPECT_EQ(testsupport::readFile(victim), "victim\n");
+        }
     }
 }
 

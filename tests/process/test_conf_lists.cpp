@@ -170,8 +170,12 @@ TEST_F(ConfListsTest, KilledWhileSavingLeavesAWholeFile)
         EXPECT_EQ(get("Section_Entry", "EntryItems"), QString::number(c.entries.size()));
         EXPECT_EQ(get("Section_FormStyle", "FormStyle"), "NOMAL,1,3,8,12,");
         EXPECT_EQ(c.cycles, QStringList{"2099/01/01-00:00,keep,me,"});
-        for (const QString& k : known) EXPECT_TRUE(c.entries.contains(k)) << k.toStdString();
-        for (const QString& e : c.entries) EXPECT_TRUE(known.contains(e) || e.startsWith('k')) << e.toStdString();
+        for (const QString& k : known) {
+            EXPECT_TRUE(c.entries.contains(k)) << k.toStdString();
+        }
+        for (const QString& e : c.entries) {
+            EXPECT_TRUE(known.contains(e) || e.startsWith('k')) << e.toStdString();
+        }
         registered += static_cast<int>(c.entries.size() - known.size());
         known = c.entries;
     }

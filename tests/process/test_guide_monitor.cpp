@@ -305,8 +305,8 @@ TEST_F(GuideRunTest, ARecorderThatStopsReadingMissesNoRecord)
     ASSERT_TRUE(waitRecords(15, 10000)) << records().size();
     const QString head = "[ｳﾞｪﾙﾓﾗ]" + QString(37, '-');
     QStringList notified;
-    for (const QString& typed : {"1", "12", "123", "1234", "12345"})
-        notified << head + ">>強制通知|" << typed + "|" << head + "<<強制通知|";
+    for (const char* typed : {"1", "12", "123", "1234", "12345"})
+        notified << head + ">>強制通知|" << QString(typed) + "|" << head + "<<強制通知|";
     EXPECT_EQ(texts(0), notified);
 
     // The minute's check runs while the recorder is stopped.

@@ -108,7 +108,9 @@ TEST_F(SaveFailureTest, AFailedSaveIsSeenAndNothingHangsOrIsLost)
             ::close(fd);
         }
         if (c.env == Env::Fifo || c.env == Env::Deleted) ::unlink(conf.c_str());
-        if (c.env == Env::Fifo) ASSERT_EQ(::mkfifo(conf.c_str(), 0644), 0);
+        if (c.env == Env::Fifo) {
+            ASSERT_EQ(::mkfifo(conf.c_str(), 0644), 0);
+        }
         const std::string before = c.env == Env::Fifo ? "" : testsupport::readFile(conf);
 
         // 定型登録 of "xyz" with the keyboard.
@@ -136,7 +138,9 @@ TEST_F(SaveFailureTest, AFailedSaveIsSeenAndNothingHangsOrIsLost)
                                                             std::filesystem::canonical(folder).string() + "/uPVelmora.conf: ")))
                 << err.toStdString();
             EXPECT_TRUE(err.contains(c.reason)) << err.toStdString();
-            if (c.env != Env::Fifo) EXPECT_EQ(testsupport::readFile(conf), before);  // old content whole
+            if (c.env != Env::Fifo) {
+                EXPECT_EQ(testsupport::readFile(conf), before);  // old content whole
+            }
             // The failure line went to the recorder with the shutdown lines.
             EXPECT_TRUE(testsupport::waitUntil(
                 [&]() { return QString::fromStdString(testsupport::readFile(log)).contains("File Access NG\t 設定Fileに書込できません。"); },

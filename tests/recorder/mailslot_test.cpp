@@ -161,7 +161,9 @@ TEST(Mailslot, ReadCodes)
         {"nothing waiting", slot.handle, 4032, ms::kReadNothing},
         {"nothing waiting, small capacity", slot.handle, 1, ms::kReadNothing},
     };
-    for (const Case& c : cases) EXPECT_EQ(ms::SlotRead(c.handle, c.capacity, buf), c.expected) << c.what;
+    for (const Case& c : cases) {
+        EXPECT_EQ(ms::SlotRead(c.handle, c.capacity, buf), c.expected) << c.what;
+    }
 }
 
 TEST(Mailslot, MessageLongerThanCapacityIsRefusedAndTakenOff)
@@ -184,7 +186,9 @@ TEST(Mailslot, MessageLongerThanCapacityIsRefusedAndTakenOff)
     // The caller's first capacity bytes are zeroed, the rest untouched.
     ASSERT_EQ(ms::SlotRead(slot.handle, 20, buf), 10);
     EXPECT_EQ(QByteArray(buf, 10), shorter);
-    for (int i = 10; i < 20; ++i) ASSERT_EQ(buf[i], 0) << "offset " << i;
+    for (int i = 10; i < 20; ++i) {
+        ASSERT_EQ(buf[i], 0) << "offset " << i;
+    }
     EXPECT_EQ(static_cast<unsigned char>(buf[20]), 0x55);
     EXPECT_EQ(ms::SlotRead(slot.handle, 4032, buf), ms::kReadNothing);
 }

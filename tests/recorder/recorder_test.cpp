@@ -121,7 +121,9 @@ TEST(NotifyRecord, HeaderCodeOfShortAndCloseMessages)
         {"raw record", buildRawRecord(12345, 128), 12345},
         {"empty", QByteArray(), 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(slotHeaderCode(c.message), c.code) << c.what;
+    for (const Case& c : cases) {
+        EXPECT_EQ(slotHeaderCode(c.message), c.code) << c.what;
+    }
 
     const QByteArray close = closeCommand();
     EXPECT_EQ(close.size(), 128);
@@ -311,7 +313,9 @@ TEST_F(RecorderSendTest, ASlowRecorderLosesNothingUntilTheQueueIsAtItsBound)
 {
     NEED_RECORDER_SLOT();
     // Far more than the recorder's own queue holds: every send is taken.
-    for (int i = 0; i < 30; ++i) ASSERT_EQ(RecorderSend(QString::number(i), QString()), 800) << i;
+    for (int i = 0; i < 30; ++i) {
+        ASSERT_EQ(RecorderSend(QString::number(i), QString()), 800) << i;
+    }
     EXPECT_GT(ms::SlotPending(), 0);
     for (int i = 0; i < 30; ++i) {
         ms::SlotFlush();

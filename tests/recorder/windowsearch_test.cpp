@@ -178,7 +178,9 @@ TEST(WindowSearch, CaptionRulesOnRootChildren)
         {"old name", false},
         {"", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(platform::windowExists(c.caption), c.found) << c.caption;
+    for (const Case& c : cases) {
+        EXPECT_EQ(platform::windowExists(c.caption), c.found) << c.caption;
+    }
 }
 
 TEST(WindowSearch, ClientListOfAWindowManagerIsUsedWhenPresent)

@@ -78,13 +78,12 @@ int main(int argc, char** argv)
     } else if (code == uFCom_Bas::kNotifyCode && (!haveSize || size == uFCom_Bas::kNotifyRecordSize)) {
         std::string display;
         const std::string stamp = platform::DateTimeText(display);
-        record = uFCom_Bas::buildNotifyRecord(static_cast<int>(QCoreApplication::applicationPid()),
-                                              "slotsend", QByteArray::fromStdString(stamp),
-                                              uFCom_Bas::toAnsi(text1), uFCom_Bas::toAnsi(text2));
+        record = uFCom_Bas::buildNotifyRecord(static_cast<int>(QCoreApplication::applicationPid()), "slotsend",
+                                              QByteArray::fromStdString(stamp), uFCom_Bas::toAnsi(text1),
+                                              uFCom_Bas::toAnsi(text2));
     } else {
         if (!haveSize) size = uFCom_Bas::kSlotHeaderSize;
-        if (size <= 0 || size > ms::kMaxMessage)
-            return fail("size must be 1 to " + std::to_string(ms::kMaxMessage));
+        if (size <= 0 || size > ms::kMaxMessage) return fail("size must be 1 to " + std::to_string(ms::kMaxMessage));
         record = uFCom_Bas::buildRawRecord(code, size);
     }
 

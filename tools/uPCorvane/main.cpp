@@ -25,7 +25,7 @@ namespace ms = platform::mailslot;
 using namespace uFCom_Bas;
 
 constexpr int kPollMs = 10;
-constexpr int kReadsPerTick = 64;   // drain bursts quickly; the kernel queue is short
+constexpr int kReadsPerTick = 64;  // drain bursts quickly; the kernel queue is short
 constexpr int kRowsKept = 2000;
 
 bool isStamp(const QByteArray& s)
@@ -45,11 +45,20 @@ QString oneLine(const QString& text)
     out.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        default: out += c;
+        case '\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case '\t':
+            out += QStringLiteral("\\t");
+            break;
+        case '\r':
+            out += QStringLiteral("\\r");
+            break;
+        case '\n':
+            out += QStringLiteral("\\n");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -59,8 +68,8 @@ QString displayStamp(const QByteArray& s)
 {
     if (!isStamp(s)) return QString::fromLatin1(s);
     const QString t = QString::fromLatin1(s);
-    return t.mid(0, 4) + "/" + t.mid(4, 2) + "/" + t.mid(6, 2) + " " + t.mid(8, 2) + ":" + t.mid(10, 2) +
-           ":" + t.mid(12, 2) + ":" + t.mid(14, 3);
+    return t.mid(0, 4) + "/" + t.mid(4, 2) + "/" + t.mid(6, 2) + " " + t.mid(8, 2) + ":" + t.mid(10, 2) + ":" +
+           t.mid(12, 2) + ":" + t.mid(14, 3);
 }
 
 class Corvane {
@@ -70,8 +79,8 @@ public:
         window_.setWindowTitle(kRecorderTitle + QStringLiteral(" [") + kRecorderExeName + QStringLiteral("]"));
         table_ = new QTableWidget(0, 4, &window_);
         table_->setObjectName(QStringLiteral("RecordTable"));
-        table_->setHorizontalHeaderLabels({QStringLiteral("時刻"), QStringLiteral("送信元"),
-                                           QStringLiteral("ﾃｷｽﾄ1"), QStringLiteral("ﾃｷｽﾄ2")});
+        table_->setHorizontalHeaderLabels(
+            {QStringLiteral("時刻"), QStringLiteral("送信元"), QStringLiteral("ﾃｷｽﾄ1"), QStringLiteral("ﾃｷｽﾄ2")});
         table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
         table_->horizontalHeader()->setStretchLastSection(true);
         table_->verticalHeader()->setVisible(false);
@@ -126,8 +135,8 @@ private:
 
         if (log_) {
             const QString line = QString::fromLatin1(stamp) + '\t' + QString::number(v.code) + '\t' +
-                                 QString::number(message.size()) + '\t' + oneLine(sender) + '\t' +
-                                 oneLine(text1) + '\t' + oneLine(text2) + '\n';
+                                 QString::number(message.size()) + '\t' + oneLine(sender) + '\t' + oneLine(text1) +
+                                 '\t' + oneLine(text2) + '\n';
             log_->write(line.toUtf8());
             log_->flush();
         }
@@ -164,8 +173,7 @@ int main(int argc, char** argv)
 
     const int slot = ms::SlotCreate(mailslotName(kRecorderExeName), 0);
     if (slot < 0) {
-        std::fprintf(stderr, "uPCorvane: cannot create the mailslot %s (%d)%s\n",
-                     qPrintable(kRecorderExeName), slot,
+        std::fprintf(stderr, "uPCorvane: cannot create the mailslot %s (%d)%s\n", qPrintable(kRecorderExeName), slot,
                      slot == ms::kCreateExists ? ": another copy is running" : "");
         return 1;
     }

@@ -45,16 +45,16 @@ long long localMillis(const LocalTime& t)
 std::string compactStamp(const LocalTime& t)
 {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d%03d", t.year % 10000, t.month % 100,
-                  t.day % 100, t.hour % 100, t.minute % 100, t.second % 100, t.millisecond % 1000);
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d%03d", t.year % 10000, t.month % 100, t.day % 100,
+                  t.hour % 100, t.minute % 100, t.second % 100, t.millisecond % 1000);
     return buf;
 }
 
 std::string displayText(const LocalTime& t)
 {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d:%03d", t.year % 10000, t.month % 100,
-                  t.day % 100, t.hour % 100, t.minute % 100, t.second % 100, t.millisecond % 1000);
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d:%03d", t.year % 10000, t.month % 100, t.day % 100,
+                  t.hour % 100, t.minute % 100, t.second % 100, t.millisecond % 1000);
     return buf;
 }
 

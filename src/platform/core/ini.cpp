@@ -204,7 +204,8 @@ struct Document::Index {
 
 Document::Document() = default;
 Document::~Document() = default;
-Document::Document(const Document& other) : lines_(other.lines_) {}
+Document::Document(const Document& other) : lines_(other.lines_)
+{}
 Document& Document::operator=(const Document& other)
 {
     if (this != &other) {

@@ -79,8 +79,7 @@ enum class Links {
 // is rewritten in place (space reserved first, then written and fsynced);
 // never for Links::Replace, whose files are always new.
 // 0 on success, -1 on failure (errno set; the old file then stays whole).
-int replaceFile(const std::string& path, const std::string& bytes, int mode = -1,
-                Links links = Links::WriteThrough);
+int replaceFile(const std::string& path, const std::string& bytes, int mode = -1, Links links = Links::WriteThrough);
 
 // Gives the file or link at from the name to, replacing what has that name
 // (a link there is replaced, not followed).  0 on success, -1 (errno set).

@@ -71,8 +71,7 @@ std::string utf8ToCp932(std::string_view utf8)
     if (!cv.ok()) {
         // No converter: keep ASCII, everything else cannot be held.
         for (size_t i = 0; i < utf8.size();) {
-            size_t len = utf8SequenceLength(reinterpret_cast<const unsigned char*>(utf8.data() + i),
-                                    utf8.size() - i);
+            size_t len = utf8SequenceLength(reinterpret_cast<const unsigned char*>(utf8.data() + i), utf8.size() - i);
             out += len == 1 && static_cast<unsigned char>(utf8[i]) < 0x80 ? utf8[i] : '?';
             i += len;
         }
@@ -113,8 +112,7 @@ std::string cp932ToUtf8(std::string_view bytes)
         // anything else drops a single byte.
         auto c = static_cast<unsigned char>(in[0]);
         size_t skip = 1;
-        if (cp932IsLeadByte(c) && left >= 2 && cp932IsTrailByte(static_cast<unsigned char>(in[1])))
-            skip = 2;
+        if (cp932IsLeadByte(c) && left >= 2 && cp932IsTrailByte(static_cast<unsigned char>(in[1]))) skip = 2;
         out += kReplacement;
         in += skip;
         left -= skip;

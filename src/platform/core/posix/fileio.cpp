@@ -85,8 +85,8 @@ int createTemp(const std::string& dir, const std::string& base, std::string& tem
     for (int attempt = 0; attempt < 100; ++attempt) {
         timespec ts{};
         clock_gettime(CLOCK_MONOTONIC, &ts);
-        tempPath = dir + "/." + base + ".tmp." + std::to_string(getpid()) + "." +
-                   std::to_string(counter.fetch_add(1)) + "." + std::to_string(ts.tv_nsec);
+        tempPath = dir + "/." + base + ".tmp." + std::to_string(getpid()) + "." + std::to_string(counter.fetch_add(1)) +
+                   "." + std::to_string(ts.tv_nsec);
         int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0) return fd;
         if (errno != EEXIST) return -1;

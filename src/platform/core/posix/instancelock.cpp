@@ -45,8 +45,7 @@ std::string InstanceLock::lockPathFor(const std::string& exePath)
     const std::string dir = privateRuntimeDir();
     if (dir.empty()) return {};
     char hash[17];
-    std::snprintf(hash, sizeof hash, "%016llx",
-                  static_cast<unsigned long long>(nameHash(canonicalPath(exePath))));
+    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(nameHash(canonicalPath(exePath))));
     return dir + "/" + hash + ".lock";
 }
 
@@ -95,8 +94,7 @@ std::string runningExecutablePath()
         buf.resize(buf.size() * 2);
     }
     const std::string deleted = " (deleted)";
-    if (buf.size() > deleted.size() &&
-        buf.compare(buf.size() - deleted.size(), deleted.size(), deleted) == 0)
+    if (buf.size() > deleted.size() && buf.compare(buf.size() - deleted.size(), deleted.size(), deleted) == 0)
         buf.resize(buf.size() - deleted.size());
     return buf;
 }

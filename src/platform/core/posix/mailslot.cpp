@@ -65,8 +65,8 @@ int newSocket()
 
 // What a peek or a read tells about the first waiting datagram.
 struct Datagram {
-    ssize_t length = -1;   // full length (MSG_TRUNC), -1 on failure
-    int error = 0;         // errno on failure
+    ssize_t length = -1;  // full length (MSG_TRUNC), -1 on failure
+    int error = 0;        // errno on failure
     bool truncated = false;
     bool hasCredentials = false;
     uid_t uid = 0;
@@ -192,7 +192,6 @@ ssize_t sendOnce(int handle, int count, const void* buffer)
     } while (n < 0 && errno == EINTR);
     return n;
 }
-
 
 // The outgoing queues: per destination name, the messages that found the
 // receiver's queue full, in order, with a descriptor of their own (a
@@ -536,7 +535,8 @@ int HandleClose(int handle)
         std::lock_guard lock(g_boundMutex);
         const auto it = g_bound.find(handle);
         if (it != g_bound.end()) {
-            if (it->second.inode != 0 && inodeOf(it->second.path) == it->second.inode) ::unlink(it->second.path.c_str());
+            if (it->second.inode != 0 && inodeOf(it->second.path) == it->second.inode)
+                ::unlink(it->second.path.c_str());
             g_bound.erase(it);
         }
     }

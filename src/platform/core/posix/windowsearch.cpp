@@ -87,16 +87,16 @@ Display* openDisplay(Connection& c)
 }
 
 // A whole property of the given type; false when absent or of another type.
-bool readProperty(Display* d, Window w, Atom property, Atom type, int format,
-                  std::vector<unsigned char>& bytes, unsigned long& items)
+bool readProperty(Display* d, Window w, Atom property, Atom type, int format, std::vector<unsigned char>& bytes,
+                  unsigned long& items)
 {
     Atom actualType = None;
     int actualFormat = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     // Length in 32-bit units: 4 MB is far more than any caption or client list.
-    const int rc = XGetWindowProperty(d, w, property, 0, 1L << 20, False, type, &actualType,
-                                      &actualFormat, &count, &after, &data);
+    const int rc =
+        XGetWindowProperty(d, w, property, 0, 1L << 20, False, type, &actualType, &actualFormat, &count, &after, &data);
     if (rc != Success) return false;
     const bool ok = data && actualType == type && actualFormat == format;
     if (ok) {

@@ -22,12 +22,12 @@ bool toWide(UINT codePage, std::string_view in, std::wstring& out)
 {
     out.clear();
     if (in.empty()) return true;
-    const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in.data(), static_cast<int>(in.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in.data(), static_cast<int>(in.size()), nullptr, 0);
     if (n <= 0) return false;
     out.resize(static_cast<size_t>(n));
-    return MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in.data(), static_cast<int>(in.size()), out.data(),
-                               n) == n;
+    return MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in.data(), static_cast<int>(in.size()), out.data(), n) ==
+           n;
 }
 
 // UTF-16 to CP932 with '?' for what it cannot hold; false when any character
@@ -37,8 +37,8 @@ bool toCp932(std::wstring_view in, std::string& out)
     out.clear();
     if (in.empty()) return true;
     BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, in.data(), static_cast<int>(in.size()), nullptr,
-                                      0, "?", &usedDefault);
+    const int n = WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, in.data(), static_cast<int>(in.size()), nullptr, 0,
+                                      "?", &usedDefault);
     if (n <= 0) return false;
     out.resize(static_cast<size_t>(n));
     usedDefault = FALSE;
@@ -50,8 +50,7 @@ bool toCp932(std::wstring_view in, std::string& out)
 void appendUtf8(std::wstring_view in, std::string& out)
 {
     if (in.empty()) return;
-    const int n = WideCharToMultiByte(CP_UTF8, 0, in.data(), static_cast<int>(in.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, in.data(), static_cast<int>(in.size()), nullptr, 0, nullptr, nullptr);
     if (n <= 0) return;
     const size_t at = out.size();
     out.resize(at + static_cast<size_t>(n));
@@ -69,8 +68,7 @@ std::string utf8ToCp932(std::string_view utf8)
     out.reserve(utf8.size());
     std::string one;
     for (size_t i = 0; i < utf8.size();) {
-        const size_t len =
-            utf8SequenceLength(reinterpret_cast<const unsigned char*>(utf8.data() + i), utf8.size() - i);
+        const size_t len = utf8SequenceLength(reinterpret_cast<const unsigned char*>(utf8.data() + i), utf8.size() - i);
         const std::string_view seq = utf8.substr(i, len);
         i += len;
         if (len == 1 && static_cast<unsigned char>(seq[0]) < 0x80) {

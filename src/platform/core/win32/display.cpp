@@ -58,8 +58,8 @@ int shellExplore(const std::string& folderUtf8)
     std::string folder = utf8ToCp932(folderUtf8);
     const DWORD attributes = folder.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) folder = "C:\\";
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteA(nullptr, "explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    const auto result =
+        reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32 ? 1 : -1;
 }
 

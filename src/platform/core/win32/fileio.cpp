@@ -82,8 +82,8 @@ HANDLE createTemp(const std::string& dir, const std::string& base, std::string& 
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = joinPath(dir, "." + base + ".tmp." + std::to_string(GetCurrentProcessId()) + "." +
                                      std::to_string(counter.fetch_add(1)) + "." + std::to_string(GetTickCount64()));
-        HANDLE h = CreateFileA(ansi(tempPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
+        HANDLE h =
+            CreateFileA(ansi(tempPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) return h;
         if (GetLastError() != ERROR_FILE_EXISTS) return INVALID_HANDLE_VALUE;
     }
@@ -309,9 +309,10 @@ FileStamp fileStamp(const std::string& path)
         f.device = info.dwVolumeSerialNumber;
         f.inode = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
         f.size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-        f.changedNs = static_cast<long long>(
-            ((static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
-             info.ftLastWriteTime.dwLowDateTime) * 100ULL);
+        f.changedNs =
+            static_cast<long long>(((static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                    info.ftLastWriteTime.dwLowDateTime) *
+                                   100ULL);
     }
     CloseHandle(h);
     return f;

@@ -3,8 +3,10 @@
 
 namespace platform {
 
-void startFontPrewarm() {}
+void startFontPrewarm()
+{}
 
-void finishFontPrewarm() {}
+void finishFontPrewarm()
+{}
 
 }  // namespace platform

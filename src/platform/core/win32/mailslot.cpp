@@ -202,6 +202,7 @@ int SlotPending()
     return 0;
 }
 
-void SetQueueWatcher(QueueWatcher) {}
+void SetQueueWatcher(QueueWatcher)
+{}
 
 }  // namespace platform::mailslot
