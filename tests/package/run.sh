@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Checks a built Debian package as a user would get it:
-#  - its files are there (and no test program), its binaries need no library
-#    outside the system's, and apt-get can resolve its dependencies on a
-#    machine with nothing installed (simulated against the apt lists);
+# Checks the built Debian packages as a user would get them:
+#  - upvelmora holds the program and its files (man pages, copyright and
+#    changelog under usr/share/doc/upvelmora) and no stand-in: dpkg installs
+#    it alone into a root of its own, and removes it without a trace;
+#    upvelmora-tools holds uPCorvane and slotsend with their man pages;
+#  - the binaries need no library outside the system's, and apt-get can
+#    resolve the program's dependencies on a machine with nothing installed
+#    (simulated against the apt lists) without pulling in the tools;
 #  - the desktop entry and the AppStream metainfo it installs validate;
 #  - the program unpacked from it (dpkg -x) starts on an X display of its own
 #    in a working folder holding a configuration file, shows its main window
@@ -10,11 +14,14 @@
 #    the desktop menu's launcher does the same in an empty configuration
 #    folder, which it gives the starter file, from a tree without
 #    usr/share/doc and past a link planted in that folder; without a folder
-#    for the file (HOME unset, or no folder) it says why in a window.
-# Usage: tests/package/run.sh PATH/TO/uPVelmora_<version>_<arch>.deb
+#    for the file (HOME unset, or no folder) it says why in a window;
+#  - uPVelmora-start --autostart on writes a valid autostart entry whose
+#    command starts the program, off removes it, status tells which.
+# Usage: tests/package/run.sh upvelmora_<version>_<arch>.deb upvelmora-tools_<version>_<arch>.deb
 set -euo pipefail
-[ $# -eq 1 ] && [ -f "$1" ] || { echo "usage: $0 PACKAGE.deb" >&2; exit 2; }
+[ $# -eq 2 ] && [ -f "$1" ] && [ -f "$2" ] || { echo "usage: $0 PROGRAM.deb TOOLS.deb" >&2; exit 2; }
 deb=$(readlink -f "$1")
+tools_deb=$(readlink -f "$2")
 
 failures=0
 fail() { echo "package: FAIL: $*"; failures=$((failures + 1)); }
@@ -36,14 +43,21 @@ export XDG_RUNTIME_DIR=$work/runtime
 
 root=$work/root
 dpkg -x "$deb" "$root"
+tools=$work/tools
+dpkg -x "$tools_deb" "$tools"
+[ "$(dpkg-deb -f "$deb" Package)" = upvelmora ] && [ "$(dpkg-deb -f "$tools_deb" Package)" = upvelmora-tools ] \
+  && ok "packages upvelmora and upvelmora-tools" \
+  || fail "package names: $(dpkg-deb -f "$deb" Package), $(dpkg-deb -f "$tools_deb" Package)"
 
 # Files.
 missing=()
-for f in usr/bin/uPVelmora usr/bin/uPCorvane usr/bin/slotsend usr/bin/uPVelmora-start \
+for f in usr/bin/uPVelmora usr/bin/uPVelmora-start \
          usr/libexec/uPVelmora/uPVelmora-notice usr/share/uPVelmora/uPVelmora.conf \
          usr/share/applications/uPVelmora.desktop \
          usr/share/icons/hicolor/scalable/apps/uPVelmora.svg \
-         usr/share/doc/uPVelmora/uPVelmora.conf usr/share/doc/uPVelmora/README; do
+         usr/share/man/man1/uPVelmora.1.gz usr/share/man/man1/uPVelmora-start.1.gz \
+         usr/share/doc/upvelmora/copyright usr/share/doc/upvelmora/changelog.Debian.gz \
+         usr/share/doc/upvelmora/uPVelmora.conf usr/share/doc/upvelmora/README; do
   [ -f "$root/$f" ] || missing+=("$f")
 done
 for size in 16 24 32 48 64 128 256; do
@@ -53,16 +67,51 @@ done
 metainfo=$(ls "$root"/usr/share/metainfo/*.metainfo.xml 2>/dev/null | head -1)
 [ -n "$metainfo" ] || missing+=("usr/share/metainfo/*.metainfo.xml")
 [ ${#missing[@]} -eq 0 ] && ok "installed files" || fail "missing: ${missing[*]}"
-extra=$(find "$root/usr/bin" -type f ! -name uPVelmora ! -name uPCorvane ! -name slotsend ! -name uPVelmora-start)
-[ -z "$extra" ] && ok "no other programs" || fail "not meant to be installed: $extra"
+extra=$(find "$root/usr/bin" -type f ! -name uPVelmora ! -name uPVelmora-start)
+[ -z "$extra" ] && ok "upvelmora: no other programs" || fail "upvelmora: not meant to be installed: $extra"
+missing=()
+for f in usr/bin/uPCorvane usr/bin/slotsend usr/share/man/man1/uPCorvane.1.gz usr/share/man/man1/slotsend.1.gz \
+         usr/share/doc/upvelmora-tools/copyright usr/share/doc/upvelmora-tools/changelog.Debian.gz; do
+  [ -f "$tools/$f" ] || missing+=("$f")
+done
+[ ${#missing[@]} -eq 0 ] && ok "upvelmora-tools: its files" || fail "upvelmora-tools: missing: ${missing[*]}"
+zgrep -q 'not the recorder' "$tools/usr/share/man/man1/uPCorvane.1.gz" \
+  && ok "uPCorvane(1) says it is not the recorder" || fail "uPCorvane(1) does not say it is a stand-in"
+# Every installed program has its page.
+for exe in "$root"/usr/bin/* "$tools"/usr/bin/*; do
+  page=$(dirname "$(dirname "$exe")")/share/man/man1/$(basename "$exe").1.gz
+  [ -f "$page" ] || fail "no man page for $(basename "$exe")"
+  out=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null) \
+    && [ -z "$out" ] || fail "man $(basename "$page"): $out"
+done
+
+# upvelmora alone, installed by dpkg into a root of its own: no stand-in
+# comes with it, and its removal leaves nothing behind.
+droot=$work/dpkg-root
+mkdir -p "$droot/var/lib/dpkg/info" "$droot/var/lib/dpkg/updates"
+: >"$droot/var/lib/dpkg/status"
+if dpkg --root="$droot" --force-depends --force-not-root -i "$deb" >"$work/dpkg.log" 2>&1; then
+  found=$(find "$droot" -name uPCorvane -o -name slotsend -o -name 'uPCorvane.1*' -o -name 'slotsend.1*')
+  listed=$(dpkg --root="$droot" -L upvelmora | grep -cE '/(uPCorvane|slotsend)' || true)
+  [ -x "$droot/usr/bin/uPVelmora" ] && [ -z "$found" ] && [ "$listed" -eq 0 ] \
+    && ok "dpkg installs upvelmora alone: no uPCorvane, no slotsend" \
+    || fail "upvelmora installed alone brings: ${found:-(listed $listed)}"
+  dpkg --root="$droot" --force-depends --force-not-root --purge upvelmora >>"$work/dpkg.log" 2>&1 \
+    || fail "dpkg --purge upvelmora failed"
+  left=$(find "$droot/usr" -type f -o -type l 2>/dev/null || true)
+  [ -z "$left" ] && ok "dpkg --purge upvelmora leaves no file" || fail "left after purge: $left"
+else
+  fail "dpkg -i upvelmora:"; cat "$work/dpkg.log"
+fi
 
 # Libraries: the system's only, found without a run path into a build tree.
 before=$failures
-for exe in uPVelmora uPCorvane slotsend ../libexec/uPVelmora/uPVelmora-notice; do
-  if readelf -d "$root/usr/bin/$exe" | grep -qE 'RPATH|RUNPATH'; then
-    fail "$exe has a run path"
-  elif env -u LD_LIBRARY_PATH ldd "$root/usr/bin/$exe" | grep -q 'not found'; then
-    fail "$exe: $(ldd "$root/usr/bin/$exe" | grep 'not found' | tr -s ' \t\n' ' ')"
+for exe in "$root/usr/bin/uPVelmora" "$tools/usr/bin/uPCorvane" "$tools/usr/bin/slotsend" \
+           "$root/usr/libexec/uPVelmora/uPVelmora-notice"; do
+  if readelf -d "$exe" | grep -qE 'RPATH|RUNPATH'; then
+    fail "$(basename "$exe") has a run path"
+  elif env -u LD_LIBRARY_PATH ldd "$exe" | grep -q 'not found'; then
+    fail "$(basename "$exe"): $(ldd "$exe" | grep 'not found' | tr -s ' \t\n' ' ')"
   fi
 done
 [ "$failures" -eq "$before" ] && ok "the system's libraries only"
@@ -80,6 +129,7 @@ if command -v apt-get >/dev/null && ls /var/lib/apt/lists/*Packages* >/dev/null 
   if apt-get -q -o Dir::State::status="$work/status" install --simulate --no-install-recommends \
        "$deb" >"$work/apt.log" 2>&1; then
     ok "apt-get resolves the dependencies ($(grep -c '^Inst' "$work/apt.log") packages from nothing)"
+    grep -q '^Inst upvelmora-tools' "$work/apt.log" && fail "apt-get pulls in upvelmora-tools with upvelmora"
   else
     fail "apt-get cannot resolve the dependencies:"; tail -20 "$work/apt.log"
   fi
@@ -135,7 +185,7 @@ run_once() {
   else
     fail "$what: window icon sizes: ${icons:-none}"
   fi
-  "$root/usr/bin/slotsend" uPVelmora || fail "$what: slotsend failed"
+  "$tools/usr/bin/slotsend" uPVelmora || fail "$what: slotsend failed"
   for _ in $(seq 1 100); do
     kill -0 "$prog_pid" 2>/dev/null || break
     sleep 0.1
@@ -155,7 +205,7 @@ if [ -z "$display" ]; then
 else
   echo "package: Xvfb on $display"
   mkdir "$work/run"
-  cp "$root/usr/share/doc/uPVelmora/uPVelmora.conf" "$work/run/"
+  cp "$root/usr/share/doc/upvelmora/uPVelmora.conf" "$work/run/"
   run_once "uPVelmora" "$work/run" "$root/usr/bin/uPVelmora"
 
   # The launcher needs nothing under usr/share/doc, which systems may strip,
@@ -178,6 +228,25 @@ else
     || fail "uPVelmora-start wrote through the link planted at .uPVelmora.conf.new"
   [ -z "$(find "$conf_dir" -name '.uPVelmora.conf.??????')" ] && ok "uPVelmora-start left no temporary file" \
     || fail "uPVelmora-start left a temporary file"
+
+  # Start at login: "on" writes a valid entry whose command starts the
+  # program through the launcher, "off" takes it away, "status" tells which.
+  ahome=$work/autostart-home
+  mkdir -p "$ahome"
+  autostart() { HOME=$ahome XDG_CONFIG_HOME="" "$root/usr/bin/uPVelmora-start" --autostart "$1"; }
+  entry=$ahome/.config/autostart/uPVelmora.desktop
+  [ "$(autostart status)" = off ] && [ ! -e "$entry" ] && ok "autostart is off at first" \
+    || fail "autostart status before on: $(autostart status)"
+  autostart on >/dev/null || fail "uPVelmora-start --autostart on failed"
+  out=$(desktop-file-validate "$entry" 2>&1) && [ -z "$out" ] && ok "autostart entry validates" \
+    || fail "autostart entry: ${out:-missing}"
+  command=$(sed -n 's/^Exec="\(.*\)"$/\1/p' "$entry" 2>/dev/null)
+  [ "$command" = "$root/usr/bin/uPVelmora-start" ] && [ "$(autostart status)" = on ] \
+    && ok "autostart on: the entry runs the launcher" || fail "autostart entry Exec: ${command:-none}"
+  HOME=$ahome XDG_CONFIG_HOME="" run_once "autostart entry's command" "$work" "$command"
+  autostart off >/dev/null || fail "uPVelmora-start --autostart off failed"
+  [ ! -e "$entry" ] && [ "$(autostart status)" = off ] && ok "autostart off: the entry is gone" \
+    || fail "autostart off left $entry"
 
   # Without a folder for the configuration file the launcher says why in a
   # window, and exits with status 1.
