@@ -5,13 +5,16 @@
 ; Files with an uninstaller, and a Start-menu shortcut ｳﾞｪﾙﾓﾗ to the launcher
 ; uPVelmora-start.exe, which works in the user's %APPDATA%\uPVelmora and puts
 ; the starter configuration file there when none is there.  The stand-in
-; tools are not part of it.  Start at login is a choice, off by default.
+; tools are not part of it.  Start at login is a choice, off by default; a
+; silent install takes it with /AUTOSTART=1 (setup.exe /S /AUTOSTART=1).
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
 !include "x64.nsh"
+!include "FileFunc.nsh"
+!include "Sections.nsh"
 
 !ifndef VERSION
   !error "VERSION is not defined"
@@ -50,14 +53,6 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (C) 2026 ｳﾞｪﾙﾓ�
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Japanese"
 
-Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} は 64 ﾋﾞｯﾄ版 Windows 用です。"
-    Abort
-  ${EndIf}
-  SetRegView 64
-FunctionEnd
-
 Function un.onInit
   SetRegView 64
 FunctionEnd
@@ -88,6 +83,22 @@ Section /o "ﾛｸﾞｲﾝ時に起動する" SecAutostart
   SetShellVarContext current
   CreateShortCut "$SMSTARTUP\${PRODUCT}.lnk" "$INSTDIR\uPVelmora-start.exe" "" "$INSTDIR\uPVelmora.exe" 0
 SectionEnd
+
+Function .onInit
+  ${IfNot} ${RunningX64}
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} は 64 ﾋﾞｯﾄ版 Windows 用です。"
+    Abort
+  ${EndIf}
+  SetRegView 64
+  ; /AUTOSTART=1 ticks the start at login (the page shows it ticked).
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/AUTOSTART=" $R1
+  ${IfNot} ${Errors}
+  ${AndIf} $R1 == "1"
+    !insertmacro SelectSection ${SecAutostart}
+  ${EndIf}
+FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "${PRODUCT} 本体と Qt のﾗｲﾌﾞﾗﾘ"

@@ -4,7 +4,9 @@
 # Start-menu shortcut to the launcher; started through that shortcut's
 # target, the program works in %APPDATA%\uPVelmora, where the starter file is
 # put, shows its window and ends on the close command; the uninstaller
-# leaves nothing of the program behind, and the user's folder stays.
+# leaves nothing of the program behind, and the user's folder stays.  A
+# second silent install with /AUTOSTART=1 puts a shortcut to the launcher in
+# the user's Startup folder, and its uninstaller takes it away.
 #
 # Usage: tests/windows/installer.sh SETUP.exe TOOLS_FOLDER
 # TOOLS_FOLDER holds slotsend.exe with the DLLs it needs.  The environment
@@ -77,4 +79,20 @@ wineserver -w
 win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\uPVelmora' >/dev/null 2>&1 \
   && fail "the uninstall entry stays" || ok "the uninstall entry is gone"
 [ -f "$appdata/uPVelmora.conf" ] && ok "the user's configuration folder stays" || fail "the user's configuration was removed"
+
+# Start at login, chosen on the command line.
+win "$setup" /S /AUTOSTART=1
+wineserver -w
+link=$(startup_links | head -1)
+target=""
+[ -n "$link" ] && target=$( { strings -a "$link"; strings -a -el "$link"; } | grep -m 1 'uPVelmora-start.exe$')
+if [ -n "$target" ]; then
+  ok "/AUTOSTART=1: a Startup shortcut to uPVelmora-start.exe"
+else
+  fail "/AUTOSTART=1 made no Startup shortcut to the launcher"
+fi
+win "$installed/uninstall.exe" /S
+wineserver -w
+[ -z "$(startup_links)" ] && [ ! -e "$installed" ] && ok "the uninstaller removed the Startup shortcut" \
+  || fail "left after uninstall: $(startup_links) $(ls "$installed" 2>/dev/null)"
 summary
