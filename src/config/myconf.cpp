@@ -125,14 +125,39 @@ int saveDoc(const platform::ini::Document& doc, const std::string& path)
     return doc.save(path) == 0 ? 0 : failedErrno();
 }
 
-int writeList(const QString& pathIn, const QString& section, const QString& countKey, const QString& stem,
-              const QStringList& items, QString (*valueFn)(const QString&), int* written)
+// What each writer changes, on the file's document in memory.
+int putWatch(platform::ini::Document& doc, const WatchSettings& watch)
 {
-    const std::vector<std::string> values = storedValues(items, valueFn, written);
+    return doc.put(ansi(kSectionWatch), ansi(kKeyWatch), ansi(WatchValue(watch))) ? 0 : failed("bad name");
+}
+
+int putFormStyle(platform::ini::Document& doc, const QString& value)
+{
+    return doc.put(ansi(kSectionFormStyle), ansi(kKeyFormStyle), ansi(value)) ? 0 : failed("bad name");
+}
+
+int putEntries(platform::ini::Document& doc, const QStringList& items, int* written)
+{
+    doc.replaceNumberedKeys(ansi(kSectionEntry), ansi(kKeyEntryCount), ansi(kKeyEntryStem),
+                            storedValues(items, &EntryValue, written));
+    return 0;
+}
+
+int putCycles(platform::ini::Document& doc, const QStringList& items, int* written)
+{
+    doc.replaceNumberedKeys(ansi(kSectionCycle), ansi(kKeyCycleCount), ansi(kKeyCycleStem),
+                            storedValues(items, &CycleValue, written));
+    return 0;
+}
+
+// The file read again, changed by put, and saved.
+template <typename Put>
+int rewrite(const QString& pathIn, Put put)
+{
     const std::string path = unixPath(pathIn);
     platform::ini::Document doc;
     if (!loadForWrite(path, doc)) return -1;
-    doc.replaceNumberedKeys(ansi(section), ansi(countKey), ansi(stem), values);
+    if (put(doc) != 0) return -1;
     return saveDoc(doc, path);
 }
 
@@ -209,15 +234,15 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
     const std::string path = unixPath(pathIn);
     const QFileInfo info(QString::fromStdString(path));
     if (!info.exists() || info.isDir()) return c;
-    platform::ini::Document doc;
     // Unreadable: no keys, the defaults stay.
     const platform::ini::FileStamp stamp = platform::ini::fileStamp(path);
     if (platform::ini::readRegularFile(path, c.image)) {
         c.read = true;
         c.stamp = stamp;
         if (const int mode = platform::ini::fileMode(path); mode >= 0) c.mode = static_cast<unsigned>(mode);
-        doc.parse(c.image);
+        c.doc.parse(c.image);
     }
+    const platform::ini::Document& doc = c.doc;
 
     const QString watch = valueOf(doc, kSectionWatch, kKeyWatch);
     if (!watch.isEmpty()) {
@@ -248,13 +273,9 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
     return c;
 }
 
-int ConfWriteWatch(const QString& pathIn, const WatchSettings& watch)
+int ConfWriteWatch(const QString& path, const WatchSettings& watch)
 {
-    const std::string path = unixPath(pathIn);
-    platform::ini::Document doc;
-    if (!loadForWrite(path, doc)) return -1;
-    if (!doc.put(ansi(kSectionWatch), ansi(kKeyWatch), ansi(WatchValue(watch)))) return failed("bad name");
-    return saveDoc(doc, path);
+    return rewrite(path, [&](platform::ini::Document& doc) { return putWatch(doc, watch); });
 }
 
 int ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSettings& watch,
@@ -271,13 +292,9 @@ int ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSet
     return saveDoc(doc, path);
 }
 
-int ConfWriteFormStyle(const QString& pathIn, const QString& value)
+int ConfWriteFormStyle(const QString& path, const QString& value)
 {
-    const std::string path = unixPath(pathIn);
-    platform::ini::Document doc;
-    if (!loadForWrite(path, doc)) return -1;
-    if (!doc.put(ansi(kSectionFormStyle), ansi(kKeyFormStyle), ansi(value))) return failed("bad name");
-    return saveDoc(doc, path);
+    return rewrite(path, [&](platform::ini::Document& doc) { return putFormStyle(doc, value); });
 }
 
 QString lastWriteError()
@@ -325,12 +342,12 @@ int ConfWriteBackup(const QString& pathIn, const std::string& image, unsigned mo
 
 int ConfWriteEntry(const QString& path, const QStringList& items, int* written)
 {
-    return writeList(path, kSectionEntry, kKeyEntryCount, kKeyEntryStem, items, &EntryValue, written);
+    return rewrite(path, [&](platform::ini::Document& doc) { return putEntries(doc, items, written); });
 }
 
 int ConfWriteCycle(const QString& path, const QStringList& items, int* written)
 {
-    return writeList(path, kSectionCycle, kKeyCycleCount, kKeyCycleStem, items, &CycleValue, written);
+    return rewrite(path, [&](platform::ini::Document& doc) { return putCycles(doc, items, written); });
 }
 
 // ---- the main window's side ----
@@ -344,15 +361,17 @@ void MyConf::MyConfRead()
     schedule_.clear();
     if (!b_.confPath) return;
 
-    const ConfContent c = ConfRead(b_.confPath(), uFMsg::CurrentMinute());
+    ConfContent c = ConfRead(b_.confPath(), uFMsg::CurrentMinute());
     known_ = c.read ? c.stamp : platform::ini::FileStamp{};
-    start_ = c;
+    doc_ = std::move(c.doc);
+    docCurrent_ = c.read;
     backupDone_ = false;
     watch_ = c.watch;
     entryCount_ = c.EntryCount;
     cycleCount_ = c.CycleCount;
     entries_.assign(c.entries);
     schedule_.assign(c.cycles);
+    start_ = std::move(c);
 }
 
 std::vector<MyConf::Pending> MyConf::pendingBackups(const QString& path)
@@ -423,22 +442,61 @@ int MyConf::save(Part part)
             entryCount_ = entries;
             cycleCount_ = cycles;
         }
-    } else if (part == Part::Watch) {
-        r = ConfWriteWatch(path, watch_);
-    } else if (part == Part::FormStyle) {
-        r = ConfWriteFormStyle(path, formStyle_);
-    } else if (part == Part::Entry) {
-        r = ConfWriteEntry(path, entries_.texts(), &entries);
-        if (r == 0) entryCount_ = entries;
+        docCurrent_ = false;
     } else {
-        r = ConfWriteCycle(path, schedule_.texts(), &cycles);
-        if (r == 0) cycleCount_ = cycles;
+        r = saveFromMemory(path, part, &entries, &cycles);
+        if (r == 0 && part == Part::Entry) entryCount_ = entries;
+        if (r == 0 && part == Part::Cycle) cycleCount_ = cycles;
     }
     lastError_ = r == 0 ? QString() : lastWriteError();
     if (saveFirst) keepBackups(path, backups);
     if (r == 0) known_ = platform::ini::fileStamp(unixPath(path));
     if (r != 0 && b_.writeFailed) b_.writeFailed();
     return r;
+}
+
+int MyConf::saveFromMemory(const QString& pathIn, Part part, int* entries, int* cycles)
+{
+    namespace ini = platform::ini;
+    const std::string path = unixPath(pathIn);
+    // The run's own document stands for the file as long as nobody else
+    // has changed it: a save then costs no second read of the whole file.
+    // A file changed on disk is read again, so that the edit made there
+    // stays in every section the save does not rewrite.
+    ini::Document reread;
+    ini::Document* doc = &doc_;
+    if (!docCurrent_ || ini::fileStamp(path) != known_) {
+        docCurrent_ = false;
+        if (!loadForWrite(path, reread)) return -1;
+        doc = &reread;
+    } else if (FileReadOnly(QString::fromStdString(path))) {
+        return failed(QStringLiteral("the file is read-only"));
+    }
+    int r = 0;
+    switch (part) {
+    case Part::Watch:
+        r = putWatch(*doc, watch_);
+        break;
+    case Part::FormStyle:
+        r = putFormStyle(*doc, formStyle_);
+        break;
+    case Part::Entry:
+        r = putEntries(*doc, entries_.texts(), entries);
+        break;
+    case Part::Cycle:
+        r = putCycles(*doc, schedule_.texts(), cycles);
+        break;
+    }
+    if (r == 0) r = saveDoc(*doc, path);
+    if (r != 0) {
+        // The document may now hold what the file does not: read it again
+        // next time.
+        docCurrent_ = false;
+        return r;
+    }
+    if (doc != &doc_) doc_ = std::move(reread);
+    docCurrent_ = true;
+    return 0;
 }
 
 int MyConf::MyConfWriteWatch()

@@ -5,7 +5,9 @@
 // Reading takes the whole file once.  Each writer rewrites its whole
 // section in memory and replaces the file once, atomically: either the new
 // section is on disk or the old file is, never a mix.  Item keys the writer
-// does not rewrite are deleted, so no stale entry can load again.
+// does not rewrite are deleted, so no stale entry can load again.  The
+// running program keeps the file as it last read or wrote it and saves from
+// that; it reads the file again only when another hand has changed it.
 #include <QString>
 
 #include "platform/core/ini.h"
@@ -52,8 +54,9 @@ struct ConfContent {
     bool read = false;
     std::string image;
     unsigned mode = 0644;
-    // The file's stamp before it was read.
+    // The file's stamp before it was read, and the file as a document.
     platform::ini::FileStamp stamp;
+    platform::ini::Document doc;
 };
 
 // Reads the file at path (profile path rules: '\' is '/').  Guide entries
@@ -146,6 +149,8 @@ private:
         bool changedOnDisk = false;
     };
     std::vector<Pending> pendingBackups(const QString& path);
+    // The part saved through the document this run holds of the file.
+    int saveFromMemory(const QString& path, Part part, int* entries, int* cycles);
     void keepBackups(const QString& path, const std::vector<Pending>& backups);
     Binding b_;
     WatchSettings watch_;
@@ -160,6 +165,9 @@ private:
     // The file as this run last read or wrote it: a save that finds another
     // keeps that one aside first (an edit made while the program runs).
     platform::ini::FileStamp known_;
+    // The file as that document; current while it matches the file on disk.
+    platform::ini::Document doc_;
+    bool docCurrent_ = false;
     // The window style written in this run, for a file written whole.
     QString formStyle_;
 };

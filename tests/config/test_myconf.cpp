@@ -4,7 +4,11 @@
 
 #include <QRandomGenerator>
 #include <QStringList>
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 
 #include "config/myconf.h"
@@ -277,4 +281,92 @@ TEST_F(MyConfTest, WatchValueKeepsTheOtherSections)
     EXPECT_EQ(get("Section_Watch", "Watch_Timer"), "1,60,0,0,");
     EXPECT_EQ(ConfRead(path(), kNow).watch.WatchAutoGuide, 0);
     EXPECT_EQ(ConfRead(path(), kNow).entries, QStringList{"a"});
+}
+
+// The program saves from the file as it last read or wrote it.  Whatever
+// happens to the file between two saves, each save must leave what reading
+// the file afresh and rewriting the section would leave: edits made by
+// another hand stay, a refused or cut save changes nothing and loses nothing.
+TEST_F(MyConfTest, SavesFromMemoryEqualSavesThatReadTheFileAgain)
+{
+    const std::string start = "[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n\r\n[Section_Watch]\r\n"
+                              "Watch_Timer=1,60,1,0,\r\n\r\n[Section_Entry]\r\nEntryItems=1\r\nEntryItem_000=a,\r\n"
+                              "\r\n[Section_Cycle]\r\nCycleItems=0\r\n\r\n[Section_Other]\r\nKept=1\r\n";
+    write(start);
+    const std::string shadow = dir_.file("shadow.conf");
+    const QString shadowPath = QString::fromStdString(shadow);
+    MyConf::Binding b;
+    b.confPath = [this]() { return path(); };
+    MyConf conf(b);
+    conf.MyConfRead();
+
+    struct Step {
+        const char* what;
+        std::function<void()> between;  // done to the file before the save
+        bool saves;
+    };
+    // Same size, same file; the edit comes a second later, as a hand's
+    // would (the file system's clock has a coarse tick).
+    auto rewriteInPlace = [this](char from, char to) {
+        std::string bytes = read();
+        std::replace(bytes.begin(), bytes.end(), from, to);
+        FILE* f = std::fopen(conf_.c_str(), "r+b");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        struct stat st {};
+        ASSERT_EQ(stat(conf_.c_str(), &st), 0);
+        const timespec times[2] = {st.st_atim, {st.st_mtim.tv_sec + 1, st.st_mtim.tv_nsec}};
+        ASSERT_EQ(utimensat(AT_FDCWD, conf_.c_str(), times, 0), 0);
+    };
+    auto replaceByRename = [this](const std::string& extra) {
+        const std::string next = conf_ + ".next";
+        testsupport::writeFile(next, read() + extra);
+        ASSERT_EQ(std::rename(next.c_str(), conf_.c_str()), 0);
+    };
+    const Step steps[] = {
+        {"nothing in between", [] {}, true},
+        {"nothing in between, again", [] {}, true},
+        {"a key changed in place, same size and file", [&] { rewriteInPlace('1', '2'); }, true},
+        {"a section appended", [&] { testsupport::writeFile(conf_, read() + "[Hand]\r\nA=1\r\n"); }, true},
+        {"the file replaced by another program", [&] { replaceByRename("[Tool]\r\nB=2\r\n"); }, true},
+        {"nothing after the replacement", [] {}, true},
+        {"marked read-only", [this] { chmod(conf_.c_str(), 0444); }, false},
+        {"writable again, and a key added meanwhile",
+         [&] {
+             chmod(conf_.c_str(), 0644);
+             replaceByRename("[Later]\r\nC=3\r\n");
+         },
+         true},
+        {"a save cut short",
+         [] { platform::ini::setSaveHookForTest([](const std::string&) { return false; }); }, false},
+        {"the next save after the cut one",
+         [&] {
+             platform::ini::setSaveHookForTest(nullptr);
+             rewriteInPlace('3', '4');
+         },
+         true},
+    };
+    int n = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        s.between();
+        const std::string before = read();
+        conf.entries().insertSorted(QStringLiteral("entry %1").arg(n++));
+        testsupport::writeFile(shadow, before);
+        const int rc = conf.MyConfWriteEntry();
+        if (!s.saves) {
+            EXPECT_EQ(rc, -1);
+            EXPECT_EQ(read(), before);
+            continue;
+        }
+        ASSERT_EQ(rc, 0);
+        ASSERT_EQ(ConfWriteEntry(shadowPath, conf.entries().texts()), 0);
+        EXPECT_EQ(read(), testsupport::readFile(shadow));
+    }
+    // Everything every hand added is there, and every entry of the run.
+    const std::string end = read();
+    for (const char* kept : {"[Section_Other]", "[Hand]", "[Tool]", "[Later]"})
+        EXPECT_NE(end.find(kept), std::string::npos) << kept;
+    EXPECT_EQ(ConfRead(path(), kNow).entries.size(), conf.entries().size());
 }

@@ -215,6 +215,9 @@ Document& Document::operator=(const Document& other)
     return *this;
 }
 
+Document::Document(Document&& other) noexcept = default;
+Document& Document::operator=(Document&& other) noexcept = default;
+
 void Document::changed()
 {
     index_.reset();

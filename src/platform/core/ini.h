@@ -52,6 +52,8 @@ public:
     ~Document();
     Document(const Document& other);
     Document& operator=(const Document& other);
+    Document(Document&& other) noexcept;
+    Document& operator=(Document&& other) noexcept;
 
 private:
     // Where each section and key stands, built on the first lookup after a
