@@ -4,6 +4,7 @@
 
 #include "platform/core/backend.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <string_view>
@@ -227,6 +228,7 @@ void Document::parse(const std::string& bytes)
 {
     changed();
     lines_.clear();
+    lines_.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     size_t pos = 0;
     while (pos < bytes.size()) {
         size_t nl = bytes.find('\n', pos);
@@ -268,6 +270,10 @@ const Document::Index& Document::index() const
     index_ = std::make_unique<Index>();
     Index::Section* open = nullptr;
     for (size_t i = 0; i < lines_.size(); ++i) {
+        // Only a line whose first character (after blanks) is '[' can be a
+        // section header: the others need no closer look.
+        const size_t first = lines_[i].find_first_not_of(" \t");
+        if (first == std::string::npos || lines_[i][first] != '[') continue;
         const Line l = classify(lines_[i]);
         if (l.kind != Line::Section) continue;
         if (open) {
@@ -461,9 +467,32 @@ bool Document::replaceNumberedKeys(const std::string& sectionIn, const std::stri
 
 std::string profileGet(const std::string& path, const std::string& section, const std::string& key)
 {
-    Document doc;
-    doc.load(path);
-    return doc.profileValue(section, key);
+    std::string bytes;
+    if (!readRegularFile(path, bytes)) return {};
+    // What Document::profileValue finds, in one pass over the lines as
+    // parse() cuts them, ending with the first section of that name: a
+    // section near the top of a large file is read without the rest.
+    const std::string wantedSection = foldName(clean(section));
+    const std::string wantedKey = foldName(clean(key));
+    bool inSection = false;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        const size_t nl = bytes.find('\n', pos);
+        size_t stop = nl == std::string::npos ? bytes.size() : nl;
+        if (stop > pos && bytes[stop - 1] == '\r') --stop;
+        const Line l = classify(std::string_view(bytes).substr(pos, stop - pos));
+        pos = nl == std::string::npos ? bytes.size() : nl + 1;
+        if (l.kind == Line::Section) {
+            if (inSection) break;
+            inSection = foldName(l.name) == wantedSection;
+        } else if (inSection && l.kind == Line::Key && foldName(l.name) == wantedKey) {
+            std::string value = stripQuotes(l.value);
+            const size_t nul = value.find('\0');
+            if (nul != std::string::npos) value.resize(nul);
+            return cutBytes(value, kMaxValueBytes);
+        }
+    }
+    return {};
 }
 
 int profilePut(const std::string& pathIn, const std::string& section, const std::string& key,
