@@ -42,7 +42,6 @@ Main::Main()
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(kDesignCaption);
-    setWindowIcon(uFCom_Bas::programIcon());
     Timer1 = new uFCom_Bas::Timer(this, QStringLiteral("Timer1"));
     connect(Timer1, &uFCom_Bas::Timer::Tick, this, &Main::Timer1_Timer);
 }
@@ -72,6 +71,8 @@ void Main::Timer1_Timer()
     Timer1->setEnabled(false);
     Timer1->setInterval(0);
 
+    // The icon's images were decoded meanwhile on a second thread.
+    setWindowIcon(uFCom_Bas::programIcon());
     form1_ = new Form1;
     form1_->setAttribute(Qt::WA_DeleteOnClose, false);
     if (!form1_->Form_Load(windowTitle(), windowIcon())) return;
@@ -99,6 +100,8 @@ struct HeldMessage {
 std::mutex g_heldLock;
 std::vector<HeldMessage> g_held;
 QtMessageHandler g_previousHandler = nullptr;
+// The program chose Qt's xcb platform for the X display DISPLAY names.
+bool g_xDisplayChosen = false;
 
 void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
@@ -117,8 +120,9 @@ void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, co
     }
     if (reasons.isEmpty()) reasons << text.section('\n', 0, 0).trimmed();
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    const QByteArray what = platform.isEmpty() ? QByteArray("no Qt platform could start")
-                                               : "the Qt platform \"" + platform + "\" cannot start";
+    const QByteArray what = g_xDisplayChosen     ? "cannot open the X display \"" + qgetenv("DISPLAY") + "\""
+                            : platform.isEmpty() ? QByteArray("no Qt platform could start")
+                                                 : "the Qt platform \"" + platform + "\" cannot start";
     std::fprintf(stderr, "uPVelmora: %s (%s); the program needs a desktop.\n", what.constData(),
                  reasons.join(QStringLiteral("; ")).toLocal8Bit().constData());
     std::fflush(stderr);
@@ -171,11 +175,14 @@ int runProgram(int argc, char** argv)
     // environment, and setenv beside getenv on another thread is not safe.
     // X11 (also under XWayland) so that the program and its peers find each
     // other's windows.
-    if (kind == DisplayKind::X11) qputenv("QT_QPA_PLATFORM", "xcb");
+    if (kind == DisplayKind::X11) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        g_xDisplayChosen = true;
+    }
     platform::startFontPrewarm();
 
-    if (kind == DisplayKind::X11 && !platform::xDisplayReachable())
-        return refuse("uPVelmora: cannot open the X display \"%s\".\n", qgetenv("DISPLAY").constData());
+    // An X display that does not answer is found by Qt's xcb platform, whose
+    // failure the start-up message handler turns into one line.
     const QByteArray requested = qgetenv("QT_QPA_PLATFORM");
     if (kind == DisplayKind::Wayland || requested == "wayland" || requested == "wayland-egl") {
         std::string why;
@@ -190,6 +197,7 @@ int runProgram(int argc, char** argv)
     holdStartupMessages();
     QApplication application(argc, argv);
     releaseStartupMessages();
+    uFCom_Bas::startProgramIconLoad();
     platform::finishFontPrewarm();
     QApplication::setApplicationName(QStringLiteral("uPVelmora"));
     QApplication::setFont(uFCom_Bas::pGothicFont(9));

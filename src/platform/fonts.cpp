@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QSet>
 #include <QStringList>
 
 namespace uFCom_Bas {
@@ -14,13 +15,20 @@ namespace {
 // Without the Windows fonts both fall back to the same Gothic face, which
 // keeps one font file in memory instead of two.
 // Only installed families are asked for: a family that is missing makes Qt
-// search fallbacks for every script, which is slow.
+// search fallbacks for every script, which is slow.  They are looked up in
+// the database's family list, read once: asking Qt family by family makes it
+// resolve each missing name as an alias through the font configuration.
 QStringList installed(const QStringList& wanted)
 {
     if (!QGuiApplication::instance()) return wanted;
+    static const QSet<QString> families = []() {
+        QSet<QString> all;
+        for (const QString& family : QFontDatabase::families()) all.insert(family.toCaseFolded());
+        return all;
+    }();
     QStringList found;
     for (const QString& family : wanted)
-        if (QFontDatabase::hasFamily(family)) found << family;
+        if (families.contains(family.toCaseFolded())) found << family;
     return found.isEmpty() ? wanted : found;
 }
 

@@ -123,6 +123,7 @@ TEST(ProcessNoDisplay, SaysWhatIsMissingAndExitsWithStatusOne)
         {"the wayland platform without a compositor", {"QT_QPA_PLATFORM=wayland"}, "Wayland"},
         {"a platform with no plugin", {"QT_QPA_PLATFORM=velmora-none"}, "\"velmora-none\""},
         {"the xcb platform without an X display", {"QT_QPA_PLATFORM=xcb"}, "\"xcb\""},
+        {"an X display that does not answer", {"DISPLAY=:59999"}, "cannot open the X display \":59999\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

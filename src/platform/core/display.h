@@ -9,8 +9,6 @@ enum class DisplayKind { NoDisplay, X11, Wayland, Other };
 
 // What the environment names: DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM.
 DisplayKind displayFromEnvironment();
-// True when the X display of DISPLAY accepts a connection.
-bool xDisplayReachable();
 // True when a Wayland compositor listens where a client would connect:
 // WAYLAND_DISPLAY (default "wayland-0") in XDG_RUNTIME_DIR, or as an absolute
 // path.  Otherwise why says where it looked and what failed.

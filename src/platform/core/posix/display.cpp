@@ -1,6 +1,5 @@
 #include "platform/core/display.h"
 
-#include <X11/Xlib.h>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -40,14 +39,6 @@ DisplayKind displayFromEnvironment()
     if (set("DISPLAY")) return DisplayKind::X11;
     if (set("WAYLAND_DISPLAY")) return DisplayKind::Wayland;
     return DisplayKind::NoDisplay;
-}
-
-bool xDisplayReachable()
-{
-    Display* d = XOpenDisplay(nullptr);
-    if (!d) return false;
-    XCloseDisplay(d);
-    return true;
 }
 
 bool waylandDisplayReachable(std::string& why)

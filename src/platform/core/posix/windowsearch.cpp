@@ -78,11 +78,17 @@ Display* openDisplay(Connection& c)
     c.display = XOpenDisplay(nullptr);
     if (!c.display) return nullptr;
     XSetIOErrorExitHandler(c.display, connectionFailed, nullptr);
-    c.netWmName = XInternAtom(c.display, "_NET_WM_NAME", False);
-    c.utf8String = XInternAtom(c.display, "UTF8_STRING", False);
-    c.clientList = XInternAtom(c.display, "_NET_CLIENT_LIST", False);
-    c.wmState = XInternAtom(c.display, "_NET_WM_STATE", False);
-    c.skipTaskbar = XInternAtom(c.display, "_NET_WM_STATE_SKIP_TASKBAR", False);
+    // All the names in one round trip.
+    char* names[] = {const_cast<char*>("_NET_WM_NAME"), const_cast<char*>("UTF8_STRING"),
+                     const_cast<char*>("_NET_CLIENT_LIST"), const_cast<char*>("_NET_WM_STATE"),
+                     const_cast<char*>("_NET_WM_STATE_SKIP_TASKBAR")};
+    Atom atoms[5] = {None, None, None, None, None};
+    XInternAtoms(c.display, names, 5, False, atoms);
+    c.netWmName = atoms[0];
+    c.utf8String = atoms[1];
+    c.clientList = atoms[2];
+    c.wmState = atoms[3];
+    c.skipTaskbar = atoms[4];
     return c.display;
 }
 

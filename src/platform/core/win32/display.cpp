@@ -19,11 +19,6 @@ DisplayKind displayFromEnvironment()
     return DisplayKind::Other;
 }
 
-bool xDisplayReachable()
-{
-    return false;
-}
-
 bool waylandDisplayReachable(std::string& why)
 {
     why = "no Wayland on Windows";
