@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <cstdlib>
 #include <string_view>
 #include <unordered_map>
@@ -428,17 +429,18 @@ bool Document::replaceNumberedKeys(const std::string& sectionIn, const std::stri
     };
 
     const Range r = findSection(lines_, section);
-    std::vector<std::string> out;
-    out.reserve(lines_.size() + values.size() + 2);
     if (r.header == std::string::npos) {
-        out = lines_;
-        out.push_back("[" + section + "]");
-        out.push_back(countKey + "=" + countValue);
-        for (size_t i = 0; i < values.size(); ++i) out.push_back(itemLine(i));
-        lines_ = std::move(out);
+        lines_.push_back("[" + section + "]");
+        lines_.push_back(countKey + "=" + countValue);
+        for (size_t i = 0; i < values.size(); ++i) lines_.push_back(itemLine(i));
         return true;
     }
-    out.assign(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(r.header) + 1);
+    // The lines are moved, not copied, into the new list: a large file costs
+    // no copy of every line.
+    std::vector<std::string> out;
+    out.reserve(lines_.size() + values.size() + 2);
+    out.insert(out.end(), std::make_move_iterator(lines_.begin()),
+               std::make_move_iterator(lines_.begin() + static_cast<std::ptrdiff_t>(r.header) + 1));
     bool countDone = false;
     // Position in out behind the last line of the section that is not blank.
     size_t lastFilled = out.size();
@@ -453,14 +455,16 @@ bool Document::replaceNumberedKeys(const std::string& sectionIn, const std::stri
                 continue;
             }
         }
-        out.push_back(lines_[i]);
-        if (l.kind != Line::Blank) lastFilled = out.size();
+        const bool blank = l.kind == Line::Blank;
+        out.push_back(std::move(lines_[i]));
+        if (!blank) lastFilled = out.size();
     }
     std::vector<std::string> added;
     if (!countDone) added.push_back(countKey + "=" + countValue);
     for (size_t i = 0; i < values.size(); ++i) added.push_back(itemLine(i));
     out.insert(out.begin() + static_cast<std::ptrdiff_t>(lastFilled), added.begin(), added.end());
-    out.insert(out.end(), lines_.begin() + static_cast<std::ptrdiff_t>(r.end), lines_.end());
+    out.insert(out.end(), std::make_move_iterator(lines_.begin() + static_cast<std::ptrdiff_t>(r.end)),
+               std::make_move_iterator(lines_.end()));
     lines_ = std::move(out);
     return true;
 }
