@@ -72,6 +72,17 @@ QString part(const QString& s)
     return trimSpaces(p);
 }
 
+// A text's line breaks as a list holds them after a load: CR LF, LF or a
+// lone CR, and the stored form U+001F, each one CR LF.
+QString breaksAsLoaded(QString s)
+{
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    s.replace(QChar(0x1F), QLatin1Char('\n'));
+    s.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return s;
+}
+
 void checkCycle(const QString& dueIn, const QString& fixedIn, const QString& variableIn, const QString& raw)
 {
     const QString due = part(dueIn), fixed = part(fixedIn), variable = part(variableIn);
@@ -81,12 +92,14 @@ void checkCycle(const QString& dueIn, const QString& fixedIn, const QString& var
     FUZZ_CHECK(f.due == expect(due) && f.fixed == expect(fixed) && f.variable == expect(variable),
                "CycleItemRead(" + show(entry) + ") = " + show(f.due) + ", " + show(f.fixed) + ", " + show(f.variable));
 
-    // The value stored for any entry reads back as the entry's fields.
+    // The value stored for any entry loads back as the entry's fields, each
+    // line break in them as CR LF.
     for (const QString& e : {entry, raw}) {
         const QString v = uFConf::CycleValue(e);
         if (v.isEmpty()) continue;
-        const uFMsg::CycleFields a = uFMsg::CycleItemRead(e), b = uFMsg::CycleItemRead(v);
-        FUZZ_CHECK(a.due == b.due && a.fixed == b.fixed && a.variable == b.variable && v.endsWith(','),
+        const uFMsg::CycleFields a = uFMsg::CycleItemRead(e), b = uFMsg::CycleItemRead(uFConf::LoadedValue(v));
+        FUZZ_CHECK(breaksAsLoaded(a.due) == b.due && breaksAsLoaded(a.fixed) == b.fixed &&
+                       breaksAsLoaded(a.variable) == b.variable && v.endsWith(','),
                    "CycleValue(" + show(e) + ") = " + show(v) + " reads back as other fields");
         FUZZ_CHECK(uFConf::CycleValue(v) == v, "CycleValue is not stable on " + show(v));
     }
