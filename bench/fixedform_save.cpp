@@ -18,25 +18,16 @@
 #include <vector>
 
 #include "config/myconf.h"
+#include "stats.h"
 #include "messages/fixedform.h"
 #include "messages/msgrules.h"
 #include "platform/ufcom.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double ms(Clock::time_point a, Clock::time_point b)
-{
-    return std::chrono::duration<double, std::milli>(b - a).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
+using bench::Clock;
+using bench::median;
+using bench::ms;
 
 QString entryText(int i)
 {

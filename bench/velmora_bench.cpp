@@ -34,9 +34,11 @@
 #include <vector>
 
 #include "platform/core/mailslot.h"
+#include "stats.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::median;
 
 namespace {
 
@@ -45,14 +47,6 @@ const char* kCaption = "ｳﾞｪﾙﾓﾗ [uPVelmora]";
 std::string selfDir()
 {
     return fs::canonical("/proc/self/exe").parent_path().string();
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 bool windowNamed(Display* d, Window w, const std::string& caption)

@@ -281,15 +281,12 @@ int ConfWriteWatch(const QString& path, const WatchSettings& watch)
 int ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSettings& watch,
                  const QStringList& entries, const QStringList& cycles, int* entriesWritten, int* cyclesWritten)
 {
-    const std::string path = unixPath(pathIn);
     platform::ini::Document doc;
-    doc.put(ansi(kSectionFormStyle), ansi(kKeyFormStyle), ansi(formStyle));
-    doc.put(ansi(kSectionWatch), ansi(kKeyWatch), ansi(WatchValue(watch)));
-    doc.replaceNumberedKeys(ansi(kSectionEntry), ansi(kKeyEntryCount), ansi(kKeyEntryStem),
-                            storedValues(entries, &EntryValue, entriesWritten));
-    doc.replaceNumberedKeys(ansi(kSectionCycle), ansi(kKeyCycleCount), ansi(kKeyCycleStem),
-                            storedValues(cycles, &CycleValue, cyclesWritten));
-    return saveDoc(doc, path);
+    putFormStyle(doc, formStyle);
+    putWatch(doc, watch);
+    putEntries(doc, entries, entriesWritten);
+    putCycles(doc, cycles, cyclesWritten);
+    return saveDoc(doc, unixPath(pathIn));
 }
 
 int ConfWriteFormStyle(const QString& path, const QString& value)
@@ -374,7 +371,7 @@ void MyConf::MyConfRead()
     start_ = std::move(c);
 }
 
-std::vector<MyConf::Pending> MyConf::pendingBackups(const QString& path)
+std::vector<MyConf::Pending> MyConf::pendingBackups(const QString& path, const platform::ini::FileStamp& stamp)
 {
     std::vector<Pending> out;
     // The file as the run found it, before the run's first save changes it:
@@ -387,8 +384,7 @@ std::vector<MyConf::Pending> MyConf::pendingBackups(const QString& path)
     }
     // Changed on disk since this run last read or wrote it: another program
     // (or a hand) edited it, and the save would overwrite the edit.
-    const platform::ini::FileStamp now = platform::ini::fileStamp(unixPath(path));
-    if (known_.exists && now.exists && now != known_) {
+    if (known_.exists && stamp.exists && stamp != known_) {
         Pending changed;
         if (platform::ini::readRegularFile(unixPath(path), changed.image)) {
             const int mode = platform::ini::fileMode(unixPath(path));
@@ -424,12 +420,16 @@ int MyConf::save(Part part)
     const QString path = b_.confPath();
     // The backups go first where the disk has room for them and the save;
     // where it has not, the save goes first and the backups take what is left.
-    const std::vector<Pending> backups = pendingBackups(path);
-    long long needed = static_cast<long long>(platform::ini::fileStamp(unixPath(path)).size) + kSaveSlack;
-    for (const Pending& b : backups) needed += static_cast<long long>(b.image.size());
-    const long long free =
-        platform::ini::freeBytes(QFileInfo(QString::fromStdString(unixPath(path))).absolutePath().toStdString());
-    const bool saveFirst = !backups.empty() && free >= 0 && free < needed;
+    const platform::ini::FileStamp stamp = platform::ini::fileStamp(unixPath(path));
+    const std::vector<Pending> backups = pendingBackups(path, stamp);
+    bool saveFirst = false;
+    if (!backups.empty()) {
+        long long needed = static_cast<long long>(stamp.size) + kSaveSlack;
+        for (const Pending& b : backups) needed += static_cast<long long>(b.image.size());
+        const long long free =
+            platform::ini::freeBytes(QFileInfo(QString::fromStdString(unixPath(path))).absolutePath().toStdString());
+        saveFirst = free >= 0 && free < needed;
+    }
     if (!saveFirst) keepBackups(path, backups);
     int r = -1;
     int entries = 0, cycles = 0;
@@ -444,7 +444,7 @@ int MyConf::save(Part part)
         }
         docCurrent_ = false;
     } else {
-        r = saveFromMemory(path, part, &entries, &cycles);
+        r = saveFromMemory(path, stamp, part, &entries, &cycles);
         if (r == 0 && part == Part::Entry) entryCount_ = entries;
         if (r == 0 && part == Part::Cycle) cycleCount_ = cycles;
     }
@@ -455,7 +455,8 @@ int MyConf::save(Part part)
     return r;
 }
 
-int MyConf::saveFromMemory(const QString& pathIn, Part part, int* entries, int* cycles)
+int MyConf::saveFromMemory(const QString& pathIn, const platform::ini::FileStamp& stamp, Part part, int* entries,
+                           int* cycles)
 {
     namespace ini = platform::ini;
     const std::string path = unixPath(pathIn);
@@ -465,7 +466,7 @@ int MyConf::saveFromMemory(const QString& pathIn, Part part, int* entries, int* 
     // stays in every section the save does not rewrite.
     ini::Document reread;
     ini::Document* doc = &doc_;
-    if (!docCurrent_ || ini::fileStamp(path) != known_) {
+    if (!docCurrent_ || stamp != known_) {
         docCurrent_ = false;
         if (!loadForWrite(path, reread)) return -1;
         doc = &reread;

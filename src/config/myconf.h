@@ -148,9 +148,11 @@ private:
         unsigned mode = 0644;
         bool changedOnDisk = false;
     };
-    std::vector<Pending> pendingBackups(const QString& path);
+    // stamp: the file's as the save begins.
+    std::vector<Pending> pendingBackups(const QString& path, const platform::ini::FileStamp& stamp);
     // The part saved through the document this run holds of the file.
-    int saveFromMemory(const QString& path, Part part, int* entries, int* cycles);
+    int saveFromMemory(const QString& path, const platform::ini::FileStamp& stamp, Part part, int* entries,
+                       int* cycles);
     void keepBackups(const QString& path, const std::vector<Pending>& backups);
     Binding b_;
     WatchSettings watch_;

@@ -79,105 +79,57 @@ constexpr ColourEntry kColours[] = {
 // clang-format on
 
 // System colour number -> palette group and role.
+struct SystemRole {
+    int nn;
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+};
+
+// clang-format off
+constexpr SystemRole kSystemRoles[] = {
+    {0x00, QPalette::Active, QPalette::Button},         // scroll bar
+    {0x01, QPalette::Active, QPalette::Window},         // desktop
+    {0x02, QPalette::Active, QPalette::Highlight},      // active caption
+    {0x03, QPalette::Active, QPalette::Mid},            // inactive caption
+    {0x04, QPalette::Active, QPalette::Window},         // menu
+    {0x05, QPalette::Active, QPalette::Base},           // window background
+    {0x06, QPalette::Active, QPalette::Shadow},         // window frame
+    {0x07, QPalette::Active, QPalette::WindowText},     // menu text
+    {0x08, QPalette::Active, QPalette::WindowText},     // window text
+    {0x09, QPalette::Active, QPalette::HighlightedText},// caption text
+    {0x0A, QPalette::Active, QPalette::Window},         // active border
+    {0x0B, QPalette::Active, QPalette::Window},         // inactive border
+    {0x0C, QPalette::Active, QPalette::Dark},           // application work space
+    {0x0D, QPalette::Active, QPalette::Highlight},      // selection
+    {0x0E, QPalette::Active, QPalette::HighlightedText},// selected text
+    {0x0F, QPalette::Active, QPalette::Button},         // button face
+    {0x10, QPalette::Active, QPalette::Dark},           // button shadow
+    {0x11, QPalette::Disabled, QPalette::Text},         // grey text
+    {0x12, QPalette::Active, QPalette::ButtonText},     // button text
+    {0x13, QPalette::Inactive, QPalette::WindowText},   // inactive caption text
+    {0x14, QPalette::Active, QPalette::Light},          // button highlight
+    {0x15, QPalette::Active, QPalette::Shadow},         // 3-D dark shadow
+    {0x16, QPalette::Active, QPalette::Midlight},       // 3-D light
+    {0x17, QPalette::Active, QPalette::ToolTipText},    // info text
+    {0x18, QPalette::Active, QPalette::ToolTipBase},    // info background
+    {0x1A, QPalette::Active, QPalette::Link},           // hot tracking
+    {0x1B, QPalette::Active, QPalette::Highlight},      // caption gradient
+    {0x1C, QPalette::Active, QPalette::Mid},            // inactive gradient
+    {0x1D, QPalette::Active, QPalette::Highlight},      // menu highlight
+    {0x1E, QPalette::Active, QPalette::Window},         // menu bar
+};
+// clang-format on
+
 bool systemRole(int nn, QPalette::ColorGroup& group, QPalette::ColorRole& role)
 {
-    group = QPalette::Active;
-    switch (nn) {
-    case 0x00:
-        role = QPalette::Button;
-        return true;  // scroll bar
-    case 0x01:
-        role = QPalette::Window;
-        return true;  // desktop
-    case 0x02:
-        role = QPalette::Highlight;
-        return true;  // active caption
-    case 0x03:
-        role = QPalette::Mid;
-        return true;  // inactive caption
-    case 0x04:
-        role = QPalette::Window;
-        return true;  // menu
-    case 0x05:
-        role = QPalette::Base;
-        return true;  // window background
-    case 0x06:
-        role = QPalette::Shadow;
-        return true;  // window frame
-    case 0x07:
-        role = QPalette::WindowText;
-        return true;  // menu text
-    case 0x08:
-        role = QPalette::WindowText;
-        return true;  // window text
-    case 0x09:
-        role = QPalette::HighlightedText;
-        return true;  // caption text
-    case 0x0A:
-        role = QPalette::Window;
-        return true;  // active border
-    case 0x0B:
-        role = QPalette::Window;
-        return true;  // inactive border
-    case 0x0C:
-        role = QPalette::Dark;
-        return true;  // application work space
-    case 0x0D:
-        role = QPalette::Highlight;
-        return true;  // selection
-    case 0x0E:
-        role = QPalette::HighlightedText;
-        return true;  // selected text
-    case 0x0F:
-        role = QPalette::Button;
-        return true;  // button face
-    case 0x10:
-        role = QPalette::Dark;
-        return true;  // button shadow
-    case 0x11:        // grey text
-        group = QPalette::Disabled;
-        role = QPalette::Text;
-        return true;
-    case 0x12:
-        role = QPalette::ButtonText;
-        return true;  // button text
-    case 0x13:        // inactive caption text
-        group = QPalette::Inactive;
-        role = QPalette::WindowText;
-        return true;
-    case 0x14:
-        role = QPalette::Light;
-        return true;  // button highlight
-    case 0x15:
-        role = QPalette::Shadow;
-        return true;  // 3-D dark shadow
-    case 0x16:
-        role = QPalette::Midlight;
-        return true;  // 3-D light
-    case 0x17:
-        role = QPalette::ToolTipText;
-        return true;  // info text
-    case 0x18:
-        role = QPalette::ToolTipBase;
-        return true;  // info background
-    case 0x1A:
-        role = QPalette::Link;
-        return true;  // hot tracking
-    case 0x1B:
-        role = QPalette::Highlight;
-        return true;  // caption gradient
-    case 0x1C:
-        role = QPalette::Mid;
-        return true;  // inactive gradient
-    case 0x1D:
-        role = QPalette::Highlight;
-        return true;  // menu highlight
-    case 0x1E:
-        role = QPalette::Window;
-        return true;  // menu bar
-    default:
-        return false;
+    for (const SystemRole& r : kSystemRoles) {
+        if (r.nn == nn) {
+            group = r.group;
+            role = r.role;
+            return true;
+        }
     }
+    return false;
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ QString StatusText(int no)
         {kCycleDeleted, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞから削除されました。")},
         {kMonitorStarted, QStringLiteral("ｶﾞｲﾄﾞ部監視を開始しました。")},
         {kMonitorStopped, QStringLiteral("ｶﾞｲﾄﾞ部監視を停止しました。")},
-        {217, QStringLiteral("ｶﾞｲﾄﾞ部監視の登録がありません。停止します。")},
+        {kMonitorEmpty, QStringLiteral("ｶﾞｲﾄﾞ部監視の登録がありません。停止します。")},
         {kCycleCleared, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを全て削除しました。")},
     };
     for (const Numbered& n : table)

@@ -22,6 +22,7 @@ enum StatusKey : int {
     kCycleDeleted = 214,
     kMonitorStarted = 215,
     kMonitorStopped = 216,
+    kMonitorEmpty = 217,
     kCycleCleared = 218,
 };
 

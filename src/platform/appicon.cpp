@@ -2,8 +2,7 @@
 
 #include <QImage>
 #include <QPixmap>
-#include <mutex>
-#include <thread>
+#include <future>
 #include <vector>
 
 namespace uFCom_Bas {
@@ -23,51 +22,28 @@ std::vector<QImage> decodeImages()
     return images;
 }
 
-struct Loader {
-    std::mutex mutex;
-    std::thread thread;
-    std::vector<QImage> images;
-    // A program that ends before it shows a window still waits for it.
-    ~Loader()
-    {
-        if (thread.joinable()) thread.join();
-    }
-};
-
-Loader& loader()
+// The images being decoded on the second thread, once it was started.  Both
+// functions below run on the GUI thread.  A program that ends before it
+// shows a window waits for the thread in this future's destructor.
+std::future<std::vector<QImage>>& pendingImages()
 {
-    static Loader l;
-    return l;
+    static std::future<std::vector<QImage>> images;
+    return images;
 }
 
 }  // namespace
 
 void startProgramIconLoad()
 {
-    Loader& l = loader();
-    std::lock_guard<std::mutex> guard(l.mutex);
-    if (l.thread.joinable()) return;
     // QImage is reentrant: the thread works on its own images only.
-    l.thread = std::thread([&l]() {
-        std::vector<QImage> images = decodeImages();
-        std::lock_guard<std::mutex> done(l.mutex);
-        l.images = std::move(images);
-    });
+    if (!pendingImages().valid()) pendingImages() = std::async(std::launch::async, decodeImages);
 }
 
 QIcon programIcon()
 {
     static const QIcon icon = []() {
-        Loader& l = loader();
-        std::vector<QImage> images;
-        {
-            std::unique_lock<std::mutex> guard(l.mutex);
-            std::thread thread = std::move(l.thread);
-            guard.unlock();
-            if (thread.joinable()) thread.join();
-            guard.lock();
-            images = std::move(l.images);
-        }
+        std::future<std::vector<QImage>>& pending = pendingImages();
+        std::vector<QImage> images = pending.valid() ? pending.get() : std::vector<QImage>();
         if (images.empty()) images = decodeImages();
         QIcon result;
         for (const QImage& image : images) result.addPixmap(QPixmap::fromImage(image));

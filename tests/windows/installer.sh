@@ -28,6 +28,11 @@ appdata=$drive_c/users/$user/AppData/Roaming/uPVelmora
 shortcut=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/ｳﾞｪﾙﾓﾗ.lnk
 # The user's Startup folder, whatever case Wine spells it in.
 startup_links() { find "$drive_c/users/$user" -ipath '*/start menu/programs/startup/*.lnk' 2>/dev/null; }
+# True when the shortcut file names the launcher (its path is stored both as
+# ANSI and as UTF-16 text).
+links_to_launcher() {
+  [ -f "$1" ] && { strings -a "$1"; strings -a -el "$1"; } | grep 'uPVelmora-start.exe$' >/dev/null
+}
 rm -rf "$appdata"
 
 win "$setup" /S
@@ -44,9 +49,7 @@ done
 [ -z "$(startup_links)" ] && ok "no start at login unless chosen" || fail "a Startup shortcut was made by default"
 
 # The shortcut names the launcher; started as the shortcut starts it.
-target=""
-[ -f "$shortcut" ] && target=$( { strings -a "$shortcut"; strings -a -el "$shortcut"; } | grep -m 1 'uPVelmora-start.exe$')
-if [ -n "$target" ]; then
+if links_to_launcher "$shortcut"; then
   ok "Start-menu shortcut ｳﾞｪﾙﾓﾗ to uPVelmora-start.exe"
 else
   fail "no Start-menu shortcut to uPVelmora-start.exe"
@@ -83,10 +86,7 @@ win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\uPVelmor
 # Start at login, chosen on the command line.
 win "$setup" /S /AUTOSTART=1
 wineserver -w
-link=$(startup_links | head -1)
-target=""
-[ -n "$link" ] && target=$( { strings -a "$link"; strings -a -el "$link"; } | grep -m 1 'uPVelmora-start.exe$')
-if [ -n "$target" ]; then
+if links_to_launcher "$(startup_links | head -1)"; then
   ok "/AUTOSTART=1: a Startup shortcut to uPVelmora-start.exe"
 else
   fail "/AUTOSTART=1 made no Startup shortcut to the launcher"
