@@ -322,17 +322,32 @@ int ConfWriteBackup(const QString& pathIn, const std::string& image, unsigned mo
             return failed(QString::fromStdString(name) + QStringLiteral(" is a folder"));
         }
     }
+    // The new generation is written whole first; only then do the older
+    // ones move on.  A backup that cannot be written (a full disk) costs
+    // none of them.
+    std::string fresh;
+    if (ini::writeNewBeside(names[0], image, static_cast<int>(mode), fresh) != 0) return failedErrno();
     for (int n = kBackupGenerations - 2; n >= 0; --n) {
         const std::string& name = names[size_t(n)];
         if (!ini::nameExists(name)) continue;
         // A link is no backup of ours: it goes, and its target is untouched.
         if (QFileInfo(QString::fromStdString(name)).isSymLink()) {
-            QFile::remove(QString::fromStdString(name));
+            ini::removeName(name);
             continue;
         }
-        if (ini::renameOver(name, names[size_t(n) + 1]) != 0) return failedErrno();
+        if (ini::renameOver(name, names[size_t(n) + 1]) != 0) {
+            const int err = errno;
+            ini::removeName(fresh);
+            errno = err;
+            return failedErrno();
+        }
     }
-    if (ini::replaceFile(names[0], image, static_cast<int>(mode), ini::Links::Replace) != 0) return failedErrno();
+    if (ini::renameOver(fresh, names[0]) != 0) {
+        const int err = errno;
+        ini::removeName(fresh);
+        errno = err;
+        return failedErrno();
+    }
     if (kept) *kept = true;
     return 0;
 }
@@ -363,6 +378,7 @@ void MyConf::MyConfRead()
     doc_ = std::move(c.doc);
     docCurrent_ = c.read;
     backupDone_ = false;
+    unsaved_ = 0;
     watch_ = c.watch;
     entryCount_ = c.EntryCount;
     cycleCount_ = c.CycleCount;
@@ -414,6 +430,42 @@ void MyConf::keepBackups(const QString& path, const std::vector<Pending>& backup
     }
 }
 
+unsigned MyConf::partsInMemory() const
+{
+    unsigned parts = bit(Part::Watch) | bit(Part::Entry) | bit(Part::Cycle);
+    // The window style is the operator's only once applied in this run.
+    if (!formStyle_.isEmpty()) parts |= bit(Part::FormStyle);
+    return parts;
+}
+
+int MyConf::putPart(platform::ini::Document& doc, Part part, int* entries, int* cycles) const
+{
+    switch (part) {
+    case Part::Watch:
+        return putWatch(doc, watch_);
+    case Part::FormStyle:
+        return putFormStyle(doc, formStyle_);
+    case Part::Entry:
+        return putEntries(doc, entries_.texts(), entries);
+    case Part::Cycle:
+        return putCycles(doc, schedule_.texts(), cycles);
+    }
+    return -1;
+}
+
+unsigned MyConf::partsNotIn(const platform::ini::Document& doc) const
+{
+    unsigned differ = 0;
+    const std::string image = doc.serialize();
+    for (Part part : kParts) {
+        if (!(partsInMemory() & bit(part))) continue;
+        platform::ini::Document mine = doc;
+        int entries = 0, cycles = 0;
+        if (putPart(mine, part, &entries, &cycles) != 0 || mine.serialize() != image) differ |= bit(part);
+    }
+    return differ;
+}
+
 int MyConf::save(Part part)
 {
     if (!b_.confPath) return -1;
@@ -431,6 +483,8 @@ int MyConf::save(Part part)
         saveFirst = free >= 0 && free < needed;
     }
     if (!saveFirst) keepBackups(path, backups);
+    // This part, and every part an earlier save failed to bring to disk.
+    unsaved_ |= bit(part);
     int r = -1;
     int entries = 0, cycles = 0;
     if (!exists(unixPath(path))) {
@@ -441,12 +495,11 @@ int MyConf::save(Part part)
         if (r == 0) {
             entryCount_ = entries;
             cycleCount_ = cycles;
+            unsaved_ = 0;
         }
         docCurrent_ = false;
     } else {
-        r = saveFromMemory(path, stamp, part, &entries, &cycles);
-        if (r == 0 && part == Part::Entry) entryCount_ = entries;
-        if (r == 0 && part == Part::Cycle) cycleCount_ = cycles;
+        r = saveFromMemory(path, stamp, &entries, &cycles);
     }
     lastError_ = r == 0 ? QString() : lastWriteError();
     if (saveFirst) keepBackups(path, backups);
@@ -455,39 +508,30 @@ int MyConf::save(Part part)
     return r;
 }
 
-int MyConf::saveFromMemory(const QString& pathIn, const platform::ini::FileStamp& stamp, Part part, int* entries,
-                           int* cycles)
+int MyConf::saveFromMemory(const QString& pathIn, const platform::ini::FileStamp& stamp, int* entries, int* cycles)
 {
     namespace ini = platform::ini;
     const std::string path = unixPath(pathIn);
     // The run's own document stands for the file as long as nobody else
     // has changed it: a save then costs no second read of the whole file.
     // A file changed on disk is read again, so that the edit made there
-    // stays in every section the save does not rewrite.
+    // stays in every section and key that is not the program's own.
     ini::Document reread;
     ini::Document* doc = &doc_;
     if (!docCurrent_ || stamp != known_) {
         docCurrent_ = false;
         if (!loadForWrite(path, reread)) return -1;
         doc = &reread;
+        // Another hand wrote the file (an editor saving its old copy): every
+        // part of the operator's that it no longer holds is written again.
+        if (known_.exists && stamp != known_) unsaved_ |= partsNotIn(reread);
     } else if (FileReadOnly(QString::fromStdString(path))) {
         return failed(QStringLiteral("the file is read-only"));
     }
     int r = 0;
-    switch (part) {
-    case Part::Watch:
-        r = putWatch(*doc, watch_);
-        break;
-    case Part::FormStyle:
-        r = putFormStyle(*doc, formStyle_);
-        break;
-    case Part::Entry:
-        r = putEntries(*doc, entries_.texts(), entries);
-        break;
-    case Part::Cycle:
-        r = putCycles(*doc, schedule_.texts(), cycles);
-        break;
-    }
+    const unsigned parts = unsaved_ & partsInMemory();
+    for (Part part : kParts)
+        if (r == 0 && (parts & bit(part))) r = putPart(*doc, part, entries, cycles);
     if (r == 0) r = saveDoc(*doc, path);
     if (r != 0) {
         // The document may now hold what the file does not: read it again
@@ -495,6 +539,9 @@ int MyConf::saveFromMemory(const QString& pathIn, const platform::ini::FileStamp
         docCurrent_ = false;
         return r;
     }
+    if (parts & bit(Part::Entry)) entryCount_ = *entries;
+    if (parts & bit(Part::Cycle)) cycleCount_ = *cycles;
+    unsaved_ = 0;
     if (doc != &doc_) doc_ = std::move(reread);
     docCurrent_ = true;
     return 0;
@@ -517,11 +564,20 @@ int MyConf::MyConfWriteCycle()
 
 int MyConf::MyConfWriteFormStyle(const QString& value)
 {
-    const QString before = formStyle_;
+    // Kept when the save fails: it is the operator's, and the next save
+    // that succeeds (at the latest the one at shutdown) writes it.
     formStyle_ = value;
-    const int r = save(Part::FormStyle);
-    if (r != 0) formStyle_ = before;
-    return r;
+    return save(Part::FormStyle);
+}
+
+QStringList MyConf::unsavedParts() const
+{
+    static const char* const names[] = {"the monitor settings", "the fixed-form list", "the guide list",
+                                        "the window style"};
+    QStringList out;
+    for (Part part : kParts)
+        if (unsaved_ & partsInMemory() & bit(part)) out << QLatin1String(names[static_cast<int>(part)]);
+    return out;
 }
 
 }  // namespace uFConf

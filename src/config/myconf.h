@@ -138,8 +138,22 @@ public:
     int EntryCount() const { return entryCount_; }
     int CycleCount() const { return cycleCount_; }
 
+    // The parts whose state in memory is not on disk (a save failed), in
+    // a few words each; empty when everything is saved.
+    QStringList unsavedParts() const;
+
 private:
+    // The program's parts of the file.  A save writes its own part and
+    // every part that is not on disk as the operator sees it: one an
+    // earlier save failed to write, or one another program's write of the
+    // file has taken back.
     enum class Part { Watch, Entry, Cycle, FormStyle };
+    static constexpr Part kParts[] = {Part::Watch, Part::Entry, Part::Cycle, Part::FormStyle};
+    static constexpr unsigned bit(Part p) { return 1u << static_cast<unsigned>(p); }
+    unsigned partsInMemory() const;
+    int putPart(platform::ini::Document& doc, Part part, int* entries, int* cycles) const;
+    // The parts of the operator's that doc does not hold as they are.
+    unsigned partsNotIn(const platform::ini::Document& doc) const;
     int save(Part part);
     // The backups this save keeps first: the file as the run found it (the
     // first save), the file as another program changed it.
@@ -151,8 +165,7 @@ private:
     // stamp: the file's as the save begins.
     std::vector<Pending> pendingBackups(const QString& path, const platform::ini::FileStamp& stamp);
     // The part saved through the document this run holds of the file.
-    int saveFromMemory(const QString& path, const platform::ini::FileStamp& stamp, Part part, int* entries,
-                       int* cycles);
+    int saveFromMemory(const QString& path, const platform::ini::FileStamp& stamp, int* entries, int* cycles);
     void keepBackups(const QString& path, const std::vector<Pending>& backups);
     Binding b_;
     WatchSettings watch_;
@@ -170,8 +183,10 @@ private:
     // The file as that document; current while it matches the file on disk.
     platform::ini::Document doc_;
     bool docCurrent_ = false;
-    // The window style written in this run, for a file written whole.
+    // The window style applied in this run, for a file written whole.
     QString formStyle_;
+    // Parts (bit(Part)) not yet on disk as they are in memory.
+    unsigned unsaved_ = 0;
 };
 
 }  // namespace uFConf

@@ -285,8 +285,10 @@ TEST_F(MyConfTest, WatchValueKeepsTheOtherSections)
 
 // The program saves from the file as it last read or wrote it.  Whatever
 // happens to the file between two saves, each save must leave what reading
-// the file afresh and rewriting the section would leave: edits made by
-// another hand stay, a refused or cut save changes nothing and loses nothing.
+// the file afresh and rewriting the program's sections as the run holds them
+// would leave: edits made by another hand stay in every other section, the
+// program's own sections are the operator's, and a refused or cut save
+// changes nothing and loses nothing.
 TEST_F(MyConfTest, SavesFromMemoryEqualSavesThatReadTheFileAgain)
 {
     const std::string start = "[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n\r\n[Section_Watch]\r\n"
@@ -362,6 +364,8 @@ TEST_F(MyConfTest, SavesFromMemoryEqualSavesThatReadTheFileAgain)
         }
         ASSERT_EQ(rc, 0);
         ASSERT_EQ(ConfWriteEntry(shadowPath, conf.entries().texts()), 0);
+        ASSERT_EQ(ConfWriteWatch(shadowPath, conf.watch()), 0);
+        ASSERT_EQ(ConfWriteCycle(shadowPath, conf.schedule().texts()), 0);
         EXPECT_EQ(read(), testsupport::readFile(shadow));
     }
     // Everything every hand added is there, and every entry of the run.

@@ -147,3 +147,22 @@ TEST(IniContract, AnInterruptedSaveLeavesTheOldFileWholeAndNoTemporaryFile)
     EXPECT_EQ(ini::profilePut(path, "Main", "Key", std::string("new")), 0);
     EXPECT_EQ(ini::profileGet(path, "Main", "Key"), "new");
 }
+
+// A backup is written whole beside its name before anything moves: the new
+// file stands apart until it is moved into place, and one that cannot be
+// written leaves nothing behind.
+TEST(IniContract, AFileWrittenBesideItsNameStandsApartUntilMovedIn)
+{
+    const std::string dir = contract::scratchDir(), name = dir + "/beside.conf.bak";
+    std::string temp;
+    ASSERT_EQ(ini::writeNewBeside(name, "whole\r\n", 0600, temp), 0);
+    EXPECT_FALSE(std::filesystem::exists(name));
+    EXPECT_EQ(contract::readFile(temp), "whole\r\n");
+    ASSERT_EQ(ini::renameOver(temp, name), 0);
+    EXPECT_EQ(contract::readFile(name), "whole\r\n");
+    EXPECT_FALSE(std::filesystem::exists(temp));
+
+    std::string none = "unchanged";
+    EXPECT_EQ(ini::writeNewBeside(dir + "/no-such-folder/x.bak", "lost", 0600, none), -1);
+    EXPECT_TRUE(none.empty());
+}

@@ -83,6 +83,15 @@ enum class Links {
 // 0 on success, -1 on failure (errno set; the old file then stays whole).
 int replaceFile(const std::string& path, const std::string& bytes, int mode = -1, Links links = Links::WriteThrough);
 
+// Writes bytes to a new temporary file in path's folder, named after path
+// and never taken for it: made with mode (0644 less the umask when negative)
+// before the first byte, fsynced.  0 and its name in tempPath; -1 (errno
+// set) with nothing left behind.  The caller moves it into place with
+// renameOver, or removes it with removeName.
+int writeNewBeside(const std::string& path, const std::string& bytes, int mode, std::string& tempPath);
+// Removes the file or link of this name (a link's target stays).
+void removeName(const std::string& path);
+
 // Gives the file or link at from the name to, replacing what has that name
 // (a link there is replaced, not followed).  0 on success, -1 (errno set).
 int renameOver(const std::string& from, const std::string& to);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
@@ -79,6 +80,8 @@ bool writeAll(int fd, const std::string& data)
 }
 
 // Creates a fresh temporary file next to the target; -1 when none can be made.
+// It is made 0600, so that nobody else can open it while it fills; the
+// caller gives it its final owner and mode before the first byte.
 int createTemp(const std::string& dir, const std::string& base, std::string& tempPath)
 {
     static std::atomic<unsigned> counter{0};
@@ -87,11 +90,52 @@ int createTemp(const std::string& dir, const std::string& base, std::string& tem
         clock_gettime(CLOCK_MONOTONIC, &ts);
         tempPath = dir + "/." + base + ".tmp." + std::to_string(getpid()) + "." + std::to_string(counter.fetch_add(1)) +
                    "." + std::to_string(ts.tv_nsec);
-        int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) return fd;
         if (errno != EEXIST) return -1;
     }
     return -1;
+}
+
+// The mode a new file gets without one asked for: 0644 less the umask.  The
+// umask is read from /proc where it can be: setting it to read it back would
+// race with other threads creating files.
+mode_t defaultNewMode()
+{
+    mode_t mask = 0;
+    bool known = false;
+    if (FILE* f = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        while (!known && std::fgets(line, sizeof line, f)) {
+            unsigned value = 0;
+            if (std::sscanf(line, "Umask: %o", &value) == 1) {
+                mask = static_cast<mode_t>(value);
+                known = true;
+            }
+        }
+        std::fclose(f);
+    }
+    if (!known) {
+        mask = umask(022);
+        umask(mask);
+    }
+    return 0644 & ~mask;
+}
+
+// A temporary file that already has the final file's owner and mode: the
+// owner first (a group change could otherwise open it to that group), then
+// the mode, both before any byte is written, so that the content is never
+// readable by anyone the final file keeps out.
+int prepareTemp(int fd, bool exists, const struct stat& st, int newMode)
+{
+    if (exists && (st.st_uid != geteuid() || st.st_gid != getegid())) {
+        // Keeps the owner when we may (as root); elsewhere it is ours anyway.
+        if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // Not allowed: the file becomes ours, its mode bits stay.
+        }
+    }
+    const mode_t mode = exists ? (st.st_mode & 07777) : newMode >= 0 ? static_cast<mode_t>(newMode) : defaultNewMode();
+    return fchmod(fd, mode);
 }
 
 // Removes temporary files of earlier saves of this file whose process is
@@ -230,16 +274,8 @@ int replaceFile(const std::string& pathIn, const std::string& bytes, int newMode
         return -1;
     };
 
+    if (prepareTemp(fd, exists, st, newMode) != 0) return fail(true);
     if (!writeAll(fd, bytes)) return fail(true);
-    if (exists || newMode >= 0) {
-        if (fchmod(fd, exists ? (st.st_mode & 07777) : static_cast<mode_t>(newMode)) != 0) return fail(true);
-    }
-    if (exists && (st.st_uid != geteuid() || st.st_gid != getegid())) {
-        // Keeps the owner when we may (as root); elsewhere it is ours anyway.
-        if (fchown(fd, st.st_uid, st.st_gid) != 0) {
-            // Not allowed: the file becomes ours, its mode bits stay.
-        }
-    }
     if (fsync(fd) != 0) return fail(true);
     if (close(fd) != 0) return fail(false);
 
@@ -253,6 +289,38 @@ int replaceFile(const std::string& pathIn, const std::string& bytes, int newMode
     if (rename(tempPath.c_str(), path.c_str()) != 0) return fail(false);
     removeStaleTemps(dir, baseName(path));
     return 0;
+}
+
+int writeNewBeside(const std::string& pathIn, const std::string& bytes, int mode, std::string& tempPath)
+{
+    const std::string path = normalizePath(pathIn);
+    tempPath.clear();
+    std::string made;
+    // What a save of this name cut short by a kill left behind goes first.
+    removeStaleTemps(parentDir(path), baseName(path));
+    const int fd = createTemp(parentDir(path), baseName(path), made);
+    if (fd < 0) return -1;
+    const struct stat none {};
+    if (prepareTemp(fd, false, none, mode) != 0 || !writeAll(fd, bytes) || fsync(fd) != 0) {
+        const int err = errno;
+        close(fd);
+        unlink(made.c_str());
+        errno = err;
+        return -1;
+    }
+    if (close(fd) != 0) {
+        const int err = errno;
+        unlink(made.c_str());
+        errno = err;
+        return -1;
+    }
+    tempPath = made;
+    return 0;
+}
+
+void removeName(const std::string& path)
+{
+    unlink(normalizePath(path).c_str());
 }
 
 int renameOver(const std::string& from, const std::string& to)

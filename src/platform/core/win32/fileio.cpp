@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -76,14 +78,45 @@ std::string joinPath(const std::string& dir, const std::string& name)
     return dir + "\\" + name;
 }
 
-HANDLE createTemp(const std::string& dir, const std::string& base, std::string& tempPath)
+// The access list of a file, so that its temporary file has it from the
+// start: nobody the file keeps out may open the temporary file, and the
+// file keeps its list when the temporary file is moved over it.
+class AccessList {
+public:
+    explicit AccessList(const std::string& path)
+    {
+        if (GetNamedSecurityInfoA(ansi(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                  nullptr, nullptr, &descriptor_) != ERROR_SUCCESS)
+            descriptor_ = nullptr;
+        attributes_.nLength = sizeof attributes_;
+        attributes_.lpSecurityDescriptor = descriptor_;
+        attributes_.bInheritHandle = FALSE;
+    }
+    ~AccessList()
+    {
+        if (descriptor_) LocalFree(descriptor_);
+    }
+    AccessList(const AccessList&) = delete;
+    AccessList& operator=(const AccessList&) = delete;
+    // Null when the file has no list to copy (the folder's default applies).
+    SECURITY_ATTRIBUTES* attributes() { return descriptor_ ? &attributes_ : nullptr; }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    SECURITY_ATTRIBUTES attributes_{};
+};
+
+// A new temporary file beside the target, opened by nobody else while it
+// fills (no sharing), with the target's access list when one is given.
+HANDLE createTemp(const std::string& dir, const std::string& base, std::string& tempPath,
+                  SECURITY_ATTRIBUTES* security = nullptr)
 {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = joinPath(dir, "." + base + ".tmp." + std::to_string(GetCurrentProcessId()) + "." +
                                      std::to_string(counter.fetch_add(1)) + "." + std::to_string(GetTickCount64()));
         HANDLE h =
-            CreateFileA(ansi(tempPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            CreateFileA(ansi(tempPath).c_str(), GENERIC_WRITE, 0, security, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) return h;
         if (GetLastError() != ERROR_FILE_EXISTS) return INVALID_HANDLE_VALUE;
     }
@@ -246,7 +279,10 @@ int replaceFile(const std::string& path, const std::string& bytes, int /*mode: a
 
     const std::string dir = parentDir(path);
     std::string tempPath;
-    HANDLE h = createTemp(dir, baseName(path), tempPath);
+    // A link to be replaced is no file whose list the new one takes.
+    const bool isLink = exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && links == Links::Replace;
+    AccessList access(exists && !isLink ? path : std::string());
+    HANDLE h = createTemp(dir, baseName(path), tempPath, exists && !isLink ? access.attributes() : nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD err = GetLastError();
         if (exists && links == Links::WriteThrough && err == ERROR_ACCESS_DENIED) return rewriteInPlace(path, bytes);
@@ -276,6 +312,41 @@ int replaceFile(const std::string& path, const std::string& bytes, int /*mode: a
         return fail(false);
     removeStaleTemps(dir, baseName(path));
     return 0;
+}
+
+int writeNewBeside(const std::string& path, const std::string& bytes, int /*mode: access lists*/, std::string& tempPath)
+{
+    tempPath.clear();
+    std::string made;
+    // What a save of this name cut short by a kill left behind goes first.
+    removeStaleTemps(parentDir(path), baseName(path));
+    HANDLE h = createTemp(parentDir(path), baseName(path), made);
+    if (h == INVALID_HANDLE_VALUE) {
+        setErrnoFromLastError();
+        return -1;
+    }
+    if (!writeAll(h, bytes) || !FlushFileBuffers(h)) {
+        setErrnoFromLastError();
+        const int err = errno;
+        CloseHandle(h);
+        DeleteFileA(ansi(made).c_str());
+        errno = err;
+        return -1;
+    }
+    if (!CloseHandle(h)) {
+        setErrnoFromLastError();
+        const int err = errno;
+        DeleteFileA(ansi(made).c_str());
+        errno = err;
+        return -1;
+    }
+    tempPath = made;
+    return 0;
+}
+
+void removeName(const std::string& path)
+{
+    DeleteFileA(ansi(path).c_str());
 }
 
 int renameOver(const std::string& from, const std::string& to)
