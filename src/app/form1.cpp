@@ -241,6 +241,12 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     const QString exeName = OwnProgIndex >= 0 ? Env.Progs[OwnProgIndex].ExeName : uFCom_Bas::ExeBaseName();
     OwnSlotHandle = platform::mailslot::SlotCreate(exeName.toStdString(), 0);
     if (OwnSlotHandle < 0) {
+        // A refusal says why, on standard error too, and ends with status 1.
+        const std::string why = platform::mailslot::SlotCreateProblem();
+        std::fprintf(stderr, "uPVelmora: the program's own mailslot cannot be made: %s\n",
+                     why.empty() ? "no reason given" : why.c_str());
+        std::fflush(stderr);
+        endStatus_ = 1;
         QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), SlotFailText(windowTitle()),
                         QMessageBox::Ok);
         box.exec();
@@ -378,12 +384,16 @@ void Form1::menu_adjust_Click()
 {
     uFCom_Bas::ProgEntry own;
     if (OwnProgIndex >= 0 && OwnProgIndex < static_cast<int>(Env.Progs.size())) own = Env.Progs[OwnProgIndex];
-    MsgAdjust_Dialog dialog(this, own,
-                            {[this](const QString& value) { return conf_->MyConfWriteFormStyle(value) == 0; }});
-    // A failed write is also forwarded to the recorder.
-    saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
+    // 適用's own failed save is also forwarded to the recorder; any other
+    // save made while the dialog is open (the pop-up's 自動確認 behind it)
+    // is only shown.
+    MsgAdjust_Dialog dialog(this, own, {[this](const QString& value) {
+                                saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
+                                const bool ok = conf_->MyConfWriteFormStyle(value) == 0;
+                                saveFailureMode_ = uFHLabel_Bas::kModeShow;
+                                return ok;
+                            }});
     dialog.exec();
-    saveFailureMode_ = uFHLabel_Bas::kModeShow;
 }
 
 void Form1::menu_help_ver_Click()
@@ -607,18 +617,20 @@ void Form1::Form_Unload()
     Timer1->Tag.clear();
     Timer2->setEnabled(false);
 
-    // The guide list.  Not when the window never got as far as loading
-    // its lists: an empty list written now would wipe the stored schedule.
-    // A failure must be seen: forwarded with the shutdown lines, on standard
-    // error, and in the exit status.
-    int exitStatus = 0;
+    // The guide list, and every part an earlier save could not bring to
+    // disk.  Not when the window never got as far as loading its lists: an
+    // empty list written now would wipe the stored schedule.  A failure
+    // must be seen: forwarded with the shutdown lines, on standard error,
+    // and in the exit status.
+    int exitStatus = endStatus_;
     saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
     if (listsLoaded_ && MyConfWriteCycle() != 0) {
         exitStatus = 1;
         const QString path =
             QFileInfo(QString(uFCom_Bas::ConfPath()).replace(QLatin1Char('\\'), QLatin1Char('/'))).absoluteFilePath();
-        std::fprintf(stderr, "uPVelmora: the schedule was not saved to %s: %s\n", path.toLocal8Bit().constData(),
-                     conf_->lastError().toLocal8Bit().constData());
+        std::fprintf(stderr, "uPVelmora: the schedule was not saved to %s: %s (not on disk: %s)\n",
+                     path.toLocal8Bit().constData(), conf_->lastError().toLocal8Bit().constData(),
+                     conf_->unsavedParts().join(QStringLiteral(", ")).toLocal8Bit().constData());
     }
 
     // Status line, forwarded while the recorder's handle is still open.

@@ -217,6 +217,9 @@ private:
     // Mode of the head line for a failed save: shown, and at shutdown also
     // forwarded to the recorder.
     int saveFailureMode_ = 1;
+    // The exit status a refusal at load has set (the save at shutdown may
+    // still make it 1).
+    int endStatus_ = 0;
     CVMsgKey_Dialog* keyCatalog_ = nullptr;
     bool listsLoaded_ = false;
     // Wakes the receive timer when a datagram arrives on the own mailslot.

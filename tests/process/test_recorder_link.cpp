@@ -185,7 +185,9 @@ TEST_F(RecorderLinkTest, SecondCopyFromAnotherFolderCannotTakeTheSlot)
     ASSERT_NE(box, 0u) << second.stderrText().toStdString();
     ASSERT_TRUE(testsupport::sendKeyToWindow(box, "Return"));
     ASSERT_TRUE(second.waitEnd(5000));
-    EXPECT_EQ(second.exitCode(), 0);
+    // A refusal of the slot: status 1 and one line saying why.
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(second.stderrText().contains("is the mailslot of a program that runs"));
     EXPECT_TRUE(first->running());
     EXPECT_TRUE(platform::windowExists(kMainCaption));
     ASSERT_TRUE(sendClose("uPVelmora"));

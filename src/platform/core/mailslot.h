@@ -33,6 +33,9 @@ constexpr int kWriteQueueFull = -507;
 // Windows refuses a longer write; a POSIX sender cannot know the limit, so
 // there the reader throws such a message away.
 int SlotCreate(const std::string& name, int readTimeoutMs, int maxMessage = kMaxMessage);
+// Why the last SlotCreate of this thread failed, in a line naming the slot;
+// empty after one that succeeded.
+std::string SlotCreateProblem();
 int SlotOpen(const std::string& name);
 // A Windows mailslot keeps what is written until it is read.  A POSIX
 // datagram queue holds only a few messages, so there a message that cannot go

@@ -32,15 +32,25 @@ constexpr int kSendBuffer = 1024 * 1024;
 // The slot's socket: NAME.mailslot in the user's private runtime folder,
 // which no other user can enter.  False for a name that is no plain file
 // name, or when there is no private folder.
-bool makeAddress(const std::string& name, sockaddr_un& addr, socklen_t& len, std::string* pathOut = nullptr)
+thread_local std::string t_createProblem;
+
+bool makeAddress(const std::string& name, sockaddr_un& addr, socklen_t& len, std::string* pathOut = nullptr,
+                 std::string* problem = nullptr)
 {
+    auto refuse = [problem](std::string why) {
+        if (problem) *problem = std::move(why);
+        return false;
+    };
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
         name.find('\0') != std::string::npos)
-        return false;
-    const std::string dir = privateRuntimeDir();
-    if (dir.empty()) return false;
+        return refuse("\"" + name + "\" is no mailslot name");
+    std::string why;
+    const std::string dir = privateRuntimeDir(&why);
+    if (dir.empty()) return refuse(why.empty() ? "there is no private folder for the mailslots" : why);
     const std::string path = dir + "/" + name + ".mailslot";
-    if (path.size() + 1 > sizeof(addr.sun_path)) return false;
+    if (path.size() + 1 > sizeof(addr.sun_path))
+        return refuse("the socket path " + path + " is " + std::to_string(path.size()) +
+                      " bytes long; a socket address holds at most " + std::to_string(sizeof(addr.sun_path) - 1));
     std::memset(&addr, 0, sizeof(addr));
     addr.sun_family = AF_UNIX;
     std::memcpy(addr.sun_path, path.data(), path.size());
@@ -147,15 +157,26 @@ ino_t inodeOf(const std::string& path)
     return lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
-// A socket file that no process listens on any more: its owner ended
-// without closing the slot.
-bool staleSocket(const sockaddr_un& addr, socklen_t len)
+// What holds a slot's name without being a live slot: a socket file that
+// no process listens on any more (its owner ended without closing the
+// slot), or anything that is no socket (a link, dangling or not, a file, a
+// FIFO, an empty folder).  The folder is the user's own, so it is the
+// user's leftover.
+bool leftover(const std::string& path, const sockaddr_un& addr, socklen_t len)
 {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return false;
+    if (!S_ISSOCK(st.st_mode)) return true;
     const int probe = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (probe < 0) return false;
     const bool refused = ::connect(probe, reinterpret_cast<const sockaddr*>(&addr), len) != 0 && errno == ECONNREFUSED;
     ::close(probe);
     return refused;
+}
+
+void removeLeftover(const std::string& path)
+{
+    if (::unlink(path.c_str()) != 0 && (errno == EISDIR || errno == EPERM)) ::rmdir(path.c_str());
 }
 
 bool senderAccepted(const Datagram& d)
@@ -338,19 +359,30 @@ int enqueue(int handle, int count, const char* bytes)
 
 }  // namespace
 
+std::string SlotCreateProblem()
+{
+    return t_createProblem;
+}
+
 int SlotCreate(const std::string& name, int readTimeoutMs, int maxMessage)
 {
+    t_createProblem.clear();
     sockaddr_un addr{};
     socklen_t len = 0;
     std::string path;
-    if (!makeAddress(name, addr, len, &path)) return kCreateFailed;
+    if (!makeAddress(name, addr, len, &path, &t_createProblem)) return kCreateFailed;
+    auto failure = [&path](const char* what, int err) {
+        t_createProblem = std::string(what) + " " + path + ": " + std::strerror(err);
+        return kCreateFailed;
+    };
     const int fd = newSocket();
-    if (fd < 0) return kCreateFailed;
+    if (fd < 0) return failure("cannot make the socket for", errno);
     // Credentials must be on before the first datagram can arrive.
     const int on = 1;
     if (::setsockopt(fd, SOL_SOCKET, SO_PASSCRED, &on, sizeof(on)) != 0) {
+        const int err = errno;
         ::close(fd);
-        return kCreateFailed;
+        return failure("cannot make the socket for", err);
     }
     const int rcv = kReceiveBuffer;
     if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &rcv, sizeof(rcv)) != 0)
@@ -363,15 +395,20 @@ int SlotCreate(const std::string& name, int readTimeoutMs, int maxMessage)
         ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof(tv));
     }
     int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len);
-    if (bound != 0 && errno == EADDRINUSE && staleSocket(addr, len)) {
-        // Left behind by a slot whose process ended: the name is free.
-        ::unlink(path.c_str());
+    if (bound != 0 && errno == EADDRINUSE && leftover(path, addr, len)) {
+        // Left behind by a slot whose process ended, or not a socket at
+        // all: in the user's own folder the name is free.
+        removeLeftover(path);
         bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len);
     }
     if (bound != 0) {
         const int err = errno;
         ::close(fd);
-        return err == EADDRINUSE ? kCreateExists : kCreateFailed;
+        if (err == EADDRINUSE) {
+            t_createProblem = path + " is the mailslot of a program that runs";
+            return kCreateExists;
+        }
+        return failure("cannot bind", err);
     }
     setSlotLimit(fd, maxMessage <= 0 || maxMessage > kMaxMessage ? kMaxMessage : maxMessage);
     {

@@ -1,8 +1,10 @@
 #include "platform/core/runtimedir.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,6 +63,14 @@ bool xdgRuntimeUsable(const char* runtime)
     return stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 077) == 0;
 }
 
+// Room a socket's name takes in the folder: "/", the slot name, ".mailslot".
+constexpr size_t kNameRoom = 1 + kSlotNameMax + 9;
+
+bool roomForSockets(const std::string& dir)
+{
+    return dir.size() + kNameRoom <= kSocketPathMax;
+}
+
 }  // namespace
 
 std::string privateRuntimeDir(std::string* problem)
@@ -68,12 +78,32 @@ std::string privateRuntimeDir(std::string* problem)
     std::string why;
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     std::string dir;
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string fallback =
+        std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/" + kFolderName + "-" + std::to_string(geteuid());
     if (xdgRuntimeUsable(runtime)) {
         dir = std::string(runtime) + "/" + kFolderName;
+        // A folder so deep that a socket's path would not fit in a socket
+        // address: the temporary folder's instead.  The choice depends on
+        // the folders alone, so every program of the family makes the same.
+        if (!roomForSockets(dir) && roomForSockets(fallback)) {
+            static std::once_flag said;
+            std::call_once(said, [&]() {
+                std::fprintf(stderr,
+                             "uPVelmora: %s is too deep for the mailslots (a socket path holds at most %zu bytes); "
+                             "using %s\n",
+                             dir.c_str(), kSocketPathMax, fallback.c_str());
+            });
+            dir = fallback;
+        }
     } else {
-        const char* tmp = std::getenv("TMPDIR");
-        const std::string base = tmp && tmp[0] == '/' ? tmp : "/tmp";
-        dir = base + "/" + kFolderName + "-" + std::to_string(geteuid());
+        dir = fallback;
+    }
+    if (!roomForSockets(dir)) {
+        why = dir + " is too deep for the mailslots: a socket path holds at most " + std::to_string(kSocketPathMax) +
+              " bytes, and " + dir + "/<name>.mailslot would be longer";
+        if (problem) *problem = why;
+        return {};
     }
     if (usable(dir, true, why)) return dir;
     if (problem) *problem = why;

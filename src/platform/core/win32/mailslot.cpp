@@ -65,13 +65,31 @@ bool overLong(const Info& i, DWORD length)
 
 }  // namespace
 
+thread_local std::string t_createProblem;
+
+std::string SlotCreateProblem()
+{
+    return t_createProblem;
+}
+
 int SlotCreate(const std::string& name, int readTimeoutMs, int maxMessage)
 {
-    if (name.empty()) return kCreateFailed;
+    t_createProblem.clear();
+    if (name.empty()) {
+        t_createProblem = "an empty mailslot name";
+        return kCreateFailed;
+    }
     const DWORD timeout = readTimeoutMs < 0 ? 0 : static_cast<DWORD>(readTimeoutMs);
     const DWORD max = maxMessage <= 0 || maxMessage > kMaxMessage ? kMaxMessage : static_cast<DWORD>(maxMessage);
     HANDLE h = CreateMailslotA(slotPath(name).c_str(), max, timeout, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ALREADY_EXISTS ? kCreateExists : kCreateFailed;
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD err = GetLastError();
+        t_createProblem =
+            "\\\\.\\mailslot\\" + name +
+            (err == ERROR_ALREADY_EXISTS ? std::string(" is the mailslot of a program that runs")
+                                         : ": CreateMailslotA failed (error " + std::to_string(err) + ")");
+        return err == ERROR_ALREADY_EXISTS ? kCreateExists : kCreateFailed;
+    }
     return fromHandle(h);
 }
 
