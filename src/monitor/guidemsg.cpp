@@ -159,7 +159,14 @@ void GuideMsg_Dialog::showMessages(const QString& text)
     Text1->setPlainText(text);
     // Minimised by the operator or by a window manager's "show desktop": the
     // new messages must be seen, so the window comes back first.
-    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (isMinimized()) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        // The toolkit rewrites the window's state as it restores it, and the
+        // mark that keeps it off the task bar goes: it is asked for again
+        // once the toolkit's requests have gone out.
+        if (QGuiApplication::platformName() == QLatin1String("xcb"))
+            QTimer::singleShot(0, this, [this]() { platform::markSkipTaskbar(winId()); });
+    }
     // Taken off the screen by the window manager without being minimised:
     // its "show desktop" mode ends, else the window is shown anew.
     if (isVisible() && !isMinimized() && windowHandle() && !windowHandle()->isExposed()) {

@@ -257,6 +257,13 @@ TEST_F(GuideRunTest, APopUpMinimisedOrHiddenByTheDesktopComesBackWhenMessagesFal
                 return stacking.endsWith(hex) && active.endsWith(hex);
             },
             3000));
+        // Still a tool window off the task bar.
+        EXPECT_TRUE(testsupport::waitUntil(
+            [&]() {
+                return desk.x11("xprop", {"-id", id, "_NET_WM_STATE"}).contains("_NET_WM_STATE_SKIP_TASKBAR");
+            },
+            3000))
+            << desk.x11("xprop", {"-id", id, "_NET_WM_STATE"}).toStdString();
     }
     ASSERT_TRUE(sendClose());
     ASSERT_TRUE(run->waitEnd(5000));

@@ -200,10 +200,20 @@ TEST(WindowSearch, ClientListOfAWindowManagerIsUsedWhenPresent)
     const Window gone = x.create();
     XDestroyWindow(x.get(), gone);
     x.setClientList({gone, listed});
+    // The window manager's check window, named by the root and by itself.
+    Window check = x.create();
+    for (Window on : {x.root(), check})
+        XChangeProperty(x.get(), on, x.atom("_NET_SUPPORTING_WM_CHECK"), XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&check), 1);
     x.sync();
 
     EXPECT_TRUE(platform::windowExists("listed"));
     EXPECT_FALSE(platform::windowExists("unlisted"));
+
+    // A window manager that died leaves its list behind, not its check window.
+    XDestroyWindow(x.get(), check);
+    x.sync();
+    EXPECT_TRUE(platform::windowExists("unlisted")) << "a list left by a window manager that is gone";
 
     XDeleteProperty(x.get(), x.root(), x.atom("_NET_CLIENT_LIST"));
     x.sync();

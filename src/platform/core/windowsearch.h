@@ -14,9 +14,10 @@ bool windowExists(const std::string& captionUtf8);
 // shown on the screen.
 unsigned long findWindow(const std::string& captionUtf8, bool mappedOnly = false);
 
-// Marks a window of this program that is not shown yet as one that task
-// bars leave out (_NET_WM_STATE_SKIP_TASKBAR); the toolkit keeps the mark
-// when it shows the window.  False when the display cannot be reached.
+// Marks a window of this program as one that task bars leave out
+// (_NET_WM_STATE_SKIP_TASKBAR): on the window itself before it is shown,
+// and as a request to the window manager that already manages it.  False
+// when the display cannot be reached.
 bool markSkipTaskbar(unsigned long window);
 
 // Ends a window manager's "show desktop" mode, in which it keeps every

@@ -39,7 +39,7 @@ struct Connection {
     std::mutex mutex;
     Display* display = nullptr;
     bool broken = false;
-    Atom netWmName = None, utf8String = None, clientList = None, wmState = None, skipTaskbar = None;
+    Atom netWmName = None, utf8String = None, clientList = None, wmState = None, skipTaskbar = None, wmCheck = None;
     // The window the last search found, asked first by the next one.
     Window lastFound = 0;
 };
@@ -79,16 +79,20 @@ Display* openDisplay(Connection& c)
     if (!c.display) return nullptr;
     XSetIOErrorExitHandler(c.display, connectionFailed, nullptr);
     // All the names in one round trip.
-    char* names[] = {const_cast<char*>("_NET_WM_NAME"), const_cast<char*>("UTF8_STRING"),
-                     const_cast<char*>("_NET_CLIENT_LIST"), const_cast<char*>("_NET_WM_STATE"),
-                     const_cast<char*>("_NET_WM_STATE_SKIP_TASKBAR")};
-    Atom atoms[5] = {None, None, None, None, None};
-    XInternAtoms(c.display, names, 5, False, atoms);
+    char* names[] = {const_cast<char*>("_NET_WM_NAME"),
+                     const_cast<char*>("UTF8_STRING"),
+                     const_cast<char*>("_NET_CLIENT_LIST"),
+                     const_cast<char*>("_NET_WM_STATE"),
+                     const_cast<char*>("_NET_WM_STATE_SKIP_TASKBAR"),
+                     const_cast<char*>("_NET_SUPPORTING_WM_CHECK")};
+    Atom atoms[6] = {None, None, None, None, None, None};
+    XInternAtoms(c.display, names, 6, False, atoms);
     c.netWmName = atoms[0];
     c.utf8String = atoms[1];
     c.clientList = atoms[2];
     c.wmState = atoms[3];
     c.skipTaskbar = atoms[4];
+    c.wmCheck = atoms[5];
     return c.display;
 }
 
@@ -168,12 +172,31 @@ bool captionEquals(Display* d, Window w, Atom netWmName, Atom utf8String, const 
     return wmName(d, w, utf8String, name) && name == caption;
 }
 
-std::vector<Window> topLevelWindows(Display* d, Window root, Atom clientList)
+// A window manager runs: the root names a window that names itself as
+// the window manager's check window (EWMH).  A window manager that was
+// killed leaves the root's properties behind, but its check window goes
+// with it.
+bool windowManagerRuns(Display* d, Window root, Atom wmCheck)
+{
+    auto checkWindow = [&](Window w, Window& out) {
+        std::vector<unsigned char> bytes;
+        unsigned long items = 0;
+        if (!readProperty(d, w, wmCheck, XA_WINDOW, 32, bytes, items) || items < 1) return false;
+        out = *reinterpret_cast<const unsigned long*>(bytes.data());
+        return out != 0;
+    };
+    Window named = 0, self = 0;
+    return checkWindow(root, named) && checkWindow(named, self) && self == named;
+}
+
+// The top-level windows: the window manager's client list while one runs,
+// else the root's children (mapped or not).
+std::vector<Window> topLevelWindows(Display* d, Window root, Atom clientList, Atom wmCheck)
 {
     std::vector<Window> windows;
     std::vector<unsigned char> bytes;
     unsigned long items = 0;
-    if (readProperty(d, root, clientList, XA_WINDOW, 32, bytes, items)) {
+    if (windowManagerRuns(d, root, wmCheck) && readProperty(d, root, clientList, XA_WINDOW, 32, bytes, items)) {
         const auto* ids = reinterpret_cast<const unsigned long*>(bytes.data());
         windows.assign(ids, ids + items);
         return windows;
@@ -207,7 +230,7 @@ unsigned long findWindow(const std::string& captionUtf8, bool mappedOnly)
     // that is gone or renamed fails the check and the whole list is searched.
     Window found = c.lastFound && matches(c.lastFound) ? c.lastFound : 0;
     for (int screen = 0; screen < ScreenCount(d) && !found; ++screen) {
-        for (Window w : topLevelWindows(d, RootWindow(d, screen), c.clientList)) {
+        for (Window w : topLevelWindows(d, RootWindow(d, screen), c.clientList, c.wmCheck)) {
             if (!matches(w)) continue;
             found = w;
             break;
@@ -232,11 +255,31 @@ bool markSkipTaskbar(unsigned long window)
         const auto* ids = reinterpret_cast<const unsigned long*>(bytes.data());
         atoms.assign(ids, ids + items);
     }
+    bool marked = false;
     for (unsigned long a : atoms)
-        if (a == c.skipTaskbar) return true;
-    atoms.push_back(c.skipTaskbar);
-    XChangeProperty(d, window, c.wmState, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(atoms.data()),
-                    static_cast<int>(atoms.size()));
+        if (a == c.skipTaskbar) marked = true;
+    // Read by the window manager when it maps the window.
+    if (!marked) {
+        atoms.push_back(c.skipTaskbar);
+        XChangeProperty(d, window, c.wmState, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
+    }
+    // A window manager that already manages the window (one restored from
+    // minimised, whose state the toolkit has just rewritten) takes a change
+    // only as a request (EWMH _NET_WM_STATE_ADD).
+    const Window root = DefaultRootWindow(d);
+    if (windowManagerRuns(d, root, c.wmCheck)) {
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = window;
+        e.xclient.message_type = c.wmState;
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = 1;  // _NET_WM_STATE_ADD
+        e.xclient.data.l[1] = static_cast<long>(c.skipTaskbar);
+        e.xclient.data.l[2] = 0;
+        e.xclient.data.l[3] = 1;  // an application's request
+        XSendEvent(d, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    }
     XSync(d, False);
     return true;
 }
