@@ -248,6 +248,19 @@ else
   [ ! -e "$entry" ] && [ "$(autostart status)" = off ] && ok "autostart off: the entry is gone" \
     || fail "autostart off left $entry"
 
+  # "on" only when the entry is in effect: a folder at the entry's name, or
+  # a HOME that is no absolute path, is refused with status 1 and a reason,
+  # and status does not say on.
+  mkdir -p "$entry"
+  st=0; out=$(autostart on 2>&1) || st=$?
+  [ "$st" = 1 ] && case "$out" in *"is a folder"*) true ;; *) false ;; esac && [ "$(autostart status 2>/dev/null)" = off ] \
+    && ok "autostart on over a folder at the entry: refused" || fail "autostart on over a folder: status $st, said: $out"
+  rmdir "$entry"
+  st=0; out=$(cd "$work" && HOME=relative-home XDG_CONFIG_HOME="" "$root/usr/bin/uPVelmora-start" --autostart on 2>&1) \
+    || st=$?
+  [ "$st" = 1 ] && [ ! -e "$work/relative-home" ] && case "$out" in *"not an absolute path"*) true ;; *) false ;; esac \
+    && ok "autostart on with a relative HOME: refused" || fail "autostart on with a relative HOME: status $st, said: $out"
+
   # Without a folder for the configuration file the launcher says why in a
   # window, and exits with status 1.
   : >"$work/not-a-folder"
