@@ -6,6 +6,8 @@
 #include <QProcessEnvironment>
 #include <QThread>
 #include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include "platform/core/windowsearch.h"
@@ -208,6 +210,23 @@ QString DesktopWithWindowManager::x11(const QString& tool, const QStringList& ar
     p.start(tool, args);
     p.waitForFinished(5000);
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+void DesktopWithWindowManager::killWindowManager()
+{
+    wm_.kill();
+    wm_.waitForFinished(3000);
+}
+
+namespace {
+// Made before any thread starts, so that every thread of the process is in it.
+const bool g_privateMounts =
+    ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}  // namespace
+
+bool privateMounts()
+{
+    return g_privateMounts;
 }
 
 bool keysHandled(unsigned long mainWindow, int timeoutMs)

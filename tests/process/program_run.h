@@ -76,6 +76,9 @@ public:
     QString display() const { return display_; }
     // The standard output of an X tool run on this display.
     QString x11(const QString& tool, const QStringList& args) const;
+    // Kills the window manager as a crash would: what it put on the root
+    // window stays behind.
+    void killWindowManager();
 
 private:
     QString display_, missing_;
@@ -94,6 +97,10 @@ bool keysHandled(unsigned long mainWindow, int timeoutMs = 10000);
 // Waits until nothing waits in the queue of the slot whose socket is at
 // path: its owner has taken every datagram sent to it.  False on time-out.
 bool slotDrained(const std::string& socketPath, int timeoutMs = 10000);
+
+// A mount namespace of this test process's own, so that a test may mount a
+// small file system nobody else sees.  False when none can be had.
+bool privateMounts();
 
 // Counts the top-level windows with this caption.
 int windowCount(const std::string& caption);

@@ -25,11 +25,6 @@ using namespace proctest;
 
 namespace {
 
-// A mount namespace of this program's own, so that a test may mount a small
-// file system that nobody else sees.
-const bool g_ownMounts =
-    ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-
 constexpr int kNobody = 65534;
 const std::string kStart = "[Section_FormStyle]\r\nFormStyle=MAX,1,3,8,12,\r\n[Section_Watch]\r\nWatch_Timer=1,60,1,0,\r\n"
                            "[Section_Entry]\r\nEntryItems=1\r\nEntryItem_000=a,\r\n"
@@ -66,7 +61,7 @@ TEST_F(SaveFailureTest, AFailedSaveIsSeenAndNothingHangsOrIsLost)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.env == Env::ReadOnlyFolder && ::geteuid() != 0) continue;  // needs a second user
-        if (c.env == Env::FullDisk && !g_ownMounts) {
+        if (c.env == Env::FullDisk && !privateMounts()) {
             std::cout << "full disk: skipped (no mount namespace of our own)\n";
             continue;
         }
@@ -138,6 +133,8 @@ TEST_F(SaveFailureTest, AFailedSaveIsSeenAndNothingHangsOrIsLost)
                                                             std::filesystem::canonical(folder).string() + "/uPVelmora.conf: ")))
                 << err.toStdString();
             EXPECT_TRUE(err.contains(c.reason)) << err.toStdString();
+            // The registration that never reached the disk is named.
+            EXPECT_TRUE(err.contains("not on disk: the fixed-form list")) << err.toStdString();
             if (c.env != Env::Fifo) {
                 EXPECT_EQ(testsupport::readFile(conf), before);  // old content whole
             }
