@@ -13,8 +13,10 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <sys/stat.h>
 
 #include "app/form1.h"
+#include "dialogs/msgadjust.h"
 #include "monitor/guidemsg.h"
 #include "monitor/monitor.h"
 #include "platform/core/mailslot.h"
@@ -425,4 +427,31 @@ TEST_F(MonitorTest, NoSoundServerNeverHoldsUpTheDueCheck)
         QTest::qWait(50);  // the player's fallback beep reaches the event loop
     }
     qunsetenv("PULSE_SERVER");
+}
+
+// While 画面の位置調整 is open, only 適用's own failed save goes to the
+// recorder; the failure of the pop-up's 自動確認 behind it is only shown.
+TEST_F(MonitorTest, OnlyApplysFailedSaveIsForwardedWhileTheAdjustDialogIsOpen)
+{
+    if (!withRecorder()) GTEST_SKIP() << "needs a slot namespace of its own";
+    load({"2026/12/08-10:16,A,"}, 0);
+    runToCheck();
+    GuideMsg_Dialog* popup = form_->guidePopup();
+    ASSERT_NE(popup, nullptr);
+    records();
+    lines();
+    auto failures = [this]() { return records().filter(QStringLiteral("File Access NG")).size(); };
+    testsupport::answerNextModal([&](QWidget* w) {
+        auto* d = qobject_cast<MsgAdjust_Dialog*>(w);
+        ASSERT_NE(d, nullptr);
+        ASSERT_EQ(::chmod(conf().c_str(), 0444), 0);
+        popup->Check1->click();
+        EXPECT_EQ(lines(), QStringList{"[ｳﾞｪﾙﾓﾗ]File Access NG 設定Fileに書込できません。"});
+        EXPECT_EQ(failures(), 0);
+        click(d->Command2);
+        EXPECT_EQ(failures(), 1);
+        ::chmod(conf().c_str(), 0644);
+        click(d->Command1);
+    });
+    form_->menu_adjust->trigger();
 }
