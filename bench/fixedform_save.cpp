@@ -110,7 +110,7 @@ int main(int argc, char** argv)
         writeBytes(conf, start, true);
         myconf.entries().clear();
         for (int i = 0; i < 99; ++i) myconf.entries().insertSorted(entryText(i));
-        uFMsg::ListShow(&list, myconf.entries());
+        uFMsg::ListFollow(&list, myconf.entries());
         text1.setPlainText(entryText(99));
 
         const auto t0 = Clock::now();

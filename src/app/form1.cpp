@@ -483,9 +483,10 @@ void Form1::Form_Resize()
 
 void Form1::MyConfRead()
 {
+    // The list widgets follow their collections from the read on.
+    uFMsg::ListFollow(List1, conf_->entries());
+    uFMsg::ListFollow(List2, conf_->schedule());
     conf_->MyConfRead();
-    uFMsg::ListShow(List1, conf_->entries());
-    uFMsg::ListShow(List2, conf_->schedule());
     listsLoaded_ = true;
 }
 

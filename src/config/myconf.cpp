@@ -205,27 +205,12 @@ QString LoadedValue(const QString& stored)
 
 QString EntryValue(const QString& item)
 {
-    if (item.isEmpty()) return QString();
-    const QString f = uFCom_Bas::CsvFieldGet(0, item, kComma);
-    if (f.isEmpty() || f == uFCom_Bas::kFieldMissing) return QString();
-    const QString trimmed = uFCom_Bas::trimSpaces(f);
-    // The marker of a missing field would read back as no entry at all.
-    if (trimmed.isEmpty() || trimmed == uFCom_Bas::kFieldMissing) return QString();
-    return storedLineBreaks(trimmed + kComma);
+    return storedLineBreaks(uFMsg::FixedEntry(item).storedForm());
 }
 
 QString CycleValue(const QString& item)
 {
-    const QString text = uFCom_Bas::trimSpaces(item);
-    if (text.isEmpty()) return QString();
-    const QString due = uFCom_Bas::CsvFieldGet(0, text, kComma);
-    const QString dueTrimmed = uFCom_Bas::trimSpaces(due);
-    if (dueTrimmed.isEmpty() || dueTrimmed == uFCom_Bas::kFieldMissing) return QString();
-    auto part = [&](int n) {
-        const QString f = uFCom_Bas::CsvFieldGet(n, text, kComma);
-        return f == uFCom_Bas::kFieldMissing ? QString() : f;
-    };
-    return storedLineBreaks(due + kComma + part(1) + kComma + part(2) + kComma);
+    return storedLineBreaks(uFMsg::GuideEntry(item).storedForm());
 }
 
 ConfContent ConfRead(const QString& pathIn, const QString& now)
@@ -243,6 +228,7 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
         c.doc.parse(c.image);
     }
     const platform::ini::Document& doc = c.doc;
+    const uFMsg::DueMinute nowMinute = uFMsg::DueMinute::fromText(now);
 
     const QString watch = valueOf(doc, kSectionWatch, kKeyWatch);
     if (!watch.isEmpty()) {
@@ -255,7 +241,7 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
     for (int i = 0; i < kItemKeysRead; ++i) {
         const QString value = LoadedValue(valueOf(doc, kSectionEntry, itemKey(kKeyEntryStem, i)));
         if (value.isEmpty()) break;
-        const QString fixed = usableField(0, value);
+        const QString fixed = uFMsg::FixedEntry(value).message();
         if (fixed.isEmpty()) continue;
         if (c.entries.size() < kItemKeysRead) c.entries.append(fixed);
     }
@@ -265,9 +251,9 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
     for (int i = 0; i < kItemKeysRead; ++i) {
         const QString value = LoadedValue(valueOf(doc, kSectionCycle, itemKey(kKeyCycleStem, i)));
         if (value.isEmpty()) break;
-        const QString due = usableField(0, value);
-        if (due.isEmpty()) continue;
-        if (now < due && c.cycles.size() < kItemKeysRead) c.cycles.append(value);
+        const uFMsg::GuideEntry entry(value);
+        if (entry.due().isNull()) continue;
+        if (entry.due().laterThan(nowMinute) && c.cycles.size() < kItemKeysRead) c.cycles.append(value);
     }
     if (!c.cycles.isEmpty()) c.CycleCount = static_cast<int>(c.cycles.size());
     return c;
@@ -373,7 +359,7 @@ void MyConf::MyConfRead()
     schedule_.clear();
     if (!b_.confPath) return;
 
-    ConfContent c = ConfRead(b_.confPath(), uFMsg::CurrentMinute());
+    ConfContent c = ConfRead(b_.confPath(), uFMsg::DueMinute::current().text());
     known_ = c.read ? c.stamp : platform::ini::FileStamp{};
     doc_ = std::move(c.doc);
     docCurrent_ = c.read;

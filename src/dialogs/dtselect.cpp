@@ -172,10 +172,10 @@ void DTSelect_Dialog::TimeListSelect(const QString& kind, const QString& value)
     if (position >= 0 && position <= list->count() - 1) list->setCurrentIndex(position);
 }
 
-QString DTSelect_Dialog::timePart(int index) const
+int DTSelect_Dialog::hourOrMinute(int index) const
 {
     const int p = Combo1[index]->currentIndex();
-    return p > 0 ? twoDigits(p - 1) : QStringLiteral("00");
+    return p > 0 ? p - 1 : 0;
 }
 
 void DTSelect_Dialog::Command1_Click(int index)
@@ -187,15 +187,15 @@ void DTSelect_Dialog::Command1_Click(int index)
         return;
     }
     if (index != 0) return;
-    const QString candidate = MonthView1->selectedDate().toString(QStringLiteral("yyyy/MM/dd")) + QStringLiteral("-") +
-                              timePart(0) + QStringLiteral(":") + timePart(1);
+    const uFMsg::DueMinute candidate =
+        uFMsg::DueMinute::of(MonthView1->selectedDate(), hourOrMinute(0), hourOrMinute(1));
     if (h_.meStrVLSelectYMD) h_.meStrVLSelectYMD->clear();
     // The clock is read when 設定 is pressed: a choice made a minute ago
     // may be refused now.
-    const QString now = uFMsg::CurrentMinute();
+    const uFMsg::DueMinute now = uFMsg::DueMinute::current();
     Dummy_Text->setFocus();
-    if (now < candidate) {
-        if (h_.meStrVLSelectYMD) *h_.meStrVLSelectYMD = candidate;
+    if (candidate.laterThan(now)) {
+        if (h_.meStrVLSelectYMD) *h_.meStrVLSelectYMD = candidate.text();
         accept();
         return;
     }

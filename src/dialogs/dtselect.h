@@ -53,7 +53,8 @@ public:
 private:
     void setupControls();
     void Form_Load();
-    QString timePart(int index) const;
+    // The hour (0) or minute (1) chosen; 0 when none is.
+    int hourOrMinute(int index) const;
 
     QWidget* mainWindow_;
     HandOver h_;

@@ -18,11 +18,6 @@ const QString kNotTaken = QStringLiteral("採用されません。");
 const QString kEntryHead = QStringLiteral("[定型 Msg]");
 const QString kCycleHead = QStringLiteral("[ｶﾞｲﾄﾞﾒｯｾｰｼﾞ]");
 
-QString presentTrimmed(const QString& field)
-{
-    return FieldPresent(field) ? uFCom_Bas::trimSpaces(field) : QString();
-}
-
 }  // namespace
 
 MsgInput MsgInputGet(const QString& text1, const QString& text2, const QString& head,
@@ -52,40 +47,96 @@ bool FieldPresent(const QString& field)
     return !field.isEmpty() && field != uFCom_Bas::kFieldMissing;
 }
 
-QString EntryItemKey(const QString& entry)
+DueMinute DueMinute::fromText(const QString& text)
 {
-    return uFCom_Bas::CsvFieldGet(0, entry, kComma);
+    DueMinute m;
+    m.text_ = uFCom_Bas::trimSpaces(text);
+    return m;
 }
 
-QString CycleItemCompose(const QString& due, const QString& fixed, const QString& variable)
+DueMinute DueMinute::of(const QDate& date, int hour, int minute)
 {
-    return due + kComma + fixed + kComma + variable;
+    auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+    return fromText(date.toString(QStringLiteral("yyyy/MM/dd")) + QStringLiteral("-") + two(hour) +
+                    QStringLiteral(":") + two(minute));
 }
 
-CycleFields CycleItemRead(const QString& entry)
+DueMinute DueMinute::fromDisplay(const QString& display)
 {
-    CycleFields f;
-    f.due = presentTrimmed(uFCom_Bas::CsvFieldGet(0, entry, kComma));
-    f.fixed = presentTrimmed(uFCom_Bas::CsvFieldGet(1, entry, kComma));
-    f.variable = presentTrimmed(uFCom_Bas::CsvFieldGet(2, entry, kComma));
-    return f;
+    return fromText(display.left(10) + QStringLiteral("-") + display.mid(11, 5));
 }
 
-QString MinuteOf(const QString& display)
-{
-    return display.left(10) + QStringLiteral("-") + display.mid(11, 5);
-}
-
-QString CurrentMinute()
+DueMinute DueMinute::current()
 {
     std::string display;
     platform::DateTimeText(display);
-    return MinuteOf(QString::fromStdString(display));
+    return fromDisplay(QString::fromStdString(display));
 }
 
-bool IsDue(const QString& due, const QString& now)
+FixedEntry::FixedEntry(const QString& text) : text_(text)
 {
-    return due <= now;
+    const QString key = uFCom_Bas::CsvFieldGet(0, text, kComma);
+    if (key != uFCom_Bas::kFieldMissing) key_ = key;
+}
+
+QString FixedEntry::message() const
+{
+    return uFCom_Bas::trimSpaces(key_);
+}
+
+QString FixedEntry::storedForm() const
+{
+    const QString m = message();
+    // The marker of a missing field would read back as no entry at all.
+    if (m.isEmpty() || m == uFCom_Bas::kFieldMissing) return QString();
+    return m + kComma;
+}
+
+GuideEntry::GuideEntry(const QString& text) : text_(text)
+{
+    const QString trimmed = uFCom_Bas::trimSpaces(text);
+    for (int n = 0; n < 3; ++n) {
+        const QString f = uFCom_Bas::CsvFieldGet(n, trimmed, kComma);
+        if (f != uFCom_Bas::kFieldMissing) raw_[n] = f;
+    }
+    due_ = DueMinute::fromText(raw_[0]);
+    fixed_ = uFCom_Bas::trimSpaces(raw_[1]);
+    variable_ = uFCom_Bas::trimSpaces(raw_[2]);
+}
+
+GuideEntry GuideEntry::compose(const DueMinute& due, const QString& fixed, const QString& variable)
+{
+    return GuideEntry(due.text() + kComma + fixed + kComma + variable);
+}
+
+QString GuideEntry::trimmed() const
+{
+    return uFCom_Bas::trimSpaces(text_);
+}
+
+QString GuideEntry::storedForm() const
+{
+    if (trimmed().isEmpty() || due_.isNull() || due_.text() == uFCom_Bas::kFieldMissing) return QString();
+    return raw_[0] + kComma + raw_[1] + kComma + raw_[2] + kComma;
+}
+
+QString GuideEntry::confirmForm() const
+{
+    return kCycleHead + kCRLF + raw_[0] + kCRLF + raw_[1] + kCRLF + raw_[2];
+}
+
+QString GuideEntry::detailForm() const
+{
+    QString out;
+    for (const QString* part : {&due_.text(), &fixed_, &variable_}) {
+        if (!part->isEmpty()) out += *part + kCRLF;
+    }
+    return out;
+}
+
+QString GuideEntry::popupBlock() const
+{
+    return due_.text() + kCRLF + fixed_ + kCRLF + variable_ + kCRLF + kCRLF;
 }
 
 QString EntryConfirmForm(const QString& fixed)
@@ -93,68 +144,11 @@ QString EntryConfirmForm(const QString& fixed)
     return kEntryHead + kCRLF + fixed;
 }
 
-QString CycleConfirmForm(const QString& entry)
-{
-    QString rest = uFCom_Bas::trimSpaces(entry);
-    const QString due = uFCom_Bas::TokenNext(rest, kComma);
-    const QString fixed = uFCom_Bas::TokenNext(rest, kComma);
-    const QString variable = uFCom_Bas::TokenNext(rest, kComma);
-    return kCycleHead + kCRLF + due + kCRLF + fixed + kCRLF + variable;
-}
-
-QString CycleDetailForm(const QString& entry)
-{
-    const CycleFields f = CycleItemRead(entry);
-    QString out;
-    for (const QString* part : {&f.due, &f.fixed, &f.variable}) {
-        if (!part->isEmpty()) out += *part + kCRLF;
-    }
-    return out;
-}
-
-QString CyclePopupBlock(const QString& entry)
-{
-    const CycleFields f = CycleItemRead(entry);
-    return f.due + kCRLF + f.fixed + kCRLF + f.variable + kCRLF + kCRLF;
-}
-
-int EntryList::insertSorted(const QString& text)
-{
-    // Upper bound: a new text goes behind its equals.
-    int lo = 0, hi = size();
-    while (lo < hi) {
-        const int mid = lo + (hi - lo) / 2;
-        if (QString::compare(texts_.at(mid), text, Qt::CaseSensitive) <= 0) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
-    texts_.insert(lo, text);
-    return lo;
-}
-
-void EntryList::replace(int row, const QString& text)
-{
-    if (row >= 0 && row < size()) texts_[row] = text;
-}
-
-void EntryList::removeAt(int row)
-{
-    if (row >= 0 && row < size()) texts_.removeAt(row);
-}
-
-void EntryList::assign(const QStringList& texts)
-{
-    texts_.clear();
-    for (const QString& t : texts) insertSorted(t);
-}
-
 int FixedFormEntries::find(const QString& key) const
 {
     if (key.isEmpty()) return -9;
     for (int row = 0; row < size(); ++row) {
-        if (EntryItemKey(texts_.at(row)) == key) return row;
+        if (items_.at(row).key() == key) return row;
     }
     return -1;
 }
@@ -163,26 +157,25 @@ int GuideSchedule::find(const QString& text) const
 {
     if (text.isEmpty()) return -9;
     for (int row = 0; row < size(); ++row) {
-        if (uFCom_Bas::trimSpaces(texts_.at(row)) == text) return row;
+        if (items_.at(row).trimmed() == text) return row;
     }
     return -1;
 }
 
-QList<DueEntry> GuideSchedule::takeDue(const QString& now)
+QList<DueEntry> GuideSchedule::takeDue(const DueMinute& now)
 {
     QList<DueEntry> taken;
     // Every entry once, in list order, although due ones leave on the way.
     const int steps = size();
     int i = 0;
     for (int step = 0; step < steps && i < size(); ++step) {
-        const QString entry = uFCom_Bas::trimSpaces(texts_.at(i));
-        const CycleFields f = CycleItemRead(entry);
-        if (entry.isEmpty() || f.due.isEmpty() || !IsDue(f.due, now)) {
+        const GuideEntry entry(items_.at(i).trimmed());
+        if (entry.text().isEmpty() || entry.due().isNull() || !entry.due().dueAt(now)) {
             ++i;
             continue;
         }
-        taken.append(DueEntry{i, entry, f});
-        texts_.removeAt(i);
+        taken.append(DueEntry{i, entry});
+        removeAt(i);
     }
     return taken;
 }

@@ -56,23 +56,19 @@ void FixedFormList::Register()
     const MsgInput in = input();
     if (in.fixed.isEmpty()) return;
     if (entries_) {
-        QListWidget* list = c_.List1;
         const int i = entries_->find(in.fixed);
         if (i == -1) {
             if (!entries_->isFull()) {
-                const int row = entries_->insertSorted(in.fixed);
-                if (list) list->insertItem(row, in.fixed);
+                entries_->insertSorted(in.fixed);
                 if (saved()) status(kEntryAdded);
             } else {
                 status(kEntryFull);
             }
-        } else if (i >= 0 && entries_->at(i) != in.fixed) {
+        } else if (i >= 0 && entries_->at(i).text() != in.fixed) {
             // The new text takes the place the order gives it, so the list
             // stays sorted (a key match may sort elsewhere than the old text).
             entries_->removeAt(i);
-            if (list) delete list->takeItem(i);
-            const int row = entries_->insertSorted(in.fixed);
-            if (list) list->insertItem(row, in.fixed);
+            entries_->insertSorted(in.fixed);
             if (saved()) status(kEntryUpdated);
         }
     }
@@ -93,7 +89,6 @@ void FixedFormList::Delete()
         const int i = entries_->find(in.fixed);
         if (i >= 0) {
             entries_->removeAt(i);
-            if (c_.List1) delete c_.List1->takeItem(i);
             if (saved()) status(kEntryDeleted);
         }
     }
@@ -110,7 +105,6 @@ void FixedFormList::DeleteAll()
     }
     if (!entries_->isEmpty()) {
         entries_->clear();
-        if (c_.List1) c_.List1->clear();
         if (saved()) status(kEntryCleared);
     }
     tidyUp();
@@ -128,9 +122,7 @@ void FixedFormList::Pick()
     }
     const int row = ListSelectedRow(list);
     if (row < 0 || row >= entries_->size()) return;
-    QString rest = entries_->at(row);
-    const QString fixed = uFCom_Bas::trimSpaces(uFCom_Bas::TokenNext(rest, QStringLiteral(",")));
-    if (c_.Text1) c_.Text1->setPlainText(fixed);
+    if (c_.Text1) c_.Text1->setPlainText(entries_->at(row).message());
     if (c_.Text2) c_.Text2->clear();
 }
 

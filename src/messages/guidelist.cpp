@@ -58,8 +58,9 @@ void GuideList::Register()
         clearHandOver();
         return;
     }
-    const QString entry = CycleItemCompose(due, c_.meStrVLSelectKey ? *c_.meStrVLSelectKey : in.fixed,
-                                           c_.meStrVLSelectVar ? *c_.meStrVLSelectVar : in.variable);
+    const GuideEntry entry =
+        GuideEntry::compose(DueMinute::fromText(due), c_.meStrVLSelectKey ? *c_.meStrVLSelectKey : in.fixed,
+                            c_.meStrVLSelectVar ? *c_.meStrVLSelectVar : in.variable);
     clearHandOver();
 
     // The inputs are tidied only when they may have come from the fixed-form
@@ -72,20 +73,17 @@ void GuideList::Register()
     }
 
     if (!schedule_) return;
-    QListWidget* list = c_.List2;
     // Looked up after the dialog: a due check may have changed the list.
-    const int i = schedule_->find(entry);
+    const int i = schedule_->find(entry.text());
     if (i == -1) {
         if (!schedule_->isFull()) {
-            const int row = schedule_->insertSorted(entry);
-            if (list) list->insertItem(row, entry);
+            schedule_->insertSorted(entry);
             if (save()) status(kCycleAdded);
         } else {
             status(kCycleFull);
         }
-    } else if (i >= 0 && schedule_->at(i) != entry) {
+    } else if (i >= 0 && schedule_->at(i).text() != entry.text()) {
         schedule_->replace(i, entry);
-        if (list && list->item(i)) list->item(i)->setText(entry);
         if (save()) status(kCycleUpdated);
     }
 }
@@ -95,19 +93,18 @@ void GuideList::Delete()
     QListWidget* list = c_.List2;
     if (!list || !schedule_ || schedule_->isEmpty()) return;
     const int row = ListSelectedRow(list);
-    const QString taken = row >= 0 && row < schedule_->size() ? uFCom_Bas::trimSpaces(schedule_->at(row)) : QString();
+    const QString taken = row >= 0 && row < schedule_->size() ? schedule_->at(row).trimmed() : QString();
     deselect();
     if (c_.Text3) c_.Text3->clear();
     if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
     if (taken.isEmpty()) return;
 
-    const QString question = kDeleteOne + kCRLF + kCRLF + kAsk + kCRLF + kCRLF + CycleConfirmForm(taken);
+    const QString question = kDeleteOne + kCRLF + kCRLF + kAsk + kCRLF + kCRLF + GuideEntry(taken).confirmForm();
     if (!confirmed(question)) return;
     // Looked up again: the entry may have fallen due while the question was open.
     const int i = schedule_->find(taken);
     if (i < 0) return;
     schedule_->removeAt(i);
-    delete list->takeItem(i);
     if (save()) status(kCycleDeleted);
 }
 
@@ -124,7 +121,6 @@ void GuideList::DeleteAll()
     // A due check may have emptied the list while the question was open.
     if (schedule_->isEmpty()) return;
     schedule_->clear();
-    if (c_.List2) c_.List2->clear();
     if (save()) status(kCycleCleared);
     if (c_.Text3) c_.Text3->clear();
 }
@@ -140,7 +136,7 @@ void GuideList::Details()
     }
     const int row = ListSelectedRow(list);
     if (row < 0 || row >= schedule_->size()) return;
-    if (c_.Text3) c_.Text3->setPlainText(CycleDetailForm(schedule_->at(row)));
+    if (c_.Text3) c_.Text3->setPlainText(schedule_->at(row).detailForm());
 }
 
 void GuideList::Reset(int button)

@@ -2,6 +2,7 @@
 
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 
 #include "headline/colors.h"
 #include "headline/headline.h"
@@ -22,12 +23,38 @@ void StatusShow(QWidget* form, const QString& line)
     uFHLabel_Bas::HeadMsgShow(form, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(kStatusColour), line, QString());
 }
 
-void ListShow(QListWidget* list, const EntryList& entries)
+namespace {
+
+void show(QListWidget* list, const QStringList& texts)
+{
+    list->clear();
+    list->addItems(texts);
+    if (list->count() > 0) ListClearSelection(list);
+}
+
+}  // namespace
+
+void ListFollow(QListWidget* list, ObservedList& entries)
 {
     if (!list) return;
-    list->clear();
-    list->addItems(entries.texts());
-    if (list->count() > 0) ListClearSelection(list);
+    show(list, entries.texts());
+    entries.observe([view = QPointer<QListWidget>(list)](const ListChange& c) {
+        if (!view) return;
+        switch (c.kind) {
+        case ListChange::Insert:
+            view->insertItem(c.row, c.texts.value(0));
+            break;
+        case ListChange::Replace:
+            if (QListWidgetItem* item = view->item(c.row)) item->setText(c.texts.value(0));
+            break;
+        case ListChange::Remove:
+            delete view->takeItem(c.row);
+            break;
+        case ListChange::Reset:
+            show(view, c.texts);
+            break;
+        }
+    });
 }
 
 int ListSelectedRow(const QListWidget* list)

@@ -23,9 +23,10 @@ MsgInput MsgInputRead(QWidget* form, const QPlainTextEdit* text1, const QPlainTe
 // yellow); an empty line shows nothing.
 void StatusShow(QWidget* form, const QString& line);
 
-// The list widget shows the collection's texts, in its order; no row
-// selected.
-void ListShow(QListWidget* list, const EntryList& entries);
+// Keeps list showing entries: filled now, with no row selected, and from
+// then on every insert, replace, removal and reset of entries applied to it
+// as well.  The controllers and the monitor change only the collection.
+void ListFollow(QListWidget* list, ObservedList& entries);
 // The selected row, or -1.
 int ListSelectedRow(const QListWidget* list);
 // No row selected, no current row.

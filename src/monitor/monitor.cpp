@@ -229,10 +229,9 @@ void GuideMonitor::DueCheck()
         if (c_.Text3) c_.Text3->clear();
         if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
         // Every entry once, in list order; the entry found last stands first.
-        for (const uFMsg::DueEntry& due : schedule->takeDue(uFMsg::CurrentMinute())) {
-            shown = uFMsg::CyclePopupBlock(due.text) + shown;
-            if (c_.List2) delete c_.List2->takeItem(due.row);
-            GuideMsgNotify(due.fields.fixed, due.fields.variable);
+        for (const uFMsg::DueEntry& due : schedule->takeDue(uFMsg::DueMinute::current())) {
+            shown = due.entry.popupBlock() + shown;
+            GuideMsgNotify(due.entry.fixed(), due.entry.variable());
         }
         if (st_.meStrGuideMsg) *st_.meStrGuideMsg = shown;
     }

@@ -51,8 +51,8 @@ void ManualNotify::Command1_Click()
         focusDummy();
         return;
     }
-    QString rest = fixed;
-    fixed = trimSpaces(TokenNext(rest, QStringLiteral(",")));
+    // Taken from the fixed-form list, it is sent as the entry's message.
+    fixed = uFMsg::FixedEntry(fixed).message();
     ForcedNotifySend(head, fixed, variable);
     focusDummy();
 }

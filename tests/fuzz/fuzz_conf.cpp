@@ -54,8 +54,9 @@ void checkContent(const uFConf::ConfContent& c, const QString& now)
                "count out of range");
     for (const QString& e : c.entries) FUZZ_CHECK(!e.isEmpty(), "empty fixed-form entry read");
     for (const QString& g : c.cycles) {
-        const QString due = uFMsg::CycleItemRead(g).due;
-        FUZZ_CHECK(!due.isEmpty() && now < due, "guide entry not later than now read: " + show(g));
+        const uFMsg::DueMinute due = uFMsg::GuideEntry(g).due();
+        FUZZ_CHECK(!due.isNull() && due.laterThan(uFMsg::DueMinute::fromText(now)),
+                   "guide entry not later than now read: " + show(g));
     }
 }
 
@@ -109,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     QStringList expectedCycles;
     for (const QString& v : storedCycles)
-        if (now < uFMsg::CycleItemRead(v).due) expectedCycles.append(v);
+        if (now < uFMsg::GuideEntry(v).due().text()) expectedCycles.append(v);
     FUZZ_CHECK(c.cycles == expectedCycles, "guide entries read differ from those written: " +
                                                show(c.cycles.join('|')) + " vs " + show(expectedCycles.join('|')));
     if (!c.cycles.isEmpty()) FUZZ_CHECK(c.CycleCount == c.cycles.size(), "guide count differs");

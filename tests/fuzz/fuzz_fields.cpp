@@ -86,26 +86,27 @@ QString breaksAsLoaded(QString s)
 void checkCycle(const QString& dueIn, const QString& fixedIn, const QString& variableIn, const QString& raw)
 {
     const QString due = part(dueIn), fixed = part(fixedIn), variable = part(variableIn);
-    const QString entry = uFMsg::CycleItemCompose(due, fixed, variable);
-    const uFMsg::CycleFields f = uFMsg::CycleItemRead(entry);
+    const uFMsg::GuideEntry f = uFMsg::GuideEntry::compose(uFMsg::DueMinute::fromText(due), fixed, variable);
+    const QString entry = f.text();
     auto expect = [](const QString& p) { return uFMsg::FieldPresent(p) ? p : QString(); };
-    FUZZ_CHECK(f.due == expect(due) && f.fixed == expect(fixed) && f.variable == expect(variable),
-               "CycleItemRead(" + show(entry) + ") = " + show(f.due) + ", " + show(f.fixed) + ", " + show(f.variable));
+    FUZZ_CHECK(f.due().text() == expect(due) && f.fixed() == expect(fixed) && f.variable() == expect(variable),
+               "GuideEntry(" + show(entry) + ") = " + show(f.due().text()) + ", " + show(f.fixed()) + ", " +
+                   show(f.variable()));
 
     // The value stored for any entry loads back as the entry's fields, each
     // line break in them as CR LF.
     for (const QString& e : {entry, raw}) {
         const QString v = uFConf::CycleValue(e);
         if (v.isEmpty()) continue;
-        const uFMsg::CycleFields a = uFMsg::CycleItemRead(e), b = uFMsg::CycleItemRead(uFConf::LoadedValue(v));
-        FUZZ_CHECK(breaksAsLoaded(a.due) == b.due && breaksAsLoaded(a.fixed) == b.fixed &&
-                       breaksAsLoaded(a.variable) == b.variable && v.endsWith(','),
+        const uFMsg::GuideEntry a(e), b(uFConf::LoadedValue(v));
+        FUZZ_CHECK(breaksAsLoaded(a.due().text()) == b.due().text() && breaksAsLoaded(a.fixed()) == b.fixed() &&
+                       breaksAsLoaded(a.variable()) == b.variable() && v.endsWith(','),
                    "CycleValue(" + show(e) + ") = " + show(v) + " reads back as other fields");
         FUZZ_CHECK(uFConf::CycleValue(v) == v, "CycleValue is not stable on " + show(v));
     }
     const QString ev = uFConf::EntryValue(raw);
     if (!ev.isEmpty()) {
-        FUZZ_CHECK(uFConf::EntryValue(ev) == ev && uFMsg::EntryItemKey(ev) == ev.chopped(1),
+        FUZZ_CHECK(uFConf::EntryValue(ev) == ev && uFMsg::FixedEntry(ev).key() == ev.chopped(1),
                    "EntryValue(" + show(raw) + ") = " + show(ev) + " is not its own value");
     }
 }

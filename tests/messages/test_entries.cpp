@@ -13,7 +13,8 @@ namespace {
 QStringList taken(const QList<DueEntry>& due)
 {
     QStringList out;
-    for (const DueEntry& d : due) out << QString::number(d.row) + ":" + d.text + "|" + d.fields.fixed + "|" + d.fields.variable;
+    for (const DueEntry& d : due)
+        out << QString::number(d.row) + ":" + d.entry.text() + "|" + d.entry.fixed() + "|" + d.entry.variable();
     return out;
 }
 
@@ -49,7 +50,7 @@ TEST(GuideSchedule, TakeDueTakesWhatHasComeInListOrderAndLeavesTheRest)
         GuideSchedule schedule;
         schedule.assign(c.entries);
         ASSERT_EQ(schedule.texts(), c.entries) << "the cases list their entries in order";
-        EXPECT_EQ(taken(schedule.takeDue(now)), c.taken);
+        EXPECT_EQ(taken(schedule.takeDue(DueMinute::fromText(now))), c.taken);
         EXPECT_EQ(schedule.texts(), c.left);
     }
 }
@@ -111,5 +112,66 @@ TEST(StatusTexts, NumberedLinesAndReservedNumbers)
     EXPECT_EQ(listed, 15) << "1, 2, 201 to 205 and 211 to 218";
     for (int reserved : {0, 3, 206, 210, 219, 300}) {
         EXPECT_TRUE(StatusText(reserved).isEmpty()) << reserved;
+    }
+}
+
+// A guide entry is taken apart once: the due minute and the parts trimmed,
+// the stored form from the fields as they stand, so that any listed text
+// keeps the bytes it is stored with.
+TEST(GuideEntry, FieldsAndStoredFormOfListedTexts)
+{
+    struct Case {
+        QString text, due, fixed, variable, stored, confirm;
+    } cases[] = {
+        {"2026/12/08-10:00,a,b", "2026/12/08-10:00", "a", "b", "2026/12/08-10:00,a,b,", "2026/12/08-10:00|a|b"},
+        {" 2026/12/08-10:00 , a , b ", "2026/12/08-10:00", "a", "b", "2026/12/08-10:00 , a , b,",
+         "2026/12/08-10:00 | a | b"},
+        {"2026/12/08-10:00,a,", "2026/12/08-10:00", "a", "", "2026/12/08-10:00,a,,", "2026/12/08-10:00|a|"},
+        {"2026/12/08-10:00,a,b,c,d", "2026/12/08-10:00", "a", "b", "2026/12/08-10:00,a,b,", "2026/12/08-10:00|a|b"},
+        {"2026/12/08-10:00", "2026/12/08-10:00", "", "", "2026/12/08-10:00,,,", "2026/12/08-10:00||"},
+        {",nodue,", "", "nodue", "", "", "|nodue|"},
+        {"   ", "", "", "", "", "||"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        const GuideEntry e(c.text);
+        EXPECT_EQ(e.text(), c.text);
+        EXPECT_EQ(e.due().text(), c.due);
+        EXPECT_EQ(e.due().isNull(), c.due.isEmpty());
+        EXPECT_EQ(e.fixed(), c.fixed);
+        EXPECT_EQ(e.variable(), c.variable);
+        EXPECT_EQ(e.storedForm(), c.stored);
+        EXPECT_EQ(e.confirmForm(), "[ｶﾞｲﾄﾞﾒｯｾｰｼﾞ]\r\n" + QString(c.confirm).replace('|', "\r\n"));
+    }
+    EXPECT_EQ(DueMinute::of(QDate(2026, 1, 5), 7, 3).text(), "2026/01/05-07:03");
+    EXPECT_TRUE(DueMinute::of(QDate(2026, 1, 5), 7, 4).laterThan(DueMinute::of(QDate(2026, 1, 5), 7, 3)));
+    EXPECT_FALSE(DueMinute::of(QDate(2026, 1, 5), 7, 3).laterThan(DueMinute::of(QDate(2026, 1, 5), 7, 3)));
+}
+
+// A view that follows a list through its changes holds the list's texts
+// after every kind of change, the due check's removals included.
+TEST(ObservedList, AFollowerSeesEveryChange)
+{
+    GuideSchedule schedule;
+    QStringList mirror;
+    schedule.observe([&](const ListChange& c) {
+        switch (c.kind) {
+        case ListChange::Insert: mirror.insert(c.row, c.texts.value(0)); break;
+        case ListChange::Replace: mirror[c.row] = c.texts.value(0); break;
+        case ListChange::Remove: mirror.removeAt(c.row); break;
+        case ListChange::Reset: mirror = c.texts; break;
+        }
+    });
+    const std::function<void()> steps[] = {
+        [&] { schedule.assign({"2026/12/08-10:20,c,", "2026/12/08-10:00,a,", "2026/12/08-10:10,b,"}); },
+        [&] { schedule.insertSorted(QString("2026/12/08-10:05,x,")); },
+        [&] { schedule.replace(0, QString("2026/12/08-10:00,a,v")); },
+        [&] { schedule.removeAt(3); },
+        [&] { schedule.takeDue(DueMinute::fromText("2026/12/08-10:06")); },
+        [&] { schedule.clear(); },
+    };
+    for (const auto& step : steps) {
+        step();
+        EXPECT_EQ(mirror, schedule.texts());
     }
 }

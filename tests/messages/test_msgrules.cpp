@@ -57,23 +57,25 @@ TEST(MsgRules, LookupsCompareExactly)
 
 TEST(MsgRules, GuideEntryFormsAndDueRule)
 {
-    const QString e = CycleItemCompose("2025/04/01-09:30", "x,y", "z");
-    EXPECT_EQ(e, "2025/04/01-09:30,x,y,z");
-    const CycleFields f = CycleItemRead(e);
-    EXPECT_EQ(f.fixed, "x");
-    EXPECT_EQ(f.variable, "y");
+    const GuideEntry f = GuideEntry::compose(DueMinute::fromText("2025/04/01-09:30"), "x,y", "z");
+    EXPECT_EQ(f.text(), "2025/04/01-09:30,x,y,z");
+    EXPECT_EQ(f.fixed(), "x");
+    EXPECT_EQ(f.variable(), "y");
 
     const QString noVar = "2025/04/01-09:30,朝礼開始,";
-    EXPECT_EQ(CycleDetailForm(noVar), "2025/04/01-09:30\r\n朝礼開始\r\n");
-    EXPECT_EQ(CyclePopupBlock(noVar), "2025/04/01-09:30\r\n朝礼開始\r\n\r\n\r\n");
-    EXPECT_EQ(CycleConfirmForm(" a,b,c "), "[ｶﾞｲﾄﾞﾒｯｾｰｼﾞ]\r\na\r\nb\r\nc");
+    EXPECT_EQ(GuideEntry(noVar).detailForm(), "2025/04/01-09:30\r\n朝礼開始\r\n");
+    EXPECT_EQ(GuideEntry(noVar).popupBlock(), "2025/04/01-09:30\r\n朝礼開始\r\n\r\n\r\n");
+    EXPECT_EQ(GuideEntry(" a,b,c ").confirmForm(), "[ｶﾞｲﾄﾞﾒｯｾｰｼﾞ]\r\na\r\nb\r\nc");
     EXPECT_EQ(EntryConfirmForm("m"), "[定型 Msg]\r\nm");
 
-    EXPECT_EQ(MinuteOf("2025/04/01 09:30:59:999"), "2025/04/01-09:30");
-    EXPECT_TRUE(IsDue("2025/04/01-09:30", "2025/04/01-09:30"));
-    EXPECT_TRUE(IsDue("2025/04/01-09:29", "2025/04/01-09:30"));
-    EXPECT_FALSE(IsDue("2025/04/01-09:31", "2025/04/01-09:30"));
-    EXPECT_FALSE(IsDue("Tomorrow", "2025/04/01-09:30"));
+    EXPECT_EQ(DueMinute::fromDisplay("2025/04/01 09:30:59:999").text(), "2025/04/01-09:30");
+    auto isDue = [](const char* due, const char* now) {
+        return DueMinute::fromText(due).dueAt(DueMinute::fromText(now));
+    };
+    EXPECT_TRUE(isDue("2025/04/01-09:30", "2025/04/01-09:30"));
+    EXPECT_TRUE(isDue("2025/04/01-09:29", "2025/04/01-09:30"));
+    EXPECT_FALSE(isDue("2025/04/01-09:31", "2025/04/01-09:30"));
+    EXPECT_FALSE(isDue("Tomorrow", "2025/04/01-09:30"));
 }
 
 TEST(MsgRules, ListsKeepOrdinalOrder)
