@@ -17,6 +17,7 @@ QPointer<QWidget> g_mainWindow;
 const QString kOk = QStringLiteral("OK");
 const QString kCancel = QStringLiteral("ｷｬﾝｾﾙ");
 const QString kDefaultCaptionTail = QStringLiteral(" 【ﾒｯｾｰｼﾞ】");
+MsgBoxAnswerer g_answerer;
 }  // namespace
 
 void uMsgBox_SetMainWindow(QWidget* mainWindow)
@@ -141,9 +142,19 @@ void MsgBox_Dialog::keyPressEvent(QKeyEvent* e)
     QDialog::keyPressEvent(e);
 }
 
+void uMsgBox_SetAnswerer(MsgBoxAnswerer answerer)
+{
+    g_answerer = std::move(answerer);
+}
+
 int uMsgBox_Show(QWidget* arg_Form, int arg_Pbl, const QString& arg_Title, const QString& arg_Msg)
 {
     MsgBox_Dialog dialog(arg_Form, arg_Pbl, arg_Title, arg_Msg);
+    if (g_answerer) {
+        // A copy: the stand-in may put another in its place.
+        const MsgBoxAnswerer answerer = g_answerer;
+        return answerer(dialog) == 1 ? 1 : -1;
+    }
     dialog.exec();
     return dialog.result() == 1 ? 1 : -1;
 }

@@ -2,6 +2,7 @@
 // The program's own message box: every question ("削除確認", "終了確認")
 // goes through uMsgBox_Show, modal, placed over the window that asks.
 #include <QDialog>
+#include <functional>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -38,6 +39,12 @@ private:
 
 // 1 for OK, -1 for ｷｬﾝｾﾙ or the close box.
 int uMsgBox_Show(QWidget* arg_Form, int arg_Pbl, const QString& arg_Title, const QString& arg_Msg);
+
+// Who answers the questions: the operator through the box on the screen
+// (none installed), or a stand-in that gets the box as it would be shown
+// and returns 1 or -1 at once.
+using MsgBoxAnswerer = std::function<int(const MsgBox_Dialog& box)>;
+void uMsgBox_SetAnswerer(MsgBoxAnswerer answerer);
 
 // The window whose minimised state sends the box to the work-area fallback.
 void uMsgBox_SetMainWindow(QWidget* mainWindow);

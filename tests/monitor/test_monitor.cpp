@@ -421,7 +421,6 @@ TEST_F(MonitorTest, NoSoundServerNeverHoldsUpTheDueCheck)
         ASSERT_NE(form_->guidePopup(), nullptr);
         EXPECT_TRUE(form_->guidePopup()->Text1->toPlainText().contains(due));
         clock_.advance(1000);
-        QTest::qWait(50);  // the player's fallback beep reaches the event loop
     }
     qunsetenv("PULSE_SERVER");
 }

@@ -44,6 +44,7 @@ void MainWindowTest::SetUp()
 void MainWindowTest::TearDown()
 {
     deleteWindow();
+    uMsgBox_SetAnswerer({});
     ::chmod(conf().c_str(), 0644);
     Form1::setProcessEndHandler({});
     uFCom_Bas::setRecorderWindowProbeForTest({});
@@ -128,11 +129,11 @@ void MainWindowTest::clickRow(QListWidget* l, int row, Qt::MouseButton button)
 void MainWindowTest::answer(bool ok)
 {
     question_.clear();
-    answerNextModal([this, ok](QWidget* w) {
-        auto* box = qobject_cast<MsgBox_Dialog*>(w);
-        if (!box) return;
-        question_ = box->windowTitle() + "|" + box->Text1->toPlainText();
-        QTest::mouseClick(ok ? box->OKButton : box->CancelButton, Qt::LeftButton);
+    // The next question only; any later one is the box's again.
+    uMsgBox_SetAnswerer([this, ok](const MsgBox_Dialog& box) {
+        question_ = box.windowTitle() + "|" + box.Text1->toPlainText();
+        uMsgBox_SetAnswerer({});
+        return ok ? 1 : -1;
     });
 }
 
