@@ -21,12 +21,13 @@
 #include "platform/fonts.h"
 #include "platform/formkit.h"
 #include "platform/ufcom.h"
+#include "recorder/recorder.h"
 #include "recorder/keycatalog.h"
 
 namespace {
 
 const QString kWatchStopped = QStringLiteral("定周期監視は停止中です。");
-const QString kCRLF = QStringLiteral("\r\n");
+using uFCom_Bas::kCRLF;
 // Title bar and borders of the window, which the layout counts in its
 // height but Qt's window size leaves out.
 constexpr int kNonClientHeightTw = 430;
@@ -329,8 +330,7 @@ void Form1::FormTextSet()
 
     Label2->setText(QStringLiteral("*注)") + kCRLF + QStringLiteral("定型部へは固定ﾒｯｾｰｼﾞのみの登録となります。") +
                     kCRLF + QStringLiteral("ｶﾞｲﾄﾞ部へは固定、可変ﾒｯｾｰｼﾞの登録となります。") + kCRLF + kCRLF +
-                    QStringLiteral("ｺｰｳﾞｪｲﾝがないと") + QStringLiteral("ｺｰｳﾞｪｲﾝの機能は") +
-                    QStringLiteral("使用できません。"));
+                    uFCom_Bas::kWithoutRecorderNote);
 
     uFCom_Bas::setTip(List1, QStringLiteral("定型部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));
     uFCom_Bas::setTip(Command1, QStringLiteral("入力されたﾒｯｾｰｼﾞをｺｰｳﾞｪｲﾝへ強制通知します。"));

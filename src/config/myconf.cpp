@@ -275,11 +275,6 @@ int ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSet
     return saveDoc(doc, unixPath(pathIn));
 }
 
-int ConfWriteFormStyle(const QString& path, const QString& value)
-{
-    return rewrite(path, [&](platform::ini::Document& doc) { return putFormStyle(doc, value); });
-}
-
 QString lastWriteError()
 {
     return g_lastError;

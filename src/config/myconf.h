@@ -70,7 +70,6 @@ ConfContent ConfRead(const QString& path, const QString& now);
 int ConfWriteWatch(const QString& path, const WatchSettings& watch);
 int ConfWriteEntry(const QString& path, const QStringList& items, int* written = nullptr);
 int ConfWriteCycle(const QString& path, const QStringList& items, int* written = nullptr);
-int ConfWriteFormStyle(const QString& path, const QString& value);
 // The whole file from memory, for a file that has gone: all four sections.
 int ConfWriteAll(const QString& path, const QString& formStyle, const WatchSettings& watch, const QStringList& entries,
                  const QStringList& cycles, int* entriesWritten = nullptr, int* cyclesWritten = nullptr);

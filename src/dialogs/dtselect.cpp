@@ -22,7 +22,7 @@
 namespace {
 
 const QString kCaption = QStringLiteral("日付時刻選択");
-const QString kCRLF = QStringLiteral("\r\n");
+using uFCom_Bas::kCRLF;
 const QString kPrompt1 = QStringLiteral("ガイダンスする日付、時刻を指定して下さい。");
 const QString kPrompt2 = QStringLiteral("(現在日時より大きくして下さい。)");
 const QString kHeading = QStringLiteral("ｶﾞｲﾄﾞ部登録ﾒｯｾｰｼﾞ (固定+可変)");

@@ -10,7 +10,7 @@
 
 namespace {
 const QString kCaptionTail = QStringLiteral(" のﾊﾞｰｼﾞｮﾝ情報");
-const QString kCRLF = QStringLiteral("\r\n");
+using uFCom_Bas::kCRLF;
 const QString kCopyright =
     QStringLiteral("Copyright (C) 2026 ｳﾞｪﾙﾓﾗ 開発チーム") + kCRLF + QStringLiteral("All rights reserved.");
 const QString kCompanion = QStringLiteral("本ｿﾌﾄｳｪｱは 『ｺｰｳﾞｪｲﾝ』 に対応しています");

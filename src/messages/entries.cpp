@@ -10,7 +10,7 @@ namespace uFMsg {
 namespace {
 
 const QString kComma = QStringLiteral(",");
-const QString kCRLF = QStringLiteral("\r\n");
+using uFCom_Bas::kCRLF;
 const QString kFixedTooLong = QStringLiteral("固定ﾒｯｾｰｼﾞが ");
 const QString kVariableTooLong = QStringLiteral("可変ﾒｯｾｰｼﾞが ");
 const QString kTooLongTail = QStringLiteral(" 文字を超えます。");

@@ -9,11 +9,9 @@ namespace uFMsg {
 
 namespace {
 
-const QString kCRLF = QStringLiteral("\r\n");
-const QString kConfirmTitle = QStringLiteral("削除確認");
+using uFCom_Bas::kCRLF;
 const QString kDeleteOne = QStringLiteral("指定された定型部ﾒｯｾｰｼﾞを削除します。");
 const QString kDeleteAll = QStringLiteral("定型部ﾒｯｾｰｼﾞを全て削除します。");
-const QString kAsk = QStringLiteral("よろしいですか？");
 
 }  // namespace
 
@@ -34,7 +32,7 @@ void FixedFormList::status(int key)
 
 bool FixedFormList::confirmed(const QString& question)
 {
-    return s_.confirm && s_.confirm(kConfirmTitle, question) >= 0;
+    return s_.confirm && s_.confirm(kDeleteConfirmTitle, question) >= 0;
 }
 
 bool FixedFormList::saved()
@@ -129,10 +127,7 @@ void FixedFormList::Pick()
 void FixedFormList::Reset(int button)
 {
     if (button != 2) return;
-    if (c_.List1 && c_.List1->count() > 0 && ListSelectedRow(c_.List1) >= 0) ListClearSelection(c_.List1);
-    if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
-    if (c_.Text1) c_.Text1->clear();
-    if (c_.Text2) c_.Text2->clear();
+    tidyUp();
 }
 
 }  // namespace uFMsg

@@ -10,11 +10,9 @@ namespace uFMsg {
 
 namespace {
 
-const QString kCRLF = QStringLiteral("\r\n");
-const QString kConfirmTitle = QStringLiteral("削除確認");
+using uFCom_Bas::kCRLF;
 const QString kDeleteOne = QStringLiteral("指定されたｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを削除します。");
 const QString kDeleteAll = QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを全て削除します。");
-const QString kAsk = QStringLiteral("よろしいですか？");
 
 }  // namespace
 
@@ -25,7 +23,7 @@ void GuideList::status(int key)
 
 bool GuideList::confirmed(const QString& question)
 {
-    return s_.confirm && s_.confirm(kConfirmTitle, question) >= 0;
+    return s_.confirm && s_.confirm(kDeleteConfirmTitle, question) >= 0;
 }
 
 bool GuideList::save()

@@ -16,6 +16,10 @@ namespace uFMsg {
 // Colour index of the list operations' status lines (light yellow).
 constexpr int kStatusColour = 30;
 
+// The delete questions of both lists: their title and their last line.
+inline const QString kDeleteConfirmTitle = QStringLiteral("削除確認");
+inline const QString kAsk = QStringLiteral("よろしいですか？");
+
 // MsgInputGet on the two input boxes of the main window; refusals are shown
 // on form's head line.
 MsgInput MsgInputRead(QWidget* form, const QPlainTextEdit* text1, const QPlainTextEdit* text2, const QString& head);

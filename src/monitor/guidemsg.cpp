@@ -21,7 +21,7 @@
 namespace {
 
 const QString kCaption = QStringLiteral("ｶﾞｲﾄﾞﾒｯｾｰｼﾞ");
-const QString kCRLF = QStringLiteral("\r\n");
+using uFCom_Bas::kCRLF;
 const QString kConfirm = QStringLiteral("確認");
 const QString kAutoConfirm = QStringLiteral("自動確認");
 const QString kAutoLine1 = QStringLiteral("ｶﾞｲﾄﾞﾒｯｾｰｼﾞは自動で消滅いたします。");

@@ -23,7 +23,7 @@ namespace uFMon {
 
 namespace {
 
-const QString kCRLF = QStringLiteral("\r\n");
+using uFCom_Bas::kCRLF;
 const QString kWatching = QStringLiteral("ｶﾞｲﾄﾞ部定周期監視中です。");
 const QString kNextHead = QStringLiteral("次の監視まで 約[");
 const QString kNextTail = QStringLiteral("]秒です。");

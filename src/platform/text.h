@@ -7,6 +7,9 @@
 
 namespace uFCom_Bas {
 
+// The line break of the program's texts, boxes and records.
+inline const QString kCRLF = QStringLiteral("\r\n");
+
 // The field-beyond-the-end marker of CsvFieldGet.
 inline const QString kFieldMissing = QString(QChar(0x03));
 

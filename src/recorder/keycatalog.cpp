@@ -34,11 +34,11 @@ const QString kNotifyCaption = QStringLiteral("選択ﾒｯｾｰｼﾞをｺｰ
 const QString kBackCaption = QStringLiteral("戻る");
 // Line breaks as the label lays them out.
 const QString kHelpText = QStringLiteral(
-    "選択ﾒｯｾｰｼﾞをｺｰｳﾞｪｲﾝへ強制的に通知します。\n"
-    "あまり出ないﾒｯｾｰｼﾞの通知に役立ちます。\n"
-    "\n"
-    "*注)\n"
-    "ｺｰｳﾞｪｲﾝがないとｺｰｳﾞｪｲﾝの機能は使用できません。");
+                              "選択ﾒｯｾｰｼﾞをｺｰｳﾞｪｲﾝへ強制的に通知します。\n"
+                              "あまり出ないﾒｯｾｰｼﾞの通知に役立ちます。\n"
+                              "\n"
+                              "*注)\n") +
+                          uFCom_Bas::kWithoutRecorderNote;
 
 const QString kNoMessages = QStringLiteral("ﾒｯｾｰｼﾞはありません。");
 const QString kSelectMessage = QStringLiteral("ﾒｯｾｰｼﾞを選択して下さい。");

@@ -9,6 +9,9 @@
 
 namespace uFCom_Bas {
 
+// What the windows that offer the recorder's functions say of it.
+inline const QString kWithoutRecorderNote = QStringLiteral("ｺｰｳﾞｪｲﾝがないとｺｰｳﾞｪｲﾝの機能は使用できません。");
+
 // Record codes and sizes.
 constexpr int kNotifyCode = 88011;  // notification to the recorder
 constexpr int kCloseCode = -88888;  // close command on a program's own slot
