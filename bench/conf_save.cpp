@@ -21,7 +21,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "config/myconf.h"
+#include "model/config/myconf.h"
 #include "stats.h"
 
 namespace {

@@ -17,11 +17,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "config/myconf.h"
+#include "model/config/myconf.h"
 #include "stats.h"
-#include "messages/fixedform.h"
-#include "messages/msgrules.h"
-#include "platform/ufcom.h"
+#include "gui/lists/fixedform.h"
+#include "gui/lists/msgrules.h"
+#include "gui/kit/ufcom.h"
 
 namespace {
 

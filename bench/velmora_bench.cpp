@@ -33,7 +33,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/core/mailslot.h"
+#include "core/mailslot.h"
 #include "stats.h"
 
 namespace fs = std::filesystem;

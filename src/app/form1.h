@@ -6,9 +6,9 @@
 #include <functional>
 #include <memory>
 
-#include "config/env.h"
-#include "config/myconf.h"
-#include "platform/timer.h"
+#include "model/config/env.h"
+#include "model/config/myconf.h"
+#include "gui/kit/timer.h"
 
 class QAction;
 class QCheckBox;

@@ -15,14 +15,14 @@
 #include <QScrollBar>
 
 #include "app/form1.h"
-#include "headline/colors.h"
-#include "headline/headline.h"
-#include "messages/entries.h"
-#include "platform/fonts.h"
-#include "platform/formkit.h"
-#include "platform/ufcom.h"
-#include "recorder/recorder.h"
-#include "recorder/keycatalog.h"
+#include "gui/headline/colors.h"
+#include "gui/headline/headline.h"
+#include "model/messages/entries.h"
+#include "gui/kit/fonts.h"
+#include "gui/kit/formkit.h"
+#include "gui/kit/ufcom.h"
+#include "model/recorder/recorder.h"
+#include "gui/recorder/keycatalog.h"
 
 namespace {
 

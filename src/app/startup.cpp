@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/appicon.h"
-#include "platform/fonts.h"
+#include "gui/kit/appicon.h"
+#include "gui/kit/fonts.h"
 #include "app/form1.h"
-#include "config/env.h"
-#include "headline/headline.h"
-#include "platform/core/display.h"
-#include "platform/core/fontwarm.h"
-#include "platform/core/runtimedir.h"
-#include "recorder/keycatalog.h"
+#include "model/config/env.h"
+#include "gui/headline/headline.h"
+#include "core/display.h"
+#include "core/fontwarm.h"
+#include "core/runtimedir.h"
+#include "gui/recorder/keycatalog.h"
 
 namespace {
 const QString kDesignCaption = QStringLiteral("ｳﾞｪﾙﾓﾗ");

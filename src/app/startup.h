@@ -2,8 +2,8 @@
 // The hidden start-up window and the program's entry.
 #include <QWidget>
 
-#include "platform/core/instancelock.h"
-#include "platform/timer.h"
+#include "core/instancelock.h"
+#include "gui/kit/timer.h"
 
 class Form1;
 class CVMsgKey_Dialog;

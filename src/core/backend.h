@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/core/datetime.h"
-#include "platform/core/ini.h"
+#include "core/datetime.h"
+#include "core/ini.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
-#include "platform/core/datetime.h"
+#include "core/datetime.h"
 
-#include "platform/core/backend.h"
+#include "core/backend.h"
 
 #include <cstdio>
 #include <mutex>

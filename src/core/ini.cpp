@@ -1,8 +1,8 @@
-#include "platform/core/ini.h"
+#include "core/ini.h"
 
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
-#include "platform/core/backend.h"
+#include "core/backend.h"
 
 #include <algorithm>
 #include <atomic>

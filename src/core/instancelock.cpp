@@ -1,4 +1,4 @@
-#include "platform/core/backend.h"
+#include "core/backend.h"
 
 namespace platform {
 

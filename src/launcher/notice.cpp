@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/fonts.h"
+#include "gui/kit/fonts.h"
 
 int main(int argc, char** argv)
 {

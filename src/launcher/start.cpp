@@ -11,7 +11,7 @@
 #include <QMessageBox>
 #include <QProcess>
 
-#include "platform/fonts.h"
+#include "gui/kit/fonts.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/text.h"
+#include "model/text.h"
 
 #include <QRegularExpression>
 #include <cmath>
@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/core/cp932.h"
-#include "platform/core/ini.h"
+#include "core/cp932.h"
+#include "core/ini.h"
 
 namespace uFCom_Bas {
 

@@ -5,13 +5,13 @@
 #include <QMessageBox>
 #include <filesystem>
 
-#include "platform/appicon.h"
+#include "gui/kit/appicon.h"
 #include "app/form1.h"
 #include "app/startup.h"
-#include "config/env.h"
-#include "platform/core/instancelock.h"
-#include "platform/core/mailslot.h"
-#include "recorder/recorder.h"
+#include "model/config/env.h"
+#include "core/instancelock.h"
+#include "core/mailslot.h"
+#include "model/recorder/recorder.h"
 #include "test_support.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
 TEST(Cp932Contract, BothDirections)
 {

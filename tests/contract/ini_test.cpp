@@ -10,8 +10,8 @@
 
 #include "os.h"
 #include "peer.h"
-#include "platform/core/cp932.h"
-#include "platform/core/ini.h"
+#include "core/cp932.h"
+#include "core/ini.h"
 
 namespace ini = platform::ini;
 

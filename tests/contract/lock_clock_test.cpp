@@ -6,8 +6,8 @@
 
 #include "os.h"
 #include "peer.h"
-#include "platform/core/datetime.h"
-#include "platform/core/instancelock.h"
+#include "core/datetime.h"
+#include "core/instancelock.h"
 
 using contract::Peer;
 

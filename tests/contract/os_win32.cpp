@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "peer.h"
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
 namespace contract {
 

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "os.h"
-#include "platform/core/instancelock.h"
-#include "platform/core/mailslot.h"
+#include "core/instancelock.h"
+#include "core/mailslot.h"
 
 namespace contract {
 

@@ -10,8 +10,8 @@
 
 #include "os.h"
 #include "peer.h"
-#include "platform/core/cp932.h"
-#include "platform/core/mailslot.h"
+#include "core/cp932.h"
+#include "core/mailslot.h"
 
 namespace ms = platform::mailslot;
 

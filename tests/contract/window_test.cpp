@@ -6,7 +6,7 @@
 
 #include "os.h"
 #include "peer.h"
-#include "platform/core/windowsearch.h"
+#include "core/windowsearch.h"
 
 using contract::Peer;
 

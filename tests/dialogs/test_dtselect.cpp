@@ -8,8 +8,8 @@
 #include <QPlainTextEdit>
 
 #include "app/form1.h"
-#include "dialogs/dtselect.h"
-#include "platform/ufcom.h"
+#include "gui/dialogs/dtselect.h"
+#include "gui/kit/ufcom.h"
 #include "form_fixture.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include <sys/stat.h>
 
 #include "app/form1.h"
-#include "dialogs/msgadjust.h"
-#include "dialogs/version.h"
-#include "platform/spinbar.h"
-#include "platform/ufcom.h"
+#include "gui/dialogs/msgadjust.h"
+#include "gui/dialogs/version.h"
+#include "gui/kit/spinbar.h"
+#include "gui/kit/ufcom.h"
 #include "form_fixture.h"
 #include "test_support.h"
 

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <QWidget>
 
-#include "config/env.h"
-#include "dialogs/msgbox.h"
-#include "platform/ufcom.h"
+#include "model/config/env.h"
+#include "gui/dialogs/msgbox.h"
+#include "gui/kit/ufcom.h"
 #include "test_support.h"
 
 using testsupport::answerNextModal;

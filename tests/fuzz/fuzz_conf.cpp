@@ -2,11 +2,11 @@
 // writers on arbitrary list texts: what a writer stores, the reader gives
 // back.  No QCoreApplication: the reader and writers work without one, and
 // any Qt warning on the way stops the run.
-#include "config/myconf.h"
+#include "model/config/myconf.h"
 #include "fuzz_check.h"
 #include "fuzz_tempdir.h"
-#include "messages/msgrules.h"
-#include "platform/ufcom.h"
+#include "gui/lists/msgrules.h"
+#include "gui/kit/ufcom.h"
 
 #include <QtGlobal>
 #include <fstream>

@@ -2,7 +2,7 @@
 // UTF-8, encoding gives bytes that decode without a replacement, and text
 // made of characters CP932 holds survives encoding and decoding unchanged.
 #include "fuzz_check.h"
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
 namespace {
 

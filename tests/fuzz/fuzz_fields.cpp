@@ -1,10 +1,10 @@
 // The comma-field helpers and the guide entry form on arbitrary text: tokens
 // put back together give the text, trimming takes spaces only, and a guide
 // entry composed from its parts reads back as those parts.
-#include "config/myconf.h"
+#include "model/config/myconf.h"
 #include "fuzz_check.h"
-#include "messages/msgrules.h"
-#include "platform/ufcom.h"
+#include "gui/lists/msgrules.h"
+#include "gui/kit/ufcom.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // refused without touching the document.
 #include "fuzz_check.h"
 #include "fuzz_tempdir.h"
-#include "platform/core/cp932.h"
-#include "platform/core/ini.h"
+#include "core/cp932.h"
+#include "core/ini.h"
 
 #include <optional>
 #include <string_view>

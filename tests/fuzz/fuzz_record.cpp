@@ -1,7 +1,7 @@
 // Notification records: any datagram decodes without reading past its end,
 // and a built record decodes to what went in.
 #include "fuzz_check.h"
-#include "recorder/recorder.h"
+#include "model/recorder/recorder.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // The colour table and its mapping to Qt colours.
-#include "headline/colors.h"
+#include "gui/headline/colors.h"
 
 #include <QGuiApplication>
 #include <QPalette>

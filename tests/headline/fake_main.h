@@ -1,13 +1,13 @@
 #pragma once
 // A stand-in for the main window's head row, and a stand-in recorder that
 // owns the recorder's mailslot, for the head-line tests.
-#include "config/env.h"
-#include "headline/headline.h"
-#include "platform/core/datetime.h"
-#include "platform/core/mailslot.h"
-#include "platform/timer.h"
-#include "platform/ufcom.h"
-#include "recorder/recorder.h"
+#include "model/config/env.h"
+#include "gui/headline/headline.h"
+#include "core/datetime.h"
+#include "core/mailslot.h"
+#include "gui/kit/timer.h"
+#include "gui/kit/ufcom.h"
+#include "model/recorder/recorder.h"
 #include "test_support.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // The head line: modes, history, fitting, colours and the clear timer.
 #include "fake_main.h"
-#include "headline/colors.h"
+#include "gui/headline/colors.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -13,16 +13,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/appicon.h"
+#include "gui/kit/appicon.h"
 #include "app/form1.h"
-#include "config/env.h"
-#include "dialogs/msgbox.h"
-#include "headline/colors.h"
-#include "headline/headline.h"
-#include "platform/core/datetime.h"
-#include "platform/ufcom.h"
-#include "recorder/keycatalog.h"
-#include "recorder/recorder.h"
+#include "model/config/env.h"
+#include "gui/dialogs/msgbox.h"
+#include "gui/headline/colors.h"
+#include "gui/headline/headline.h"
+#include "core/datetime.h"
+#include "gui/kit/ufcom.h"
+#include "gui/recorder/keycatalog.h"
+#include "model/recorder/recorder.h"
 #include "form_fixture.h"
 #include "test_support.h"
 

@@ -11,10 +11,10 @@
 #include <QTest>
 
 #include "app/form1.h"
-#include "config/myconf.h"
-#include "dialogs/dtselect.h"
-#include "dialogs/msgbox.h"
-#include "platform/ufcom.h"
+#include "model/config/myconf.h"
+#include "gui/dialogs/dtselect.h"
+#include "gui/dialogs/msgbox.h"
+#include "gui/kit/ufcom.h"
 #include "form_fixture.h"
 #include "test_support.h"
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 
-#include "messages/entries.h"
+#include "model/messages/entries.h"
 
 using namespace uFMsg;
 

@@ -2,8 +2,8 @@
 // the due check takes.  New rules of the lists are tested here.
 #include <gtest/gtest.h>
 
-#include "messages/entries.h"
-#include "messages/statustexts.h"
+#include "model/messages/entries.h"
+#include "model/messages/statustexts.h"
 #include "test_support.h"
 
 using namespace uFMsg;

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "config/env.h"
+#include "model/config/env.h"
 #include "test_support.h"
 
 using namespace uFCom_Bas;

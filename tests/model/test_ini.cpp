@@ -1,7 +1,7 @@
 // The INI engine: the Windows profile-string semantics on CP932 files, and
 // writes that replace the file whole or not at all.
-#include "platform/core/cp932.h"
-#include "platform/core/ini.h"
+#include "core/cp932.h"
+#include "core/ini.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

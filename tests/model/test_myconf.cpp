@@ -11,9 +11,9 @@
 #include <functional>
 #include <sys/stat.h>
 
-#include "config/myconf.h"
-#include "platform/core/ini.h"
-#include "platform/ufcom.h"
+#include "model/config/myconf.h"
+#include "core/ini.h"
+#include "model/text.h"
 #include "test_support.h"
 
 using namespace uFConf;

@@ -16,12 +16,12 @@
 #include <sys/stat.h>
 
 #include "app/form1.h"
-#include "dialogs/msgadjust.h"
-#include "monitor/guidemsg.h"
-#include "monitor/monitor.h"
-#include "platform/core/mailslot.h"
-#include "platform/ufcom.h"
-#include "recorder/recorder.h"
+#include "gui/dialogs/msgadjust.h"
+#include "gui/monitor/guidemsg.h"
+#include "gui/monitor/monitor.h"
+#include "core/mailslot.h"
+#include "gui/kit/ufcom.h"
+#include "model/recorder/recorder.h"
 #include "form_fixture.h"
 #include "slot_isolation.h"
 #include "test_support.h"

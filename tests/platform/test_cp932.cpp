@@ -1,5 +1,5 @@
 // The ANSI code page: CP932 as Windows has it, through iconv.
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The previous-instance test: one holder per executable and user, released by
 // the kernel when the holder dies.
-#include "platform/core/instancelock.h"
-#include "platform/core/runtimedir.h"
+#include "core/instancelock.h"
+#include "core/runtimedir.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

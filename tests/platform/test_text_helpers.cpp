@@ -4,8 +4,8 @@
 #include <QRect>
 #include <QWidget>
 
-#include "platform/core/datetime.h"
-#include "platform/ufcom.h"
+#include "core/datetime.h"
+#include "gui/kit/ufcom.h"
 
 using namespace uFCom_Bas;
 

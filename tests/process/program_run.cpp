@@ -10,7 +10,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-#include "platform/core/windowsearch.h"
+#include "core/windowsearch.h"
 #include "slot_isolation.h"
 #include "xkeys.h"
 #include <filesystem>

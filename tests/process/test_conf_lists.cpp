@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <iostream>
 
-#include "config/myconf.h"
-#include "platform/core/ini.h"
-#include "platform/ufcom.h"
+#include "model/config/myconf.h"
+#include "core/ini.h"
+#include "gui/kit/ufcom.h"
 #include "program_run.h"
-#include "recorder/recorder.h"
+#include "model/recorder/recorder.h"
 #include "slot_isolation.h"
 #include "test_support.h"
 #include "xkeys.h"

@@ -12,9 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/core/mailslot.h"
+#include "core/mailslot.h"
 #include "program_run.h"
-#include "recorder/recorder.h"
+#include "model/recorder/recorder.h"
 #include "slot_isolation.h"
 #include "test_support.h"
 

@@ -13,10 +13,10 @@
 #include <csignal>
 #include <sys/stat.h>
 
-#include "platform/core/windowsearch.h"
-#include "platform/ufcom.h"
+#include "core/windowsearch.h"
+#include "gui/kit/ufcom.h"
 #include "program_run.h"
-#include "recorder/recorder.h"
+#include "model/recorder/recorder.h"
 #include "slot_isolation.h"
 #include "test_support.h"
 #include "xkeys.h"

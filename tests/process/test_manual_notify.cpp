@@ -5,9 +5,9 @@
 #include <QFile>
 #include <QThread>
 
-#include "platform/ufcom.h"
+#include "gui/kit/ufcom.h"
 #include "program_run.h"
-#include "recorder/recorder.h"
+#include "model/recorder/recorder.h"
 #include "slot_isolation.h"
 #include "test_support.h"
 #include "xkeys.h"

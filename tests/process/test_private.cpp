@@ -16,10 +16,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/core/instancelock.h"
-#include "platform/core/runtimedir.h"
+#include "core/instancelock.h"
+#include "core/runtimedir.h"
 #include "program_run.h"
-#include "recorder/recorder.h"
+#include "model/recorder/recorder.h"
 #include "slot_isolation.h"
 #include "test_support.h"
 #include "xkeys.h"

@@ -13,10 +13,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/core/mailslot.h"
-#include "platform/core/windowsearch.h"
+#include "core/mailslot.h"
+#include "core/windowsearch.h"
 #include "program_run.h"
-#include "recorder/recorder.h"
+#include "model/recorder/recorder.h"
 #include "slot_isolation.h"
 #include "test_support.h"
 #include "xkeys.h"

@@ -14,9 +14,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/ufcom.h"
+#include "gui/kit/ufcom.h"
 #include "program_run.h"
-#include "recorder/recorder.h"
+#include "model/recorder/recorder.h"
 #include "slot_isolation.h"
 #include "test_support.h"
 #include "xkeys.h"

@@ -7,7 +7,7 @@
 #include <csignal>
 #include <filesystem>
 
-#include "platform/core/windowsearch.h"
+#include "core/windowsearch.h"
 #include "program_run.h"
 #include "test_support.h"
 #include "xkeys.h"

@@ -1,8 +1,8 @@
 // The message-key catalogue: its content, lookups, the forced notification
 // and how the dialog hides instead of closing.
 #include "../headline/fake_main.h"
-#include "headline/colors.h"
-#include "recorder/keycatalog.h"
+#include "gui/headline/colors.h"
+#include "gui/recorder/keycatalog.h"
 
 #include <QCloseEvent>
 #include <QLabel>

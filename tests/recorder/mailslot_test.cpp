@@ -1,5 +1,5 @@
 // The mailslot transport: the codes of each operation and the queue rules.
-#include "platform/core/mailslot.h"
+#include "core/mailslot.h"
 #include "recorder_test_util.h"
 #include "slot_isolation.h"
 

@@ -8,9 +8,9 @@
 #include <QTest>
 
 #include "app/form1.h"
-#include "platform/core/mailslot.h"
-#include "platform/ufcom.h"
-#include "recorder/recorder.h"
+#include "core/mailslot.h"
+#include "gui/kit/ufcom.h"
+#include "model/recorder/recorder.h"
 #include "form_fixture.h"
 #include "recorder_test_util.h"
 

@@ -1,10 +1,11 @@
-// The recorder link: the notification record byte for byte, and RecorderSend
-// with its cached handle, its one recovery and its refusals.
-#include "config/env.h"
-#include "platform/core/datetime.h"
-#include "platform/core/mailslot.h"
-#include "platform/ufcom.h"
-#include "recorder/recorder.h"
+// The recorder link: RecorderSend with its cached handle, its one recovery
+// and its refusals (the records themselves: tests/model/test_records.cpp).
+#include "model/config/env.h"
+#include "core/datetime.h"
+#include "core/mailslot.h"
+#include "gui/kit/ufcom.h"
+#include "model/recorder/recorder.h"
+#include "expected_record.h"
 #include "recorder_test_util.h"
 #include "test_support.h"
 
@@ -16,35 +17,11 @@
 namespace ms = platform::mailslot;
 using namespace uFCom_Bas;
 using rectest::readOne;
+using testsupport::expectedRecord;
 
 namespace {
 
 const QString kCaption = QStringLiteral("ｺｰｳﾞｪｲﾝ [uPCorvane]");
-
-void putLe(QByteArray& b, int offset, qint32 v)
-{
-    const quint32 u = static_cast<quint32>(v);
-    for (int i = 0; i < 4; ++i) b[offset + i] = static_cast<char>((u >> (8 * i)) & 0xFF);
-}
-
-// The notification record as the recorder expects it, written out
-// field by field without the code under test.
-QByteArray expectedRecord(int pid, const QByteArray& exe, const QByteArray& stamp, const QByteArray& t1,
-                          const QByteArray& t2)
-{
-    QByteArray b(800, '\0');
-    putLe(b, 0, 88011);
-    putLe(b, 4, 800);
-    putLe(b, 32, pid);
-    for (int i = 0; i < exe.size() && i < 31; ++i) b[36 + i] = exe[i];
-    for (int i = 69; i < 100; ++i) b[i] = ' ';
-    for (int i = 0; i < 17; ++i) b[100 + i] = stamp[i];
-    putLe(b, 144, static_cast<qint32>(t1.size()));
-    putLe(b, 148, static_cast<qint32>(t2.size()));
-    for (int i = 0; i < t1.size(); ++i) b[152 + i] = t1[i];
-    for (int i = 0; i < t2.size(); ++i) b[408 + i] = t2[i];
-    return b;
-}
 
 QString repeat(const QString& s, int n)
 {
@@ -54,84 +31,6 @@ QString repeat(const QString& s, int n)
 }
 
 }  // namespace
-
-TEST(NotifyRecord, LayoutByteForByte)
-{
-    struct Case {
-        const char* what;
-        QByteArray exe, t1, t2;
-    };
-    const QByteArray stamp = "20260102030405006";
-    const Case cases[] = {
-        {"short texts", "uPVelmora", "abc", "xyz"},
-        {"empty texts", "uPVelmora", "", ""},
-        {"text 1 of 255 bytes", "uPVelmora", QByteArray(255, 'a'), "b"},
-        {"text 2 of 255 bytes", "uPVelmora", "", QByteArray(255, 'z')},
-        {"CP932 text", "uPVelmora", toAnsi(QStringLiteral("ｺｰｳﾞｪｲﾝ 起動")), toAnsi(QStringLiteral("～①髙"))},
-        {"exe name of 31 bytes", QByteArray(31, 'e'), "t", "u"},
-        {"exe name of 40 bytes cut to 31", QByteArray("abcdefghijklmnopqrstuvwxyz0123456789ABCD"), "t", "u"},
-    };
-    for (const Case& c : cases) {
-        const QByteArray got = buildNotifyRecord(4242, c.exe, stamp, c.t1, c.t2);
-        ASSERT_EQ(got.size(), 800) << c.what;
-        EXPECT_EQ(got, expectedRecord(4242, c.exe, stamp, c.t1, c.t2)) << c.what;
-    }
-
-    const QByteArray cut = buildNotifyRecord(1, QByteArray(40, 'N'), stamp, "", "");
-    EXPECT_EQ(cut.mid(36, 31), QByteArray(31, 'N'));
-    EXPECT_EQ(cut[67], '\0') << "the sender field always ends in NUL";
-    EXPECT_EQ(cut[68], '\0') << "the second name field starts with NUL";
-    EXPECT_EQ(cut.mid(69, 31), QByteArray(31, ' '));
-    EXPECT_EQ(cut.mid(100, 17), stamp);
-    EXPECT_EQ(cut[117], '\0');
-    EXPECT_EQ(cut.mid(118, 10), QByteArray(10, '\0'));
-    EXPECT_EQ(cut.mid(128, 24), QByteArray(24, '\0')) << "kind 0, reserved, lengths 0";
-    EXPECT_EQ(cut.mid(152, 648), QByteArray(648, '\0')) << "empty texts leave all-zero fields";
-}
-
-TEST(NotifyRecord, DecoderReadsWhatTheBuilderWrote)
-{
-    const QByteArray t1 = toAnsi(QStringLiteral("ｶﾞｲﾄﾞ 09:30"));
-    const QByteArray rec = buildNotifyRecord(77, "uPVelmora", "20260102030405006", t1, "var");
-    const NotifyRecordView v = decodeNotifyRecord(rec);
-    EXPECT_EQ(v.code, kNotifyCode);
-    EXPECT_EQ(v.size, 800);
-    EXPECT_EQ(v.pid, 77);
-    EXPECT_EQ(v.exeName, QByteArray("uPVelmora"));
-    EXPECT_EQ(v.name2, QByteArray(1, '\0') + QByteArray(31, ' '));
-    EXPECT_EQ(v.stamp, QByteArray("20260102030405006"));
-    EXPECT_EQ(v.len1, t1.size());
-    EXPECT_EQ(v.text1, t1);
-    EXPECT_EQ(fromAnsi(v.text1), QStringLiteral("ｶﾞｲﾄﾞ 09:30"));
-    EXPECT_EQ(v.text2, QByteArray("var"));
-    EXPECT_TRUE(v.complete);
-}
-
-TEST(NotifyRecord, HeaderCodeOfShortAndCloseMessages)
-{
-    struct Case {
-        const char* what;
-        QByteArray message;
-        int code;
-    };
-    const Case cases[] = {
-        {"close command", closeCommand(), -88888},
-        {"close command of 4 bytes", closeCommand().left(4), -88888},
-        {"notification", buildNotifyRecord(1, "x", "20260102030405006", "", ""), 88011},
-        {"raw record", buildRawRecord(12345, 128), 12345},
-        {"empty", QByteArray(), 0},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(slotHeaderCode(c.message), c.code) << c.what;
-    }
-
-    const QByteArray close = closeCommand();
-    EXPECT_EQ(close.size(), 128);
-    EXPECT_EQ(close.mid(4), QByteArray(124, '\0'));
-    EXPECT_EQ(slotHeaderSize(buildRawRecord(5, 300)), 300);
-    EXPECT_EQ(buildRawRecord(5, 300).size(), 300);
-    EXPECT_EQ(buildRawRecord(-88888, 4), closeCommand().left(4));
-}
 
 // RecorderSend against a slot named "uPCorvane" with the window search
 // replaced; the program table comes from a real EnvInit.

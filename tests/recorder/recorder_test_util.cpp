@@ -1,6 +1,6 @@
 #include "recorder_test_util.h"
 
-#include "platform/core/mailslot.h"
+#include "core/mailslot.h"
 #include "slot_isolation.h"
 #include "test_support.h"
 

@@ -1,10 +1,10 @@
 // Finding the recorder by its window caption on a real X display, and the
 // whole link with the stand-in recorder uPCorvane.
-#include "config/env.h"
-#include "platform/core/mailslot.h"
-#include "platform/core/windowsearch.h"
-#include "platform/ufcom.h"
-#include "recorder/recorder.h"
+#include "model/config/env.h"
+#include "core/mailslot.h"
+#include "core/windowsearch.h"
+#include "gui/kit/ufcom.h"
+#include "model/recorder/recorder.h"
 #include "recorder_test_util.h"
 #include "test_support.h"
 

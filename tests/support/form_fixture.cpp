@@ -10,14 +10,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/appicon.h"
+#include "gui/kit/appicon.h"
 #include "app/form1.h"
-#include "config/env.h"
-#include "dialogs/msgbox.h"
-#include "headline/headline.h"
-#include "platform/core/datetime.h"
-#include "platform/ufcom.h"
-#include "recorder/recorder.h"
+#include "model/config/env.h"
+#include "gui/dialogs/msgbox.h"
+#include "gui/headline/headline.h"
+#include "core/datetime.h"
+#include "gui/kit/ufcom.h"
+#include "model/recorder/recorder.h"
 
 namespace testsupport {
 

@@ -1,10 +1,8 @@
 #include "test_support.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QTimer>
-#include <QWidget>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,37 +55,13 @@ std::string xDisplay()
     return d ? d : "";
 }
 
-void answerNextModal(std::function<void(QWidget*)> fn, int timeoutMs)
-{
-    auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, fn, timeoutMs]() {
-        QWidget* w = QApplication::activeModalWidget();
-        if (w && w->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            delete clock;
-            fn(w);
-            return;
-        }
-        if (clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            delete clock;
-        }
-    });
-    timer->start();
-}
-
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
     while (!pred()) {
         if (clock.elapsed() > timeoutMs) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
 }

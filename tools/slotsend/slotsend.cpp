@@ -7,10 +7,10 @@
 //   --text1 T / --text2 T                 texts of that notification record
 // A full queue is retried for up to two seconds.  Exit status 0 on delivery,
 // 2 otherwise (with a message on stderr).
-#include "platform/core/datetime.h"
-#include "platform/core/mailslot.h"
-#include "platform/ufcom.h"
-#include "recorder/recorder.h"
+#include "core/datetime.h"
+#include "core/mailslot.h"
+#include "model/text.h"
+#include "model/recorder/recorder.h"
 
 #include <QCoreApplication>
 #include <QString>

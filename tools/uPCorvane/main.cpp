@@ -4,11 +4,11 @@
 // record to it:  stamp TAB code TAB size TAB sender TAB text1 TAB text2
 // (a tab, CR, LF or backslash inside a text is written \t, \r, \n, \\)
 // The close command (-88888) on its slot ends it.
-#include "config/env.h"
-#include "platform/core/datetime.h"
-#include "platform/core/mailslot.h"
-#include "platform/ufcom.h"
-#include "recorder/recorder.h"
+#include "model/config/env.h"
+#include "core/datetime.h"
+#include "core/mailslot.h"
+#include "gui/kit/ufcom.h"
+#include "model/recorder/recorder.h"
 
 #include <QApplication>
 #include <QFile>

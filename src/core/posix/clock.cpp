@@ -1,5 +1,5 @@
 // The local wall clock on POSIX: CLOCK_REALTIME and localtime_r.
-#include "platform/core/backend.h"
+#include "core/backend.h"
 
 #include <ctime>
 

@@ -1,6 +1,6 @@
 // The CP932 codec on iconv (the name "CP932": "SHIFT_JIS" maps '\\' and '~'
 // differently and lacks some characters).
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -1,4 +1,4 @@
-#include "platform/core/display.h"
+#include "core/display.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,7 +1,7 @@
 // Files of the INI engine on POSIX: reads that never block, atomic
 // replacement (temporary file, fsync, rename) and the in-place fallback.
-#include "platform/core/backend.h"
-#include "platform/core/ini.h"
+#include "core/backend.h"
+#include "core/ini.h"
 
 #include <atomic>
 #include <cerrno>

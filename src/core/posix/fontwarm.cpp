@@ -1,4 +1,4 @@
-#include "platform/core/fontwarm.h"
+#include "core/fontwarm.h"
 
 #include <fontconfig/fontconfig.h>
 #include <thread>

@@ -1,7 +1,7 @@
-#include "platform/core/instancelock.h"
+#include "core/instancelock.h"
 
-#include "platform/core/backend.h"
-#include "platform/core/runtimedir.h"
+#include "core/backend.h"
+#include "core/runtimedir.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,5 +1,5 @@
-#include "platform/core/mailslot.h"
-#include "platform/core/runtimedir.h"
+#include "core/mailslot.h"
+#include "core/runtimedir.h"
 
 #include <cerrno>
 #include <chrono>

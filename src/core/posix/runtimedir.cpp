@@ -1,4 +1,4 @@
-#include "platform/core/runtimedir.h"
+#include "core/runtimedir.h"
 
 #include <cerrno>
 #include <cstdio>

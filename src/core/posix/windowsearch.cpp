@@ -1,4 +1,4 @@
-#include "platform/core/windowsearch.h"
+#include "core/windowsearch.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

@@ -1,5 +1,5 @@
 // The local wall clock on Windows: GetLocalTime, milliseconds included.
-#include "platform/core/backend.h"
+#include "core/backend.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // that the rules of the POSIX backend hold: a character CP932 cannot hold
 // becomes one '?', with no best-fit look-alike; an invalid byte (or a byte
 // pair of a valid shape but no character) becomes one U+FFFD.
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
 #include <windows.h>
 

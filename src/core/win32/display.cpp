@@ -1,6 +1,6 @@
 // Windows always has its desktop; what Linux asks of the environment is
 // answered here for the same callers.
-#include "platform/core/display.h"
+#include "core/display.h"
 
 #include <windows.h>
 
@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
 namespace platform {
 

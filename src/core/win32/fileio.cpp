@@ -2,8 +2,8 @@
 // calls in CP932.  A save writes a temporary file in the same folder, flushes
 // it and moves it over the old file in one step; a folder that takes no new
 // file falls back to rewriting the file in place.
-#include "platform/core/backend.h"
-#include "platform/core/ini.h"
+#include "core/backend.h"
+#include "core/ini.h"
 
 #include <windows.h>
 
@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
 namespace platform::ini {
 

@@ -1,5 +1,5 @@
 // Windows loads its fonts with the session: nothing to warm up.
-#include "platform/core/fontwarm.h"
+#include "core/fontwarm.h"
 
 namespace platform {
 

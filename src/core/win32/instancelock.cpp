@@ -1,8 +1,8 @@
 // The previous-instance test on Windows: a named mutex in the session's
 // namespace.  Its last handle closes when the holder ends, however it ends.
-#include "platform/core/instancelock.h"
+#include "core/instancelock.h"
 
-#include "platform/core/backend.h"
+#include "core/backend.h"
 
 #include <windows.h>
 
@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
 namespace platform {
 

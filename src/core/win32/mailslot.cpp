@@ -1,6 +1,6 @@
 // Mailslots on the Win32 calls.  A handle is the kernel handle's value: kernel
 // handles fit in 32 bits, also in 64-bit processes.
-#include "platform/core/mailslot.h"
+#include "core/mailslot.h"
 
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
 namespace platform::mailslot {
 

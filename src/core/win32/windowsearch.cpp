@@ -2,14 +2,14 @@
 // ANSI code page the program's peers use.  The system's search ignores
 // letter case; a window counts only when its caption is the same byte for
 // byte, as on X11.
-#include "platform/core/windowsearch.h"
+#include "core/windowsearch.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
-#include "platform/core/cp932.h"
+#include "core/cp932.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "dialogs/dtselect.h"
+#include "gui/dialogs/dtselect.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -10,14 +10,14 @@
 #include <QPushButton>
 #include <QTextCharFormat>
 
-#include "headline/colors.h"
-#include "headline/headline.h"
-#include "messages/entries.h"
-#include "platform/appicon.h"
-#include "platform/core/datetime.h"
-#include "platform/fonts.h"
-#include "platform/formkit.h"
-#include "platform/ufcom.h"
+#include "gui/headline/colors.h"
+#include "gui/headline/headline.h"
+#include "model/messages/entries.h"
+#include "gui/kit/appicon.h"
+#include "core/datetime.h"
+#include "gui/kit/fonts.h"
+#include "gui/kit/formkit.h"
+#include "gui/kit/ufcom.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "dialogs/msgadjust.h"
+#include "gui/dialogs/msgadjust.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "platform/formkit.h"
-#include "platform/spinbar.h"
-#include "platform/ufcom.h"
+#include "gui/kit/formkit.h"
+#include "gui/kit/spinbar.h"
+#include "gui/kit/ufcom.h"
 
 namespace {
 

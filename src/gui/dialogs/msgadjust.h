@@ -6,7 +6,7 @@
 #include <array>
 #include <functional>
 
-#include "config/env.h"
+#include "model/config/env.h"
 
 class QGroupBox;
 class QLabel;

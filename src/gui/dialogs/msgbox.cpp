@@ -1,4 +1,4 @@
-#include "dialogs/msgbox.h"
+#include "gui/dialogs/msgbox.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -6,10 +6,10 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "platform/appicon.h"
-#include "platform/fonts.h"
-#include "config/env.h"
-#include "platform/ufcom.h"
+#include "gui/kit/appicon.h"
+#include "gui/kit/fonts.h"
+#include "model/config/env.h"
+#include "gui/kit/ufcom.h"
 
 namespace {
 QPointer<QWidget> g_mainWindow;

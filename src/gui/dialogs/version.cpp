@@ -1,12 +1,12 @@
-#include "dialogs/version.h"
+#include "gui/dialogs/version.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/appicon.h"
-#include "platform/formkit.h"
-#include "platform/ufcom.h"
+#include "gui/kit/appicon.h"
+#include "gui/kit/formkit.h"
+#include "gui/kit/ufcom.h"
 
 namespace {
 const QString kCaptionTail = QStringLiteral(" のﾊﾞｰｼﾞｮﾝ情報");

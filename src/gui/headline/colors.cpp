@@ -1,4 +1,4 @@
-#include "headline/colors.h"
+#include "gui/headline/colors.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,8 +1,8 @@
-#include "headline/headline.h"
+#include "gui/headline/headline.h"
 
-#include "headline/colors.h"
-#include "platform/core/datetime.h"
-#include "platform/timer.h"
+#include "gui/headline/colors.h"
+#include "core/datetime.h"
+#include "gui/kit/timer.h"
 
 #include <QColor>
 #include <QComboBox>

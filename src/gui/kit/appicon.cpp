@@ -1,4 +1,4 @@
-#include "platform/appicon.h"
+#include "gui/kit/appicon.h"
 
 #include <QImage>
 #include <QPixmap>

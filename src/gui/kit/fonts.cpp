@@ -1,4 +1,4 @@
-#include "platform/fonts.h"
+#include "gui/kit/fonts.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

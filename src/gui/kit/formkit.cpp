@@ -1,4 +1,4 @@
-#include "platform/formkit.h"
+#include "gui/kit/formkit.h"
 
 #include <QAbstractButton>
 
@@ -13,8 +13,8 @@
 #include <QStyleFactory>
 #include <cstdlib>
 
-#include "platform/fonts.h"
-#include "platform/ufcom.h"
+#include "gui/kit/fonts.h"
+#include "gui/kit/ufcom.h"
 
 namespace uFCom_Bas {
 

@@ -1,4 +1,4 @@
-#include "platform/listevents.h"
+#include "gui/kit/listevents.h"
 
 #include <QListWidget>
 #include <QMouseEvent>

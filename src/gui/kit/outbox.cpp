@@ -1,11 +1,11 @@
-#include "platform/outbox.h"
+#include "gui/kit/outbox.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QPointer>
 #include <QSocketNotifier>
 
-#include "platform/core/mailslot.h"
+#include "core/mailslot.h"
 
 namespace uFCom_Bas {
 

@@ -1,4 +1,4 @@
-#include "platform/spinbar.h"
+#include "gui/kit/spinbar.h"
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>

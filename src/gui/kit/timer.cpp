@@ -1,4 +1,4 @@
-#include "platform/timer.h"
+#include "gui/kit/timer.h"
 
 #include <algorithm>
 

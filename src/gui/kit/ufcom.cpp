@@ -1,8 +1,8 @@
-#include "platform/ufcom.h"
+#include "gui/kit/ufcom.h"
 
 #include <QPlainTextEdit>
 
-#include "platform/core/display.h"
+#include "core/display.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -25,8 +25,8 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/core/cp932.h"
-#include "platform/core/ini.h"
+#include "core/cp932.h"
+#include "core/ini.h"
 
 namespace uFCom_Bas {
 

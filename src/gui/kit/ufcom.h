@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-#include "platform/text.h"
+#include "model/text.h"
 
 class QPlainTextEdit;
 class QWidget;

@@ -1,9 +1,9 @@
-#include "messages/fixedform.h"
+#include "gui/lists/fixedform.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "platform/ufcom.h"
+#include "gui/kit/ufcom.h"
 
 namespace uFMsg {
 

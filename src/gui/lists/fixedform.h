@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-#include "messages/msgrules.h"
+#include "gui/lists/msgrules.h"
 
 class QListWidget;
 class QPlainTextEdit;

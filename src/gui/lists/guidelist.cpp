@@ -1,10 +1,10 @@
-#include "messages/guidelist.h"
+#include "gui/lists/guidelist.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "messages/msgrules.h"
-#include "platform/ufcom.h"
+#include "gui/lists/msgrules.h"
+#include "gui/kit/ufcom.h"
 
 namespace uFMsg {
 

@@ -8,7 +8,7 @@
 #include <QString>
 #include <functional>
 
-#include "messages/entries.h"
+#include "model/messages/entries.h"
 
 class QListWidget;
 class QPlainTextEdit;

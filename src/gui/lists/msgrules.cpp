@@ -1,12 +1,12 @@
-#include "messages/msgrules.h"
+#include "gui/lists/msgrules.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
 
-#include "headline/colors.h"
-#include "headline/headline.h"
-#include "platform/ufcom.h"
+#include "gui/headline/colors.h"
+#include "gui/headline/headline.h"
+#include "gui/kit/ufcom.h"
 
 namespace uFMsg {
 

@@ -4,8 +4,8 @@
 // show the entry collections (entries.h holds the rules themselves).
 #include <QString>
 
-#include "messages/entries.h"
-#include "messages/statustexts.h"
+#include "model/messages/entries.h"
+#include "model/messages/statustexts.h"
 
 class QListWidget;
 class QPlainTextEdit;

@@ -1,4 +1,4 @@
-#include "monitor/guidemsg.h"
+#include "gui/monitor/guidemsg.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -13,10 +13,10 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "platform/core/windowsearch.h"
-#include "platform/fonts.h"
-#include "platform/formkit.h"
-#include "platform/ufcom.h"
+#include "core/windowsearch.h"
+#include "gui/kit/fonts.h"
+#include "gui/kit/formkit.h"
+#include "gui/kit/ufcom.h"
 
 namespace {
 

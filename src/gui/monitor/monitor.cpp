@@ -1,4 +1,4 @@
-#include "monitor/monitor.h"
+#include "gui/monitor/monitor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,14 +10,14 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "headline/colors.h"
-#include "headline/headline.h"
-#include "messages/msgrules.h"
-#include "platform/core/datetime.h"
-#include "platform/formkit.h"
-#include "platform/timer.h"
-#include "platform/ufcom.h"
-#include "recorder/recorder.h"
+#include "gui/headline/colors.h"
+#include "gui/headline/headline.h"
+#include "gui/lists/msgrules.h"
+#include "core/datetime.h"
+#include "gui/kit/formkit.h"
+#include "gui/kit/timer.h"
+#include "gui/kit/ufcom.h"
+#include "model/recorder/recorder.h"
 
 namespace uFMon {
 

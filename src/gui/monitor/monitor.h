@@ -15,9 +15,9 @@
 #include <array>
 #include <functional>
 
-#include "config/myconf.h"
-#include "messages/entries.h"
-#include "monitor/guidemsg.h"
+#include "model/config/myconf.h"
+#include "model/messages/entries.h"
+#include "gui/monitor/guidemsg.h"
 
 class QCheckBox;
 class QLabel;

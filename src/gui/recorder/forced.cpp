@@ -1,12 +1,12 @@
-#include "recorder/forced.h"
+#include "gui/recorder/forced.h"
 
 #include <QPlainTextEdit>
 
-#include "headline/colors.h"
-#include "headline/headline.h"
-#include "messages/entries.h"
-#include "platform/ufcom.h"
-#include "recorder/recorder.h"
+#include "gui/headline/colors.h"
+#include "gui/headline/headline.h"
+#include "model/messages/entries.h"
+#include "gui/kit/ufcom.h"
+#include "model/recorder/recorder.h"
 
 namespace uFCom_Bas {
 

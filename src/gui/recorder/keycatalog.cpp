@@ -1,14 +1,14 @@
-#include "recorder/keycatalog.h"
+#include "gui/recorder/keycatalog.h"
 
-#include "platform/fonts.h"
+#include "gui/kit/fonts.h"
 
-#include "messages/statustexts.h"
-#include "platform/formkit.h"
-#include "recorder/forced.h"
-#include "headline/colors.h"
-#include "headline/headline.h"
-#include "platform/ufcom.h"
-#include "recorder/recorder.h"
+#include "model/messages/statustexts.h"
+#include "gui/kit/formkit.h"
+#include "gui/recorder/forced.h"
+#include "gui/headline/colors.h"
+#include "gui/headline/headline.h"
+#include "gui/kit/ufcom.h"
+#include "model/recorder/recorder.h"
 
 #include <QCloseEvent>
 #include <QFont>

@@ -1,9 +1,9 @@
-#include "config/env.h"
+#include "model/config/env.h"
 
 #include <QFileInfo>
 
-#include "platform/core/instancelock.h"
-#include "platform/text.h"
+#include "core/instancelock.h"
+#include "model/text.h"
 
 namespace uFCom_Bas {
 

@@ -1,4 +1,4 @@
-#include "config/myconf.h"
+#include "model/config/myconf.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "messages/entries.h"
-#include "platform/core/ini.h"
-#include "platform/text.h"
+#include "model/messages/entries.h"
+#include "core/ini.h"
+#include "model/text.h"
 
 namespace uFConf {
 

@@ -10,13 +10,13 @@
 // that; it reads the file again only when another hand has changed it.
 #include <QString>
 
-#include "platform/core/ini.h"
+#include "core/ini.h"
 #include <QStringList>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "messages/entries.h"
+#include "model/messages/entries.h"
 
 namespace uFConf {
 

@@ -1,9 +1,9 @@
-#include "messages/entries.h"
+#include "model/messages/entries.h"
 
 #include <string>
 
-#include "platform/core/datetime.h"
-#include "platform/text.h"
+#include "core/datetime.h"
+#include "model/text.h"
 
 namespace uFMsg {
 

@@ -1,8 +1,8 @@
-#include "messages/statustexts.h"
+#include "model/messages/statustexts.h"
 
 #include <iterator>
 
-#include "messages/entries.h"
+#include "model/messages/entries.h"
 
 namespace uFMsg {
 

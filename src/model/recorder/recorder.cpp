@@ -1,10 +1,10 @@
-#include "recorder/recorder.h"
+#include "model/recorder/recorder.h"
 
-#include "config/env.h"
-#include "platform/core/datetime.h"
-#include "platform/core/mailslot.h"
-#include "platform/core/windowsearch.h"
-#include "platform/text.h"
+#include "model/config/env.h"
+#include "core/datetime.h"
+#include "core/mailslot.h"
+#include "core/windowsearch.h"
+#include "model/text.h"
 
 #include <QCoreApplication>
 #include <QtEndian>
