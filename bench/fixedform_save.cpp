@@ -19,9 +19,9 @@
 
 #include "model/config/myconf.h"
 #include "stats.h"
-#include "gui/lists/fixedform.h"
-#include "gui/lists/msgrules.h"
-#include "gui/kit/ufcom.h"
+#include "gui/messages/fixedform.h"
+#include "gui/messages/msgrules.h"
+#include "gui/platform/ufcom.h"
 
 namespace {
 

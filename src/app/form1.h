@@ -8,7 +8,7 @@
 
 #include "model/config/env.h"
 #include "model/config/myconf.h"
-#include "gui/kit/timer.h"
+#include "gui/platform/timer.h"
 
 class QAction;
 class QCheckBox;

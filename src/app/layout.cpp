@@ -18,9 +18,9 @@
 #include "gui/headline/colors.h"
 #include "gui/headline/headline.h"
 #include "model/messages/entries.h"
-#include "gui/kit/fonts.h"
-#include "gui/kit/formkit.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/fonts.h"
+#include "gui/platform/formkit.h"
+#include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 #include "gui/recorder/keycatalog.h"
 

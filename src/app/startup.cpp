@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/kit/appicon.h"
-#include "gui/kit/fonts.h"
+#include "gui/platform/appicon.h"
+#include "gui/platform/fonts.h"
 #include "app/form1.h"
 #include "model/config/env.h"
 #include "gui/headline/headline.h"

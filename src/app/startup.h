@@ -3,7 +3,7 @@
 #include <QWidget>
 
 #include "core/instancelock.h"
-#include "gui/kit/timer.h"
+#include "gui/platform/timer.h"
 
 class Form1;
 class CVMsgKey_Dialog;

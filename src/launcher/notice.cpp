@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "gui/kit/fonts.h"
+#include "gui/platform/fonts.h"
 
 int main(int argc, char** argv)
 {

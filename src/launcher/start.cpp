@@ -11,7 +11,7 @@
 #include <QMessageBox>
 #include <QProcess>
 
-#include "gui/kit/fonts.h"
+#include "gui/platform/fonts.h"
 
 namespace {
 

@@ -17,14 +17,14 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "gui/kit/appicon.h"
+#include "gui/platform/appicon.h"
 #include "app/form1.h"
 #include "model/config/env.h"
 #include "gui/dialogs/msgbox.h"
 #include "gui/headline/headline.h"
 #include "core/datetime.h"
 #include "core/mailslot.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 #include "form_fixture.h"
 #include "test_support.h"

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <filesystem>
 
-#include "gui/kit/appicon.h"
+#include "gui/platform/appicon.h"
 #include "app/form1.h"
 #include "app/startup.h"
 #include "model/config/env.h"

@@ -9,7 +9,7 @@
 
 #include "app/form1.h"
 #include "gui/dialogs/dtselect.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 #include "form_fixture.h"
 
 namespace {

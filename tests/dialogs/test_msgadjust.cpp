@@ -13,8 +13,8 @@
 #include "app/form1.h"
 #include "gui/dialogs/msgadjust.h"
 #include "gui/dialogs/version.h"
-#include "gui/kit/spinbar.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/spinbar.h"
+#include "gui/platform/ufcom.h"
 #include "form_fixture.h"
 #include "test_support.h"
 

@@ -10,7 +10,7 @@
 
 #include "model/config/env.h"
 #include "gui/dialogs/msgbox.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 #include "test_support.h"
 
 using testsupport::answerNextModal;

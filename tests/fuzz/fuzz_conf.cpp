@@ -5,8 +5,8 @@
 #include "model/config/myconf.h"
 #include "fuzz_check.h"
 #include "fuzz_tempdir.h"
-#include "gui/lists/msgrules.h"
-#include "gui/kit/ufcom.h"
+#include "gui/messages/msgrules.h"
+#include "gui/platform/ufcom.h"
 
 #include <QtGlobal>
 #include <fstream>

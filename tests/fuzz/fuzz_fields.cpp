@@ -3,8 +3,8 @@
 // entry composed from its parts reads back as those parts.
 #include "model/config/myconf.h"
 #include "fuzz_check.h"
-#include "gui/lists/msgrules.h"
-#include "gui/kit/ufcom.h"
+#include "gui/messages/msgrules.h"
+#include "gui/platform/ufcom.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "gui/headline/headline.h"
 #include "core/datetime.h"
 #include "core/mailslot.h"
-#include "gui/kit/timer.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/timer.h"
+#include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 #include "test_support.h"
 

@@ -13,14 +13,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "gui/kit/appicon.h"
+#include "gui/platform/appicon.h"
 #include "app/form1.h"
 #include "model/config/env.h"
 #include "gui/dialogs/msgbox.h"
 #include "gui/headline/colors.h"
 #include "gui/headline/headline.h"
 #include "core/datetime.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 #include "gui/recorder/keycatalog.h"
 #include "model/recorder/recorder.h"
 #include "form_fixture.h"

@@ -14,7 +14,7 @@
 #include "model/config/myconf.h"
 #include "gui/dialogs/dtselect.h"
 #include "gui/dialogs/msgbox.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 #include "form_fixture.h"
 #include "test_support.h"
 

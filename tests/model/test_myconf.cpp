@@ -13,7 +13,7 @@
 
 #include "model/config/myconf.h"
 #include "core/ini.h"
-#include "model/text.h"
+#include "model/platform/text.h"
 #include "test_support.h"
 
 using namespace uFConf;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "model/recorder/recorder.h"
-#include "model/text.h"
+#include "model/platform/text.h"
 #include "expected_record.h"
 
 using namespace uFCom_Bas;

@@ -20,7 +20,7 @@
 #include "gui/monitor/guidemsg.h"
 #include "gui/monitor/monitor.h"
 #include "core/mailslot.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 #include "form_fixture.h"
 #include "slot_isolation.h"

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 #include "core/datetime.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 
 using namespace uFCom_Bas;
 

@@ -11,7 +11,7 @@
 
 #include "model/config/myconf.h"
 #include "core/ini.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 #include "program_run.h"
 #include "model/recorder/recorder.h"
 #include "slot_isolation.h"

@@ -14,7 +14,7 @@
 #include <sys/stat.h>
 
 #include "core/windowsearch.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 #include "program_run.h"
 #include "model/recorder/recorder.h"
 #include "slot_isolation.h"

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QThread>
 
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 #include "program_run.h"
 #include "model/recorder/recorder.h"
 #include "slot_isolation.h"

@@ -9,7 +9,7 @@
 
 #include "app/form1.h"
 #include "core/mailslot.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 #include "form_fixture.h"
 #include "recorder_test_util.h"

@@ -9,7 +9,7 @@
 // 2 otherwise (with a message on stderr).
 #include "core/datetime.h"
 #include "core/mailslot.h"
-#include "model/text.h"
+#include "model/platform/text.h"
 #include "model/recorder/recorder.h"
 
 #include <QCoreApplication>

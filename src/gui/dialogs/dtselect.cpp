@@ -13,11 +13,11 @@
 #include "gui/headline/colors.h"
 #include "gui/headline/headline.h"
 #include "model/messages/entries.h"
-#include "gui/kit/appicon.h"
+#include "gui/platform/appicon.h"
 #include "core/datetime.h"
-#include "gui/kit/fonts.h"
-#include "gui/kit/formkit.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/fonts.h"
+#include "gui/platform/formkit.h"
+#include "gui/platform/ufcom.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "gui/kit/formkit.h"
-#include "gui/kit/spinbar.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/formkit.h"
+#include "gui/platform/spinbar.h"
+#include "gui/platform/ufcom.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "gui/kit/appicon.h"
-#include "gui/kit/fonts.h"
+#include "gui/platform/appicon.h"
+#include "gui/platform/fonts.h"
 #include "model/config/env.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 
 namespace {
 QPointer<QWidget> g_mainWindow;

@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "gui/kit/appicon.h"
-#include "gui/kit/formkit.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/appicon.h"
+#include "gui/platform/formkit.h"
+#include "gui/platform/ufcom.h"
 
 namespace {
 const QString kCaptionTail = QStringLiteral(" のﾊﾞｰｼﾞｮﾝ情報");

@@ -2,7 +2,7 @@
 
 #include "gui/headline/colors.h"
 #include "core/datetime.h"
-#include "gui/kit/timer.h"
+#include "gui/platform/timer.h"
 
 #include <QColor>
 #include <QComboBox>

@@ -14,9 +14,9 @@
 #include <QWindow>
 
 #include "core/windowsearch.h"
-#include "gui/kit/fonts.h"
-#include "gui/kit/formkit.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/fonts.h"
+#include "gui/platform/formkit.h"
+#include "gui/platform/ufcom.h"
 
 namespace {
 

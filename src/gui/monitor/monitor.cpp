@@ -12,11 +12,11 @@
 
 #include "gui/headline/colors.h"
 #include "gui/headline/headline.h"
-#include "gui/lists/msgrules.h"
+#include "gui/messages/msgrules.h"
 #include "core/datetime.h"
-#include "gui/kit/formkit.h"
-#include "gui/kit/timer.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/formkit.h"
+#include "gui/platform/timer.h"
+#include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 
 namespace uFMon {

@@ -5,7 +5,7 @@
 #include "gui/headline/colors.h"
 #include "gui/headline/headline.h"
 #include "model/messages/entries.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 
 namespace uFCom_Bas {

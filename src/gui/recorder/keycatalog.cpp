@@ -1,13 +1,13 @@
 #include "gui/recorder/keycatalog.h"
 
-#include "gui/kit/fonts.h"
+#include "gui/platform/fonts.h"
 
 #include "model/messages/statustexts.h"
-#include "gui/kit/formkit.h"
+#include "gui/platform/formkit.h"
 #include "gui/recorder/forced.h"
 #include "gui/headline/colors.h"
 #include "gui/headline/headline.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 
 #include <QCloseEvent>

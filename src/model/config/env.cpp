@@ -3,7 +3,7 @@
 #include <QFileInfo>
 
 #include "core/instancelock.h"
-#include "model/text.h"
+#include "model/platform/text.h"
 
 namespace uFCom_Bas {
 

@@ -12,7 +12,7 @@
 
 #include "model/messages/entries.h"
 #include "core/ini.h"
-#include "model/text.h"
+#include "model/platform/text.h"
 
 namespace uFConf {
 

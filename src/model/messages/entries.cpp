@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/datetime.h"
-#include "model/text.h"
+#include "model/platform/text.h"
 
 namespace uFMsg {
 
@@ -50,7 +50,7 @@ bool FieldPresent(const QString& field)
 DueMinute DueMinute::fromText(const QString& text)
 {
     DueMinute m;
-    m.text_ = uFCom_Bas::trimSpaces(text);
+    m.text_ = text;
     return m;
 }
 
@@ -99,7 +99,7 @@ GuideEntry::GuideEntry(const QString& text) : text_(text)
         const QString f = uFCom_Bas::CsvFieldGet(n, trimmed, kComma);
         if (f != uFCom_Bas::kFieldMissing) raw_[n] = f;
     }
-    due_ = DueMinute::fromText(raw_[0]);
+    due_ = DueMinute::fromText(uFCom_Bas::trimSpaces(raw_[0]));
     fixed_ = uFCom_Bas::trimSpaces(raw_[1]);
     variable_ = uFCom_Bas::trimSpaces(raw_[2]);
 }

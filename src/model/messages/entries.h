@@ -40,7 +40,8 @@ bool FieldPresent(const QString& field);
 class DueMinute {
 public:
     DueMinute() = default;
-    // From its text form, trimmed; null for an empty text.
+    // From its text form as it stands (the clock's minute, a listed
+    // entry's trimmed field); null for an empty text.
     static DueMinute fromText(const QString& text);
     // The minute of a date, an hour and a minute.
     static DueMinute of(const QDate& date, int hour, int minute);

@@ -4,7 +4,7 @@
 #include "core/datetime.h"
 #include "core/mailslot.h"
 #include "core/windowsearch.h"
-#include "model/text.h"
+#include "model/platform/text.h"
 
 #include <QCoreApplication>
 #include <QtEndian>

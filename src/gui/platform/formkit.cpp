@@ -1,4 +1,4 @@
-#include "gui/kit/formkit.h"
+#include "gui/platform/formkit.h"
 
 #include <QAbstractButton>
 
@@ -13,8 +13,8 @@
 #include <QStyleFactory>
 #include <cstdlib>
 
-#include "gui/kit/fonts.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/fonts.h"
+#include "gui/platform/ufcom.h"
 
 namespace uFCom_Bas {
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-#include "gui/lists/msgrules.h"
+#include "gui/messages/msgrules.h"
 
 class QListWidget;
 class QPlainTextEdit;

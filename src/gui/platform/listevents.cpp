@@ -1,4 +1,4 @@
-#include "gui/kit/listevents.h"
+#include "gui/platform/listevents.h"
 
 #include <QListWidget>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 
 #include <QPlainTextEdit>
 

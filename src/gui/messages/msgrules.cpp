@@ -1,4 +1,4 @@
-#include "gui/lists/msgrules.h"
+#include "gui/messages/msgrules.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -6,7 +6,7 @@
 
 #include "gui/headline/colors.h"
 #include "gui/headline/headline.h"
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 
 namespace uFMsg {
 

@@ -1,4 +1,4 @@
-#include "gui/kit/fonts.h"
+#include "gui/platform/fonts.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

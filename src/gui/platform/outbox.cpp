@@ -1,4 +1,4 @@
-#include "gui/kit/outbox.h"
+#include "gui/platform/outbox.h"
 
 #include <QCoreApplication>
 #include <QHash>

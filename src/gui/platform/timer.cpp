@@ -1,4 +1,4 @@
-#include "gui/kit/timer.h"
+#include "gui/platform/timer.h"
 
 #include <algorithm>
 

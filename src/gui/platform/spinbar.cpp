@@ -1,4 +1,4 @@
-#include "gui/kit/spinbar.h"
+#include "gui/platform/spinbar.h"
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>

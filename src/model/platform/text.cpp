@@ -1,4 +1,4 @@
-#include "model/text.h"
+#include "model/platform/text.h"
 
 #include <QRegularExpression>
 #include <cmath>

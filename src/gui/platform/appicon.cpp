@@ -1,4 +1,4 @@
-#include "gui/kit/appicon.h"
+#include "gui/platform/appicon.h"
 
 #include <QImage>
 #include <QPixmap>

@@ -1,10 +1,10 @@
-#include "gui/lists/guidelist.h"
+#include "gui/messages/guidelist.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "gui/lists/msgrules.h"
-#include "gui/kit/ufcom.h"
+#include "gui/messages/msgrules.h"
+#include "gui/platform/ufcom.h"
 
 namespace uFMsg {
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-#include "model/text.h"
+#include "model/platform/text.h"
 
 class QPlainTextEdit;
 class QWidget;

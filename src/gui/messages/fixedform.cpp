@@ -1,9 +1,9 @@
-#include "gui/lists/fixedform.h"
+#include "gui/messages/fixedform.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "gui/kit/ufcom.h"
+#include "gui/platform/ufcom.h"
 
 namespace uFMsg {
 
