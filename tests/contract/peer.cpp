@@ -111,14 +111,16 @@ int receiveOne(const std::string& name, const std::string& ready, const std::str
     return 3;
 }
 
-// A reader that is slow to start and slow to read: the codes of the first
-// count records, in the order they arrived, one per line.
-int readSlowly(const std::string& name, const std::string& ready, const std::string& out, int count)
+// A reader that starts reading only once the whole burst is sent (the file
+// sent appears) and reads slowly: the codes of the first count records, in
+// the order they arrived, one per line.
+int readSlowly(const std::string& name, const std::string& ready, const std::string& sent, const std::string& out,
+               int count)
 {
     const int h = ms::SlotCreate(name, 0);
     if (h < 0) return 2;
     writeFile(ready, "ok");
-    sleepMs(300);
+    if (!waitForFile(sent, kPatienceMs)) return 3;
     std::string codes;
     char buf[ms::kMaxMessage];
     for (int got = 0, waited = 0; got < count && waited < kPatienceMs;) {
@@ -140,7 +142,8 @@ int holdLock(const std::string& exe, const std::string& ready)
     platform::InstanceLock lock;
     if (!lock.acquire(exe)) return 2;
     writeFile(ready, "ok");
-    sleepMs(kPatienceMs);
+    // Held until the peer is killed (the test's release never comes).
+    waitForFile(ready + ".release", kPatienceMs);
     return 0;
 }
 
@@ -152,7 +155,7 @@ int peerMain(int argc, char** argv)
     auto arg = [&](int i) { return i + 3 < argc ? std::string(argv[i + 3]) : std::string(); };
     if (role == "close-slot") return closeSlot(arg(0), arg(1));
     if (role == "receive") return receiveOne(arg(0), arg(1), arg(2));
-    if (role == "read-slowly") return readSlowly(arg(0), arg(1), arg(2), std::atoi(arg(3).c_str()));
+    if (role == "read-slowly") return readSlowly(arg(0), arg(1), arg(2), arg(3), std::atoi(arg(4).c_str()));
     if (role == "hold-lock") return holdLock(arg(0), arg(1));
     if (role == "window") return showWindowUntilKilled(readFile(arg(0)), arg(1));
     return 64;

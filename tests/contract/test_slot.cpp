@@ -201,7 +201,7 @@ TEST(SlotContract, ABurstLargerThanTheReadersQueueArrivesWholeAndInOrderWhileThe
 {
     constexpr int kBurst = 60;
     const std::string dir = contract::scratchDir(), name = contract::uniqueName("burst");
-    contract::Peer peer({"read-slowly", name, dir + "/ready", dir + "/codes", std::to_string(kBurst)});
+    contract::Peer peer({"read-slowly", name, dir + "/ready", dir + "/sent", dir + "/codes", std::to_string(kBurst)});
     ASSERT_TRUE(contract::waitForFile(dir + "/ready", 20000));
     const int writer = ms::SlotOpen(name);
     ASSERT_GT(writer, 0);
@@ -212,6 +212,7 @@ TEST(SlotContract, ABurstLargerThanTheReadersQueueArrivesWholeAndInOrderWhileThe
         expected += std::to_string(1000 + i) + "\n";
     }
     ms::HandleClose(writer);
+    contract::writeFile(dir + "/sent", "ok");
     // What the reader's queue could not take yet goes out as it reads.
     EXPECT_EQ(ms::SlotDrain(20000), 0);
     ASSERT_EQ(peer.wait(20000), 0);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "core/windowsearch.h"
+#include "model/recorder/recorder.h"
 #include "slot_isolation.h"
 #include "xkeys.h"
 #include <filesystem>
@@ -238,6 +239,22 @@ bool keysHandled(unsigned long mainWindow, int timeoutMs)
     if (!dialog) return false;
     testsupport::sendKeyToWindow(dialog, "Escape");
     return waitWindowGone(caption, timeoutMs);
+}
+
+bool sendCloseCommand(const std::string& runtimeDir, int timeoutMs)
+{
+    return testsupport::waitUntil(
+        [&]() { return testsupport::rawSlotSend("uPVelmora", uFCom_Bas::closeCommand(), runtimeDir); }, timeoutMs);
+}
+
+bool registerFixedByKeys(unsigned long mainWindow, const std::vector<std::string>& letters)
+{
+    // Tab Tab reaches 定型登録's text box, two more Tabs the button.
+    std::vector<std::string> keys{"Tab", "Tab"};
+    keys.insert(keys.end(), letters.begin(), letters.end());
+    for (const char* k : {"Tab", "Tab", "space"}) keys.push_back(k);
+    for (const std::string& k : keys) testsupport::sendKeyToWindow(mainWindow, k);
+    return keysHandled(mainWindow);
 }
 
 bool slotDrained(const std::string& socketPath, int timeoutMs)

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "test_support.h"
 
@@ -94,6 +95,13 @@ QStringList fakeClockEnv(const std::string& timeFile);
 // Return opens is on the screen, all keys before them were handled.  The
 // dialog is closed again.  False on time-out.
 bool keysHandled(unsigned long mainWindow, int timeoutMs = 10000);
+// Sends the close command to the program's slot in runtimeDir (default:
+// this process's), retried until the slot takes it: the slot exists a
+// moment after the window.  False on time-out.
+bool sendCloseCommand(const std::string& runtimeDir = {}, int timeoutMs = 5000);
+// 定型登録 of a message typed as these keys, from the focus the main window
+// starts with (the hidden box); true once the program has handled them.
+bool registerFixedByKeys(unsigned long mainWindow, const std::vector<std::string>& letters);
 // Waits until nothing waits in the queue of the slot whose socket is at
 // path: its owner has taken every datagram sent to it.  False on time-out.
 bool slotDrained(const std::string& socketPath, int timeoutMs = 10000);

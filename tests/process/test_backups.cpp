@@ -50,8 +50,7 @@ protected:
         auto run = startVelmora(nullptr, env);
         if (during) during();
         Ended e;
-        EXPECT_TRUE(testsupport::waitUntil(
-            [&]() { return testsupport::rawSlotSend("uPVelmora", uFCom_Bas::closeCommand()); }, 5000));
+        EXPECT_TRUE(sendCloseCommand());
         EXPECT_TRUE(run->waitEnd(5000));
         e.status = run->exitCode();
         e.err = run->stderrText();

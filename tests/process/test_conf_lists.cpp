@@ -44,8 +44,7 @@ protected:
     // The slot exists a moment after the window: retried until it takes.
     static bool sendClose()
     {
-        return testsupport::waitUntil([]() { return testsupport::rawSlotSend("uPVelmora", uFCom_Bas::closeCommand()); },
-                                      5000);
+        return sendCloseCommand();
     }
 };
 

@@ -87,8 +87,7 @@ protected:
     }
     static bool sendClose()
     {
-        return testsupport::waitUntil([]() { return testsupport::rawSlotSend("uPVelmora", uFCom_Bas::closeCommand()); },
-                                      5000);
+        return sendCloseCommand();
     }
     void TearDown() override
     {

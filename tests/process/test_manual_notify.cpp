@@ -56,8 +56,7 @@ TEST_F(ManualNotifyRunTest, TypedMessageReachesTheRecorderFramedByTheMarkers)
     press(keys);
     ASSERT_TRUE(keysHandled(window));
     EXPECT_EQ(texts().size(), 4);
-    ASSERT_TRUE(testsupport::waitUntil([]() { return testsupport::rawSlotSend("uPVelmora", uFCom_Bas::closeCommand()); },
-                                       3000));
+    ASSERT_TRUE(sendCloseCommand({}, 3000));
     EXPECT_TRUE(run->waitEnd(3000));
     testsupport::rawSlotSend("uPCorvane", uFCom_Bas::closeCommand());
     recorder.waitEnd(3000);

@@ -63,13 +63,6 @@ protected:
         EXPECT_NE(window, 0u) << run->stderrText().toStdString();
         return run;
     }
-    // 定型登録 of "xyz" with the keyboard, from the focus the window starts with.
-    static void registerXyz(unsigned long window)
-    {
-        for (const char* key : {"Tab", "Tab", "x", "y", "z", "Tab", "Tab", "space"})
-            testsupport::sendKeyToWindow(window, key);
-        EXPECT_TRUE(keysHandled(window));
-    }
     // 画面の位置調整, then 適用 until done() holds (a save is seen), at most
     // times presses, then 戻る.  The dialog is modal: what it did is seen in
     // the file, not through the main window.
@@ -100,19 +93,14 @@ protected:
         unsigned long window = 0;
         auto run = start(folder, runtime, window);
         ::chmod(conf.c_str(), 0444);
-        registerXyz(window);
+        ASSERT_TRUE(registerFixedByKeys(window, {"x", "y", "z"}));
         EXPECT_EQ(entryOf(conf, 1), "");
         ::chmod(conf.c_str(), 0644);
         if (nextChange) applyScreenAdjust(window, [&]() { return entryOf(conf, 1) == "xyz,"; });
-        ASSERT_TRUE(closeCommand(runtime));
+        ASSERT_TRUE(sendCloseCommand(runtime));
         ASSERT_TRUE(run->waitEnd(5000));
         EXPECT_EQ(run->exitCode(), 0) << run->stderrText().toStdString();
         EXPECT_EQ(entryOf(conf, 1), "xyz,");
-    }
-    bool closeCommand(const std::string& runtime)
-    {
-        return testsupport::waitUntil(
-            [&]() { return testsupport::rawSlotSend("uPVelmora", uFCom_Bas::closeCommand(), runtime); }, 5000);
     }
     std::string mounted_;
 };
@@ -210,7 +198,7 @@ TEST_F(NothingLostTest, NoEntryIsLostAndNoPrivateFileIsReadAndEveryRefusalSaysWh
              const std::string conf = folder + "/uPVelmora.conf";
              unsigned long window = 0;
              auto run = start(folder, runtime, window);
-             registerXyz(window);
+             ASSERT_TRUE(registerFixedByKeys(window, {"x", "y", "z"}));
              ASSERT_EQ(entryOf(conf, 1), "xyz,");
              // The editor's copy predates the registration and adds a section.
              const std::string edited = kStart + "[Section_Hand]\r\nNote=by hand\r\n";
@@ -238,9 +226,9 @@ TEST_F(NothingLostTest, NoEntryIsLostAndNoPrivateFileIsReadAndEveryRefusalSaysWh
              while (::write(fd, block.data(), block.size()) > 0) {
              }
              ::close(fd);
-             registerXyz(window);
+             ASSERT_TRUE(registerFixedByKeys(window, {"x", "y", "z"}));
              for (int n = 0; n < 5; ++n) EXPECT_EQ(testsupport::readFile(names[size_t(n)]), kept[size_t(n)]) << n;
-             ASSERT_TRUE(closeCommand(runtime));
+             ASSERT_TRUE(sendCloseCommand(runtime));
              ASSERT_TRUE(run->waitEnd(5000));
              EXPECT_EQ(run->exitCode(), 1);
              for (int n = 0; n < 5; ++n) EXPECT_EQ(testsupport::readFile(names[size_t(n)]), kept[size_t(n)]) << n;
@@ -255,12 +243,12 @@ TEST_F(NothingLostTest, NoEntryIsLostAndNoPrivateFileIsReadAndEveryRefusalSaysWh
              unsigned long window = 0;
              auto run = start(folder, runtime, window);
              Watcher watcher(folder);
-             registerXyz(window);
+             ASSERT_TRUE(registerFixedByKeys(window, {"x", "y", "z"}));
              applyScreenAdjust(window, [&]() { return !watcher.sightings().empty(); }, 20);
              watcher.finish();
              ASSERT_FALSE(watcher.sightings().empty()) << "no temporary file seen";
              for (const std::string& s : watcher.sightings()) EXPECT_EQ(s, "600 0");
-             ASSERT_TRUE(closeCommand(runtime));
+             ASSERT_TRUE(sendCloseCommand(runtime));
              ASSERT_TRUE(run->waitEnd(5000));
              EXPECT_EQ(entryOf(conf, 1), "xyz,");
          }},
@@ -272,7 +260,7 @@ TEST_F(NothingLostTest, NoEntryIsLostAndNoPrivateFileIsReadAndEveryRefusalSaysWh
                        0);
              unsigned long window = 0;
              auto run = start(folder, runtime, window);
-             ASSERT_TRUE(closeCommand(runtime));
+             ASSERT_TRUE(sendCloseCommand(runtime));
              ASSERT_TRUE(run->waitEnd(5000));
              EXPECT_EQ(run->exitCode(), 0);
          }},
@@ -356,7 +344,7 @@ TEST_F(NothingLostTest, ARecorderStartedAfterTheWindowManagerDiedIsFound)
     const std::string log = work_.file("recorder.log");
     ProgramRun recorder(binDir() + "/uPCorvane", workDir(), {QString::fromStdString(log)}, lockDir(), env);
     ASSERT_NE(waitForWindow("ｺｰｳﾞｪｲﾝ [uPCorvane]", 15000), 0u);
-    ASSERT_TRUE(closeCommand(locks_.path()));
+    ASSERT_TRUE(sendCloseCommand(locks_.path()));
     ASSERT_TRUE(run.waitEnd(5000));
     EXPECT_TRUE(testsupport::waitUntil(
         [&]() { return QString::fromStdString(testsupport::readFile(log)).contains("を UnLoad しました。"); }, 5000))

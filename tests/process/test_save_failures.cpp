@@ -108,16 +108,13 @@ TEST_F(SaveFailureTest, AFailedSaveIsSeenAndNothingHangsOrIsLost)
         }
         const std::string before = c.env == Env::Fifo ? "" : testsupport::readFile(conf);
 
-        // 定型登録 of "xyz" with the keyboard.
-        for (const char* key : {"Tab", "Tab", "x", "y", "z", "Tab", "Tab", "space"})
-            testsupport::sendKeyToWindow(window, key);
-        // The registration and its save are done before the close command.
-        ASSERT_TRUE(keysHandled(window));
+        // 定型登録 of "xyz" with the keyboard; the registration and its save
+        // are done before the close command.
+        ASSERT_TRUE(registerFixedByKeys(window, {"x", "y", "z"}));
 
         QElapsedTimer closing;
         closing.start();
-        ASSERT_TRUE(testsupport::waitUntil(
-            [&]() { return testsupport::rawSlotSend("uPVelmora", uFCom_Bas::closeCommand(), programRuntime); }, 3000));
+        ASSERT_TRUE(sendCloseCommand(programRuntime, 3000));
         ASSERT_TRUE(run.waitEnd(2000)) << "not ended within 2 s of the close command";
         EXPECT_LT(closing.elapsed(), 2000);
         EXPECT_EQ(run.exitCode(), c.status);

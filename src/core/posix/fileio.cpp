@@ -138,6 +138,24 @@ int prepareTemp(int fd, bool exists, const struct stat& st, int newMode)
     return fchmod(fd, mode);
 }
 
+// Gives the open temporary file its owner and mode, its content, and makes
+// it durable; closed either way, and removed when any step fails.  0, or
+// -1 with errno set.
+int fillTemp(int fd, const std::string& tempPath, bool exists, const struct stat& st, int newMode,
+             const std::string& bytes)
+{
+    bool ok = prepareTemp(fd, exists, st, newMode) == 0 && writeAll(fd, bytes) && fsync(fd) == 0;
+    int err = ok ? 0 : errno;
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok) return 0;
+    unlink(tempPath.c_str());
+    errno = err;
+    return -1;
+}
+
 // Removes temporary files of earlier saves of this file whose process is
 // gone (a save cut short by a kill leaves one behind).
 void removeStaleTemps(const std::string& dir, const std::string& base)
@@ -266,27 +284,23 @@ int replaceFile(const std::string& pathIn, const std::string& bytes, int newMode
         return -1;
     }
 
-    auto fail = [&](bool open) {
+    auto fail = [&]() {
         const int err = errno;
-        if (open) close(fd);
         unlink(tempPath.c_str());
         errno = err;
         return -1;
     };
 
-    if (prepareTemp(fd, exists, st, newMode) != 0) return fail(true);
-    if (!writeAll(fd, bytes)) return fail(true);
-    if (fsync(fd) != 0) return fail(true);
-    if (close(fd) != 0) return fail(false);
+    if (fillTemp(fd, tempPath, exists, st, newMode, bytes) != 0) return -1;
 
     if (SaveHook hook = saveHookForTest(); hook && !hook(tempPath)) {
         errno = EINTR;
-        return fail(false);
+        return fail();
     }
 
     // The new content is on disk before its name replaces the old file, so
     // the file is always whole: old or new.
-    if (rename(tempPath.c_str(), path.c_str()) != 0) return fail(false);
+    if (rename(tempPath.c_str(), path.c_str()) != 0) return fail();
     removeStaleTemps(dir, baseName(path));
     return 0;
 }
@@ -301,19 +315,7 @@ int writeNewBeside(const std::string& pathIn, const std::string& bytes, int mode
     const int fd = createTemp(parentDir(path), baseName(path), made);
     if (fd < 0) return -1;
     const struct stat none {};
-    if (prepareTemp(fd, false, none, mode) != 0 || !writeAll(fd, bytes) || fsync(fd) != 0) {
-        const int err = errno;
-        close(fd);
-        unlink(made.c_str());
-        errno = err;
-        return -1;
-    }
-    if (close(fd) != 0) {
-        const int err = errno;
-        unlink(made.c_str());
-        errno = err;
-        return -1;
-    }
+    if (fillTemp(fd, made, false, none, mode, bytes) != 0) return -1;
     tempPath = made;
     return 0;
 }

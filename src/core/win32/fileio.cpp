@@ -106,6 +106,24 @@ private:
     SECURITY_ATTRIBUTES attributes_{};
 };
 
+// Gives the open temporary file its content and makes it durable; closed
+// either way, and removed when any step fails.  0, or -1 with errno set.
+int fillTemp(HANDLE h, const std::string& tempPath, const std::string& bytes)
+{
+    bool ok = writeAll(h, bytes) && FlushFileBuffers(h);
+    if (!ok) setErrnoFromLastError();
+    int err = ok ? 0 : errno;
+    if (!CloseHandle(h) && ok) {
+        ok = false;
+        setErrnoFromLastError();
+        err = errno;
+    }
+    if (ok) return 0;
+    DeleteFileA(ansi(tempPath).c_str());
+    errno = err;
+    return -1;
+}
+
 // A new temporary file beside the target, opened by nobody else while it
 // fills (no sharing), with the target's access list when one is given.
 HANDLE createTemp(const std::string& dir, const std::string& base, std::string& tempPath,
@@ -290,17 +308,7 @@ int replaceFile(const std::string& path, const std::string& bytes, int /*mode: a
         setErrnoFromLastError();
         return -1;
     }
-    auto fail = [&](bool open) {
-        setErrnoFromLastError();
-        const int err = errno;
-        if (open) CloseHandle(h);
-        DeleteFileA(ansi(tempPath).c_str());
-        errno = err;
-        return -1;
-    };
-    if (!writeAll(h, bytes)) return fail(true);
-    if (!FlushFileBuffers(h)) return fail(true);
-    if (!CloseHandle(h)) return fail(false);
+    if (fillTemp(h, tempPath, bytes) != 0) return -1;
 
     if (SaveHook hook = saveHookForTest(); hook && !hook(tempPath)) {
         DeleteFileA(ansi(tempPath).c_str());
@@ -308,8 +316,13 @@ int replaceFile(const std::string& path, const std::string& bytes, int /*mode: a
         return -1;
     }
     // The new content is on disk before its name replaces the old file.
-    if (!MoveFileExA(ansi(tempPath).c_str(), ansi(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return fail(false);
+    if (!MoveFileExA(ansi(tempPath).c_str(), ansi(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        setErrnoFromLastError();
+        const int err = errno;
+        DeleteFileA(ansi(tempPath).c_str());
+        errno = err;
+        return -1;
+    }
     removeStaleTemps(dir, baseName(path));
     return 0;
 }
@@ -325,21 +338,7 @@ int writeNewBeside(const std::string& path, const std::string& bytes, int /*mode
         setErrnoFromLastError();
         return -1;
     }
-    if (!writeAll(h, bytes) || !FlushFileBuffers(h)) {
-        setErrnoFromLastError();
-        const int err = errno;
-        CloseHandle(h);
-        DeleteFileA(ansi(made).c_str());
-        errno = err;
-        return -1;
-    }
-    if (!CloseHandle(h)) {
-        setErrnoFromLastError();
-        const int err = errno;
-        DeleteFileA(ansi(made).c_str());
-        errno = err;
-        return -1;
-    }
+    if (fillTemp(h, made, bytes) != 0) return -1;
     tempPath = made;
     return 0;
 }
