@@ -150,6 +150,16 @@ int putCycles(platform::ini::Document& doc, const QStringList& items, int* writt
     return 0;
 }
 
+// The rules' section is written once there are rules, and kept up to date
+// once it exists; a file that never had a rule stays as it was.
+int putRepeats(platform::ini::Document& doc, const QStringList& rules)
+{
+    if (rules.isEmpty() && !doc.get(ansi(kSectionRepeat), ansi(kKeyRepeatCount))) return 0;
+    doc.replaceNumberedKeys(ansi(kSectionRepeat), ansi(kKeyRepeatCount), ansi(kKeyRepeatStem),
+                            storedValues(rules, &RepeatValue, nullptr));
+    return 0;
+}
+
 // The file read again, changed by put, and saved.
 template <typename Put>
 int rewrite(const QString& pathIn, Put put)
@@ -213,6 +223,12 @@ QString CycleValue(const QString& item)
     return storedLineBreaks(uFMsg::GuideEntry(item).storedForm());
 }
 
+QString RepeatValue(const QString& rule)
+{
+    const std::optional<uFMsg::RepeatRule> r = uFMsg::RepeatRule::parse(rule);
+    return r ? storedLineBreaks(r->storedForm()) : QString();
+}
+
 ConfContent ConfRead(const QString& pathIn, const QString& now)
 {
     ConfContent c;
@@ -253,9 +269,19 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
         if (value.isEmpty()) break;
         const uFMsg::GuideEntry entry(value);
         if (entry.due().isNull()) continue;
-        if (entry.due().laterThan(nowMinute) && c.cycles.size() < kItemKeysRead) c.cycles.append(value);
+        if (!entry.due().laterThan(nowMinute)) {
+            c.dropped.append(value);
+        } else if (c.cycles.size() < kItemKeysRead) {
+            c.cycles.append(value);
+        }
     }
     if (!c.cycles.isEmpty()) c.CycleCount = static_cast<int>(c.cycles.size());
+
+    for (int i = 0; i < kItemKeysRead; ++i) {
+        const QString value = LoadedValue(valueOf(doc, kSectionRepeat, itemKey(kKeyRepeatStem, i)));
+        if (value.isEmpty()) break;
+        c.repeats.append(value);
+    }
     return c;
 }
 
@@ -265,13 +291,15 @@ int ConfWriteWatch(const QString& path, const WatchSettings& watch)
 }
 
 int ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSettings& watch,
-                 const QStringList& entries, const QStringList& cycles, int* entriesWritten, int* cyclesWritten)
+                 const QStringList& entries, const QStringList& cycles, const QStringList& repeats, int* entriesWritten,
+                 int* cyclesWritten)
 {
     platform::ini::Document doc;
     putFormStyle(doc, formStyle);
     putWatch(doc, watch);
     putEntries(doc, entries, entriesWritten);
     putCycles(doc, cycles, cyclesWritten);
+    putRepeats(doc, repeats);
     return saveDoc(doc, unixPath(pathIn));
 }
 
@@ -352,9 +380,13 @@ void MyConf::MyConfRead()
     entryCount_ = cycleCount_ = 0;
     entries_.clear();
     schedule_.clear();
+    repeats_.clear();
+    dropped_.clear();
+    placedAtLoad_ = {};
     if (!b_.confPath) return;
 
-    ConfContent c = ConfRead(b_.confPath(), uFMsg::DueMinute::current().text());
+    const uFMsg::DueMinute now = uFMsg::DueMinute::current();
+    ConfContent c = ConfRead(b_.confPath(), now.text());
     known_ = c.read ? c.stamp : platform::ini::FileStamp{};
     doc_ = std::move(c.doc);
     docCurrent_ = c.read;
@@ -365,6 +397,11 @@ void MyConf::MyConfRead()
     cycleCount_ = c.CycleCount;
     entries_.assign(c.entries);
     schedule_.assign(c.cycles);
+    repeats_.assign(c.repeats);
+    dropped_ = c.dropped;
+    // Each rule's next occurrence: the file may have been written before
+    // the last one was announced, or by hand.
+    placedAtLoad_ = repeats_.placeAll(schedule_, now);
     start_ = std::move(c);
 }
 
@@ -429,7 +466,8 @@ int MyConf::putPart(platform::ini::Document& doc, Part part, int* entries, int* 
     case Part::Entry:
         return putEntries(doc, entries_.texts(), entries);
     case Part::Cycle:
-        return putCycles(doc, schedule_.texts(), cycles);
+        if (putCycles(doc, schedule_.texts(), cycles) != 0) return -1;
+        return putRepeats(doc, repeats_.storedForms());
     }
     return -1;
 }
@@ -472,7 +510,8 @@ int MyConf::save(Part part)
         // The file has gone while the program ran: all of it from memory, so
         // that the next start finds what the operator had.
         const QString style = !formStyle_.isEmpty() ? formStyle_ : b_.formStyle ? b_.formStyle() : QString();
-        r = ConfWriteAll(path, style, watch_, entries_.texts(), schedule_.texts(), &entries, &cycles);
+        r = ConfWriteAll(path, style, watch_, entries_.texts(), schedule_.texts(), repeats_.storedForms(), &entries,
+                         &cycles);
         if (r == 0) {
             entryCount_ = entries;
             cycleCount_ = cycles;

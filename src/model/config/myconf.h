@@ -1,6 +1,9 @@
 #pragma once
 // The message configuration file: the monitor settings (Section_Watch), the
-// fixed-form list (Section_Entry) and the guide list (Section_Cycle).
+// fixed-form list (Section_Entry), the guide list (Section_Cycle) and the
+// rules of the announcements that repeat (Section_Repeat, after the guide
+// list; a reader that does not know it still finds every rule's next
+// occurrence in the guide list).
 //
 // Reading takes the whole file once.  Each writer rewrites its whole
 // section in memory and replaces the file once, atomically: either the new
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "model/messages/entries.h"
+#include "model/messages/repeat.h"
 
 namespace uFConf {
 
@@ -28,6 +32,9 @@ inline const QString kKeyEntryStem = QStringLiteral("EntryItem_");
 inline const QString kSectionCycle = QStringLiteral("Section_Cycle");
 inline const QString kKeyCycleCount = QStringLiteral("CycleItems");
 inline const QString kKeyCycleStem = QStringLiteral("CycleItem_");
+inline const QString kSectionRepeat = QStringLiteral("Section_Repeat");
+inline const QString kKeyRepeatCount = QStringLiteral("RepeatItems");
+inline const QString kKeyRepeatStem = QStringLiteral("RepeatItem_");
 inline const QString kSectionFormStyle = QStringLiteral("Section_FormStyle");
 inline const QString kKeyFormStyle = QStringLiteral("FormStyle");
 inline const QString kBackupSuffix = QStringLiteral(".bak");
@@ -50,6 +57,9 @@ struct ConfContent {
     int CycleCount = 0;
     QStringList entries;  // fixed parts, in file order
     QStringList cycles;   // guide entries as stored, in file order
+    // Guide entries left out because their minute had passed, as stored.
+    QStringList dropped;
+    QStringList repeats;  // repeat rules as stored, in file order
     // The file as it was read, and its permissions (for the backup).
     bool read = false;
     std::string image;
@@ -60,7 +70,8 @@ struct ConfContent {
 };
 
 // Reads the file at path (profile path rules: '\' is '/').  Guide entries
-// not later than now ("yyyy/mm/dd-hh:mm") are left out.  A missing file
+// not later than now ("yyyy/mm/dd-hh:mm") are left out (and listed in
+// dropped).  A missing file
 // gives the defaults.
 ConfContent ConfRead(const QString& path, const QString& now);
 
@@ -70,9 +81,11 @@ ConfContent ConfRead(const QString& path, const QString& now);
 int ConfWriteWatch(const QString& path, const WatchSettings& watch);
 int ConfWriteEntry(const QString& path, const QStringList& items, int* written = nullptr);
 int ConfWriteCycle(const QString& path, const QStringList& items, int* written = nullptr);
-// The whole file from memory, for a file that has gone: all four sections.
+// The whole file from memory, for a file that has gone: all four sections,
+// and the repeat rules when there are any.
 int ConfWriteAll(const QString& path, const QString& formStyle, const WatchSettings& watch, const QStringList& entries,
-                 const QStringList& cycles, int* entriesWritten = nullptr, int* cyclesWritten = nullptr);
+                 const QStringList& cycles, const QStringList& repeats, int* entriesWritten = nullptr,
+                 int* cyclesWritten = nullptr);
 // Why the last write failed, in a few words.
 QString lastWriteError();
 // Backup generations beside path, newest first: path.bak, path.bak.1, ...,
@@ -95,6 +108,8 @@ QString BackupName(const QString& path, int n);
 // 0x40.  A value without a line break is stored exactly as before.
 QString EntryValue(const QString& item);
 QString CycleValue(const QString& item);
+// A repeat rule's stored value, or empty for a rule that is not understood.
+QString RepeatValue(const QString& rule);
 // A stored value as the lists hold it again: U+001F back to CR LF.
 QString LoadedValue(const QString& stored);
 
@@ -123,6 +138,7 @@ public:
     void MyConfRead();
     int MyConfWriteWatch();
     int MyConfWriteEntry();
+    // The guide list and the repeat rules, in one save.
     int MyConfWriteCycle();
     // The window style for the next start (FormStyle value).
     int MyConfWriteFormStyle(const QString& value);
@@ -133,6 +149,12 @@ public:
     const WatchSettings& watch() const { return watch_; }
     uFMsg::FixedFormEntries& entries() { return entries_; }
     uFMsg::GuideSchedule& schedule() { return schedule_; }
+    uFMsg::RepeatRules& repeats() { return repeats_; }
+    // What the last read did to the guide list: the entries it left out
+    // as past (as stored), and the rules' next occurrences it put in or
+    // that wait for room.
+    const QStringList& droppedAtLoad() const { return dropped_; }
+    const uFMsg::RepeatRules::Outcome& placedAtLoad() const { return placedAtLoad_; }
     // Entries in the file as last loaded or saved.
     int EntryCount() const { return entryCount_; }
     int CycleCount() const { return cycleCount_; }
@@ -170,6 +192,9 @@ private:
     WatchSettings watch_;
     uFMsg::FixedFormEntries entries_;
     uFMsg::GuideSchedule schedule_;
+    uFMsg::RepeatRules repeats_;
+    QStringList dropped_;
+    uFMsg::RepeatRules::Outcome placedAtLoad_;
     int entryCount_ = 0;
     int cycleCount_ = 0;
     QString lastError_;
