@@ -61,6 +61,9 @@ const QString kSlotFailTail = QStringLiteral("】 が準備できません。終
 const QString kFileAccessNG = QStringLiteral("File Access NG");
 const QString kFileAccessNGTail = QStringLiteral(" 設定Fileに書込できません。");
 constexpr int kFileAccessNGColour = 15;
+const QString kDroppedHead = QStringLiteral("起動前に経過したｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞ ");
+const QString kDroppedTail = QStringLiteral(" 件を削除しました。");
+constexpr int kDroppedColour = 15;
 
 // How long the shutdown waits for a slow recorder to take what waits for it.
 constexpr int kShutdownDrainMs = 2000;
@@ -134,18 +137,21 @@ void Form1::wireLists()
     gc.meStrVLSelectKey = &meStrVLSelectKey;
     gc.meStrVLSelectVar = &meStrVLSelectVar;
     gc.meStrVLSelectYMD = &meStrVLSelectYMD;
+    gc.meStrVLSelectRepeat = &meStrVLSelectRepeat;
     uFMsg::GuideList::Services gs;
     gs.head = [this]() { return FormKeyMsgHead(); };
     gs.keyMsg = keyMsg;
     gs.save = [this]() { return MyConfWriteCycle() == 0; };
     gs.selectDueTime = [this]() {
-        DTSelect_Dialog dialog(this, {&meStrVLSelectKey, &meStrVLSelectVar, &meStrVLSelectYMD, FormKeyMsgHead()});
+        DTSelect_Dialog dialog(
+            this, {&meStrVLSelectKey, &meStrVLSelectVar, &meStrVLSelectYMD, FormKeyMsgHead(), &meStrVLSelectRepeat});
         dialog.exec();
     };
     gs.confirm = [this](const QString& title, const QString& question) {
         return uMsgBox_Show(this, 0, title, question);
     };
-    guideList_ = std::make_unique<uFMsg::GuideList>(gc, &conf_->entries(), &conf_->schedule(), std::move(gs));
+    guideList_ =
+        std::make_unique<uFMsg::GuideList>(gc, &conf_->entries(), &conf_->schedule(), &conf_->repeats(), std::move(gs));
 
     uFMon::GuideMonitor::Controls mc;
     mc.form = this;
@@ -171,9 +177,10 @@ void Form1::wireLists()
     uFMon::GuideMonitor::Services ms;
     ms.keyMsg = keyMsg;
     ms.saveWatch = [this]() { MyConfWriteWatch(); };
+    ms.saveSchedule = [this]() { MyConfWriteCycle(); };
     monitor_ = std::make_unique<uFMon::GuideMonitor>(
-        mc, uFMon::GuideMonitor::State{&conf_->watch(), &conf_->schedule(), &meStrGuideMsg}, std::move(shared),
-        std::move(ms));
+        mc, uFMon::GuideMonitor::State{&conf_->watch(), &conf_->schedule(), &meStrGuideMsg, &conf_->repeats()},
+        std::move(shared), std::move(ms));
 
     uFCom_Bas::ManualNotify::Controls nc{this, Text1, Text2, Dummy_Text};
     manualNotify_ = std::make_unique<uFCom_Bas::ManualNotify>(
@@ -278,12 +285,34 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
 
     // Status line, also to the recorder.
     uFHLabel_Bas::HeadMsgShow(this, 11, -1, FormKeyMsgHead() + uFMsg::StatusText(uFMsg::kLoaded), QString());
+    LoadOutcomeShow();
 
     // The monitor starts with the window.
     if (watch().WatchAutoStart != 0) monitor_->MonitorStart();
 
     loaded_ = true;
     return true;
+}
+
+void Form1::LoadOutcomeShow()
+{
+    // The entries whose minute passed while the program was not running
+    // are gone from the list: the operator and the recorder are told how
+    // many, standard error which (the file as found stays in the backup).
+    const QStringList& dropped = conf_->droppedAtLoad();
+    for (const QString& entry : dropped)
+        std::fprintf(stderr, "uPVelmora: dropped at load, its minute had passed: %s\n",
+                     entry.toLocal8Bit().constData());
+    if (!dropped.isEmpty()) {
+        std::fflush(stderr);
+        uFHLabel_Bas::HeadMsgShow(this, uFHLabel_Bas::kModeShowSend, uFCom_Bas::ColorGet(kDroppedColour),
+                                  FormKeyMsgHead() + kDroppedHead + QString::number(dropped.size()) + kDroppedTail,
+                                  QString());
+    }
+    // The rules' next occurrences put in at the load are saved at once.
+    const uFMsg::RepeatRules::Outcome& placed = conf_->placedAtLoad();
+    if (placed.added > 0) MyConfWriteCycle();
+    if (placed.full > 0) uFMsg::StatusShow(this, statusText(uFMsg::kCycleFull));
 }
 
 void Form1::DateTimer_Timer()

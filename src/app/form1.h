@@ -63,6 +63,7 @@ public:
     QString meStrVLSelectKey;
     QString meStrVLSelectVar;
     QString meStrVLSelectYMD;
+    QString meStrVLSelectRepeat;
     // Shared with the guide pop-up.
     QString meStrGuideMsg;
     int meLngGuideMsgDialogTop = 0;
@@ -141,6 +142,8 @@ public:
 
     // The configuration file (settings and both lists).
     void MyConfRead();
+    // What the load did to the guide list, said after the load line.
+    void LoadOutcomeShow();
     int MyConfWriteWatch();
     int MyConfWriteEntry();
     int MyConfWriteCycle();

@@ -34,15 +34,17 @@ protected:
     GuideListTest() : MainWindowTest("vlguidelist"), clock_(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 25))) {}
 
     // A window over a file with these fixed-form and guide entries.
-    void load(const QStringList& fixed, const QStringList& guide)
+    void load(const QStringList& fixed, const QStringList& guide, const QStringList& repeats = {})
     {
         QString text = "[Section_Entry]\r\nEntryItems=" + QString::number(fixed.size()) + "\r\n";
         for (int i = 0; i < fixed.size(); ++i) text += QStringLiteral("EntryItem_%1=%2,\r\n").arg(i, 3, 10, QChar('0')).arg(fixed[i]);
         text += "[Section_Cycle]\r\nCycleItems=" + QString::number(guide.size()) + "\r\n";
         for (int i = 0; i < guide.size(); ++i) text += QStringLiteral("CycleItem_%1=%2\r\n").arg(i, 3, 10, QChar('0')).arg(guide[i]);
+        if (!repeats.isEmpty()) text += "[Section_Repeat]\r\nRepeatItems=" + QString::number(repeats.size()) + "\r\n";
+        for (int i = 0; i < repeats.size(); ++i) text += QStringLiteral("RepeatItem_%1=%2\r\n").arg(i, 3, 10, QChar('0')).arg(repeats[i]);
         ASSERT_TRUE(loadWindow(uFCom_Bas::toAnsi(text).toStdString()));
         form_->show();
-        lines();
+        loadLines_ = lines();
     }
     QStringList guide() const
     {
@@ -57,11 +59,11 @@ protected:
         for (const QString& t : texts) out << uFConf::CycleValue(t);
         return out;
     }
-    QStringList stored() const
+    QStringList stored(const char* section = "Section_Cycle", const char* stem = "CycleItem_") const
     {
         QStringList out;
         for (int i = 0; i < 100; ++i) {
-            const QString v = uFCom_Bas::ProfileGet(confQ(), "Section_Cycle", QStringLiteral("CycleItem_%1").arg(i, 3, 10, QChar('0')));
+            const QString v = uFCom_Bas::ProfileGet(confQ(), section, stem + QStringLiteral("%1").arg(i, 3, 10, QChar('0')));
             if (v.isEmpty()) break;
             out << v;
         }
@@ -70,7 +72,7 @@ protected:
     // Answers the date/time dialog with a day, an hour and a minute list
     // position (0 = the empty entry), then presses a button or closes it;
     // during runs inside the dialog before the answer.
-    void schedule(QDate day, int hourPos, int minutePos, Press how, std::function<void()> during = {})
+    void schedule(QDate day, int hourPos, int minutePos, Press how, std::function<void()> during = {}, int repeat = 0)
     {
         testsupport::answerNextModal([=, this](QWidget* w) {
             auto* d = qobject_cast<DTSelect_Dialog*>(w);
@@ -80,6 +82,7 @@ protected:
             d->MonthView1->setSelectedDate(day);
             d->Combo1[0]->setCurrentIndex(hourPos);
             d->Combo1[1]->setCurrentIndex(minutePos);
+            d->Combo2->setCurrentIndex(repeat);
             if (how == Press::Set) click(d->Command1[0]);
             if (how == Press::Back) click(d->Command1[1]);
             if (how == Press::CloseBox) d->close();
@@ -92,6 +95,7 @@ protected:
     testsupport::FakeClock clock_;
     QString seen_;
     bool stillOpen_ = false;
+    QStringList loadLines_;  // the status lines of the load
 };
 
 }  // namespace
@@ -244,4 +248,89 @@ TEST_F(GuideListTest, ADueCheckWhileADialogIsOpen)
     click(form_->Command3[1]);
     EXPECT_EQ(guide(), (QStringList{"2026/12/08-11:00,a,v", "2026/12/08-11:30,a,v"}));
     EXPECT_TRUE(lines().isEmpty());
+}
+
+// Repeating announcements through the dialog's 繰り返し: the rule is stored
+// with its first occurrence, shown with the occurrence, and goes with it.
+TEST_F(GuideListTest, ARepetitionIsRegisteredShownAndDeletedWithItsOccurrence)
+{
+    QStringList hundred;
+    for (int i = 0; i < 100; ++i)
+        hundred << QStringLiteral("2026/12/09-%1:%2,m,").arg(10 + i / 60).arg(i % 60, 2, 10, QChar('0'));
+    const QDate saturday(2026, 12, 12), wednesday(2026, 12, 9);
+    struct Case {
+        const char* name;
+        QStringList before, rulesBefore;
+        QDate day;
+        int hour, repeat;  // hour list position; 0 なし, 1 毎日, 2 平日, 3 毎週
+        QStringList after, rules, shown;
+    } cases[] = {
+        {"毎日 from today", {}, {}, today(), 12, 1, {"2026/12/08-11:00,a,v"}, {"毎日,11:00,a,v,"}, {kAdded}},
+        {"平日 chosen on a Saturday starts on the Monday", {}, {}, saturday, 10, 2, {"2026/12/14-09:00,a,v"},
+         {"平日,09:00,a,v,"}, {kAdded}},
+        {"毎週 takes the chosen day's weekday", {}, {}, wednesday, 11, 3, {"2026/12/09-10:00,a,v"}, {"毎週水,10:00,a,v,"},
+         {kAdded}},
+        {"the same rule again: nothing", {"2026/12/09-10:00,a,v"}, {"毎週水,10:00,a,v,"}, wednesday, 11, 3,
+         {"2026/12/09-10:00,a,v"}, {"毎週水,10:00,a,v,"}, {}},
+        {"a full list takes no rule", hundred, {}, today(), 12, 1, hundred, {}, {kFull}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        load({"a"}, c.before, c.rulesBefore);
+        type("a", "v");
+        schedule(c.day, c.hour, 1, Press::Set, {}, c.repeat);
+        click(form_->Command3[0]);
+        EXPECT_EQ(guide(), c.after);
+        EXPECT_EQ(stored(), c.shown.isEmpty() || c.shown[0] != kAdded ? c.before : asStored(c.after));
+        EXPECT_EQ(stored("Section_Repeat", "RepeatItem_"), c.rules);
+        EXPECT_EQ(lines(), c.shown);
+        EXPECT_TRUE(form_->meStrVLSelectRepeat.isEmpty());
+        deleteWindow();
+    }
+
+    // Shown under the occurrence's fields; an ordinary entry has no such line.
+    const QStringList rules = {"平日,09:00,a,v,", "毎日,12:00,b,,"};
+    load({}, {"2026/12/08-11:00,a,v"}, rules);
+    EXPECT_EQ(guide(), (QStringList{"2026/12/08-11:00,a,v", "2026/12/08-12:00,b,", "2026/12/09-09:00,a,v"}));
+    clickRow(form_->List2, 2);
+    EXPECT_EQ(form_->Text3->toPlainText(), "2026/12/09-09:00\na\nv\n繰り返し：平日\n");
+    clickRow(form_->List2, 0);
+    EXPECT_EQ(form_->Text3->toPlainText(), "2026/12/08-11:00\na\nv\n");
+
+    // Deleting an occurrence says that its rule goes too, and takes it.
+    clickRow(form_->List2, 1);
+    answer(true);
+    click(form_->Command3[1]);
+    EXPECT_TRUE(question_.replace("\r\n", "\n").endsWith("\n2026/12/08-12:00\nb\n\n\nこの繰り返しも削除します。"))
+        << question_.toStdString();
+    EXPECT_EQ(stored("Section_Repeat", "RepeatItem_"), QStringList{rules[0]});
+    EXPECT_EQ(stored(), asStored({"2026/12/08-11:00,a,v", "2026/12/09-09:00,a,v"}));
+
+    // 全て削除 says that the rules go too.
+    answer(true);
+    click(form_->Command5[1]);
+    EXPECT_EQ(question_.replace("\r\n", "\n"),
+              "削除確認|ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを全て削除します。\n\nよろしいですか？\n\n\n繰り返しの設定も全て削除します。");
+    EXPECT_TRUE(stored("Section_Repeat", "RepeatItem_").isEmpty());
+    EXPECT_EQ(uFCom_Bas::ProfileGet(confQ(), "Section_Repeat", "RepeatItems"), "0");
+    EXPECT_EQ(form_->List2->count(), 0);
+}
+
+// A rule whose next occurrence finds the list full waits, said once, and
+// its occurrence comes in at the first due check that finds room.
+TEST_F(GuideListTest, AnOccurrenceWaitsForRoomInAFullList)
+{
+    QStringList hundred = {"2026/12/08-10:16,due,"};
+    for (int i = 1; i < 100; ++i)
+        hundred << QStringLiteral("2026/12/09-%1:%2,m,").arg(10 + i / 60).arg(i % 60, 2, 10, QChar('0'));
+    load({}, hundred, {"毎日,10:30,r,,"});
+    EXPECT_EQ(loadLines_.mid(0, 2), (QStringList{kHead + "を Load しました。", kFull}));
+    EXPECT_EQ(stored("Section_Repeat", "RepeatItem_"), QStringList{"毎日,10:30,r,,"});
+    EXPECT_EQ(form_->List2->count(), 100);
+
+    clock_.set(QDateTime(today(), QTime(10, 16, 0, 5)));
+    form_->Timer2_Timer();
+    EXPECT_EQ(guide().first(), "2026/12/08-10:30,r,");
+    EXPECT_EQ(stored().first(), "2026/12/08-10:30,r,,");
+    EXPECT_EQ(form_->List2->count(), 100);
 }

@@ -119,9 +119,11 @@ TEST(RepeatRulesTest, AnOccurrenceWaitsForRoomAndIsNeverListedTwice)
     RepeatRules::Outcome o = rules.placeAll(schedule, friday);
     EXPECT_EQ(o.added, 2);
     EXPECT_EQ(schedule.texts(), QStringList({"2026/12/11-08:30,a,", "2026/12/11-09:00,b,"}));
-    // Already listed: nothing again.
+    // Already listed, however its text ends or is spaced: nothing again.
     o = rules.placeAll(schedule, friday);
     EXPECT_EQ(o.added, 0);
+    schedule.replace(0, GuideEntry(" 2026/12/11-08:30, a ,,"));
+    EXPECT_EQ(rules.placeAll(schedule, friday).added, 0);
     EXPECT_EQ(schedule.size(), 2);
 
     // Friday's b announced while the list is full: b waits, and only a

@@ -40,13 +40,15 @@ protected:
             GTEST_SKIP() << "needs libfaketime (missing, or the sanitizer build, where it cannot start)";
     }
     // The configuration file: automatic confirmation and guide entries.
-    void writeConf(int autoConfirm, const QStringList& guide) const
+    void writeConf(int autoConfirm, const QStringList& guide, const QStringList& repeats = {}) const
     {
         QString text = QStringLiteral("[Section_Watch]\r\nWatch_Timer=1,60,%1,0,\r\n[Section_Entry]\r\nEntryItems=1\r\n"
                                       "EntryItem_000=朝礼,\r\n[Section_Cycle]\r\nCycleItems=%2\r\n")
                            .arg(autoConfirm)
                            .arg(guide.size());
         for (int i = 0; i < guide.size(); ++i) text += QStringLiteral("CycleItem_%1=%2\r\n").arg(i, 3, 10, QChar('0')).arg(guide[i]);
+        if (!repeats.isEmpty()) text += QStringLiteral("[Section_Repeat]\r\nRepeatItems=%1\r\n").arg(repeats.size());
+        for (int i = 0; i < repeats.size(); ++i) text += QStringLiteral("RepeatItem_%1=%2\r\n").arg(i, 3, 10, QChar('0')).arg(repeats[i]);
         testsupport::writeFile(conf(), uFCom_Bas::toAnsi(text).toStdString());
     }
     std::string conf() const { return work_.file("uPVelmora.conf"); }
@@ -55,11 +57,21 @@ protected:
         return uFCom_Bas::ProfileGet(QString::fromStdString(conf()), section, key);
     }
     // Sets the program's wall clock (it runs on from there).
-    void setClock(const char* time) const { testsupport::writeFile(clockFile_, std::string("@2026-12-08 ") + time + "\n"); }
-    std::unique_ptr<ProgramRun> startAt(const char* time, unsigned long* window = nullptr)
+    void setClock(const char* time, const char* day = "2026-12-08") const
     {
-        setClock(time);
+        testsupport::writeFile(clockFile_, std::string("@") + day + " " + time + "\n");
+    }
+    std::unique_ptr<ProgramRun> startAt(const char* time, unsigned long* window = nullptr, const char* day = "2026-12-08")
+    {
+        setClock(time, day);
         return startVelmora(window, fakeClockEnv(clockFile_) + extraEnv_);
+    }
+    // The recorder's log, a line each (stamp, ..., text1, text2).
+    QStringList logLines() const
+    {
+        QFile f(QString::fromStdString(log_));
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
     }
     void startRecorder()
     {
@@ -381,4 +393,103 @@ TEST_F(GuideRunTest, LineBreaksTypedIntoThePartsSurviveARestart)
     ASSERT_TRUE(sendClose());
     ASSERT_TRUE(run->waitEnd(5000));
     EXPECT_EQ(get("Section_Cycle", "CycleItems"), "0");
+}
+
+// A rule's occurrence is announced like any entry at its second 00, and
+// its next occurrence takes its place in the list and in the file.
+TEST_F(GuideRunTest, ARepeatingAnnouncementComesBackOnItsNextDay)
+{
+    struct Case {
+        const char* name;
+        const char* day;    // 2026-12-08 is a Tuesday
+        const char* start;  // a few seconds before the occurrence
+        QStringList guide, rules;
+        const char* record;  // text1|text2 of the one record
+        const char* stamp;   // its minute, yyyymmddhhmm
+        const char* next;    // the list's only entry afterwards
+    } cases[] = {
+        {"毎日: put in at the load, announced, then the next day", "2026-12-08", "10:15:56", {}, {"毎日,10:16,朝礼を開始します。,,"},
+         "朝礼を開始します。|", "202612081016", "2026/12/09-10:16,朝礼を開始します。,,"},
+        {"平日 on a Friday: next the Monday", "2026-12-11", "16:59:56", {"2026/12/11-17:00,終業時刻です。,,"},
+         {"平日,17:00,終業時刻です。,,"}, "終業時刻です。|", "202612111700", "2026/12/14-17:00,終業時刻です。,,"},
+        {"毎週金: next the Friday after", "2026-12-11", "16:59:56", {}, {"毎週金,17:00,終業時刻です。,週報提出,"},
+         "終業時刻です。|週報提出", "202612111700", "2026/12/18-17:00,終業時刻です。,週報提出,"},
+    };
+    startRecorder();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeConf(1, c.guide, c.rules);
+        const int before = static_cast<int>(records().size());
+        auto run = startAt(c.start, nullptr, c.day);
+        ASSERT_NE(waitForWindow(kPopUp, 10000, true), 0u) << run->stderrText().toStdString();
+        ASSERT_TRUE(waitRecords(before + 1, 3000));
+        // The previous run's end line may still come in.
+        const QStringList r = records().mid(before).filter(QRegularExpression("^\\d+\\|(?!.*Load しました。\\|)"));
+        ASSERT_EQ(r.size(), 1) << r.join("\n").toStdString();
+        EXPECT_TRUE(r[0].startsWith(QString(c.stamp) + "00")) << r[0].toStdString();
+        EXPECT_EQ(r[0].section('|', 1), c.record);
+        // Saved as soon as it stands in the list, and again at the end.
+        EXPECT_TRUE(testsupport::waitUntil([&]() { return get("Section_Cycle", "CycleItem_000") == c.next; }, 3000))
+            << get("Section_Cycle", "CycleItem_000").toStdString();
+        ASSERT_TRUE(sendClose());
+        ASSERT_TRUE(run->waitEnd(5000));
+        EXPECT_EQ(get("Section_Cycle", "CycleItems"), "1");
+        EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), c.next);
+        EXPECT_EQ(get("Section_Repeat", "RepeatItem_000"), c.rules[0]);
+        EXPECT_EQ(records().mid(before).filter(c.record).size(), 1);
+    }
+}
+
+// Registered on a Monday through the dialog with the keyboard: the
+// calendar two days on, 繰り返し on 毎週; the rule and its first occurrence
+// are in the file at once and come back after a restart.
+TEST_F(GuideRunTest, ARepetitionChosenInTheDialogSurvivesARestart)
+{
+    writeConf(1, {});
+    auto run = startAt("10:15:55", nullptr, "2026-12-07");
+    const unsigned long window = waitForWindow(kMain, 10000, true);
+    ASSERT_NE(window, 0u);
+    for (const char* key : {"Tab", "Tab", "w", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "space"})
+        testsupport::sendKeyToWindow(window, key);
+    const unsigned long dialog = waitForWindow("日付時刻選択", 5000, true);
+    ASSERT_NE(dialog, 0u);
+    for (const char* key : {"Tab", "Right", "Right", "Tab", "Tab", "Tab", "Down", "Down", "Down", "Return"})
+        testsupport::sendKeyToWindow(dialog, key);
+    ASSERT_TRUE(testsupport::waitUntil([&]() { return get("Section_Repeat", "RepeatItems") == "1"; }, 5000));
+    EXPECT_EQ(get("Section_Repeat", "RepeatItem_000"), "毎週水,10:15,w,,");
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/09-10:15,w,,");
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+
+    auto again = startAt("10:16:30", nullptr, "2026-12-08");
+    ASSERT_NE(waitForWindow(kMain, 10000, true), 0u);
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(again->waitEnd(5000));
+    EXPECT_EQ(get("Section_Cycle", "CycleItems"), "1");
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/09-10:15,w,,");
+    EXPECT_EQ(get("Section_Repeat", "RepeatItem_000"), "毎週水,10:15,w,,");
+}
+
+// Entries whose minute passed while the program was not running are
+// dropped at the load, and that is said: on the head line and to the
+// recorder right after the load line, and which on standard error.
+TEST_F(GuideRunTest, EntriesDroppedAtTheLoadAreCountedAndListed)
+{
+    const QStringList past = {"2026/12/07-08:30,朝礼を開始します。,,", "2026/12/08-09:00,a,b,", "2026/12/08-10:15,c,,"};
+    writeConf(1, past + QStringList{"2026/12/08-12:00,昼休みです。,,"});
+    startRecorder();
+    auto run = startAt("10:15:30");
+    ASSERT_TRUE(testsupport::waitUntil([&]() { return records().size() >= 1; }, 10000)) << run->stderrText().toStdString();
+    QStringList texts;
+    for (const QString& line : logLines()) texts << line.split('\t').value(4);
+    ASSERT_GE(texts.size(), 2);
+    EXPECT_EQ(texts[0], "[ｳﾞｪﾙﾓﾗ]を Load しました。");
+    EXPECT_EQ(texts[1], "[ｳﾞｪﾙﾓﾗ]起動前に経過したｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞ 3 件を削除しました。");
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+    EXPECT_EQ(records().filter("件を削除しました。").size(), 1);
+    const QStringList dropped = run->stderrText().split('\n').filter("dropped at load");
+    ASSERT_EQ(dropped.size(), 3) << run->stderrText().toStdString();
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(dropped[i].endsWith(past[i])) << dropped[i].toStdString();
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/08-12:00,昼休みです。,,");
 }

@@ -9,10 +9,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCharFormat>
+#include <iterator>
 
 #include "gui/headline/colors.h"
 #include "gui/headline/headline.h"
 #include "model/messages/entries.h"
+#include "model/messages/repeat.h"
 #include "gui/platform/appicon.h"
 #include "core/datetime.h"
 #include "gui/platform/fonts.h"
@@ -31,6 +33,13 @@ const QString kMinute = QStringLiteral("分");
 const QString kSet = QStringLiteral("設定");
 const QString kBack = QStringLiteral("戻る");
 const QString kRefused = QStringLiteral("設定日時が現在日時より小さいです。");
+const QString kRepeat = QStringLiteral("繰り返し");
+// The repetitions offered, and the rule word each stands for (毎週 takes
+// the weekday of the chosen day).
+const QString kRepeatItems[] = {QStringLiteral("なし"), QStringLiteral("毎日"), QStringLiteral("平日(月～金)"),
+                                QStringLiteral("毎週")};
+const QString kRepeatRules[] = {QString(), QStringLiteral("毎日"), QStringLiteral("平日"), QString()};
+constexpr int kWeeklyItem = 3;
 constexpr int kRefusedColour = 30;
 
 QDate today()
@@ -65,10 +74,10 @@ void DTSelect_Dialog::setupControls()
 {
     const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
     const uFCom_Bas::FormKit kit(place.twipsPerPixelX(), place.twipsPerPixelY());
-    setFixedSize(kit.px(7575), kit.pxY(3960));
+    setFixedSize(kit.px(7575), kit.pxY(4380));
 
     Dummy_Text = kit.focusBox(this, QStringLiteral("Dummy_Text"), kCaption, 240, 120);
-    Frame1 = kit.frame(this, QStringLiteral("Frame1"), QString(), 120, 120, 7335, 3735);
+    Frame1 = kit.frame(this, QStringLiteral("Frame1"), QString(), 120, 120, 7335, 4155);
     Label1 = kit.label(Frame1, QStringLiteral("Label1"), QString(), 120, 240, 7095, 495);
     Label1->setFont(uFCom_Bas::gothicFont(9, true));
     uFCom_Bas::setTextColour(Label1, QColor(0, 0, 255));
@@ -98,6 +107,11 @@ void DTSelect_Dialog::setupControls()
         Label2[i]->setBuddy(Combo1[i]);
         Label2[i]->setAlignment(Qt::AlignCenter);
     }
+    Label4 = kit.label(Frame1, QStringLiteral("Label4"), kRepeat, 120, 3540, 855, 300);
+    Combo2 = kit.dropDown(Frame1, QStringLiteral("Combo2"), kRepeat, 1000, 3540, 1535, 300);
+    for (const QString& item : kRepeatItems) Combo2->addItem(item);
+    Label4->setBuddy(Combo2);
+    Label4->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
     Command1[0] = kit.button(Frame1, QStringLiteral("Command1_0"), kSet, 2640, 3000, 1455, 495, QColor(128, 255, 255));
     Command1[1] = kit.button(Frame1, QStringLiteral("Command1_1"), kBack, 5760, 3000, 1455, 495, QColor(255, 192, 128));
     // Enter presses the focused button (設定 when none has the focus).
@@ -106,7 +120,8 @@ void DTSelect_Dialog::setupControls()
     setTabOrder(Dummy_Text, MonthView1);
     setTabOrder(MonthView1, Combo1[0]);
     setTabOrder(Combo1[0], Combo1[1]);
-    setTabOrder(Combo1[1], Text1);
+    setTabOrder(Combo1[1], Combo2);
+    setTabOrder(Combo2, Text1);
     setTabOrder(Text1, Command1[0]);
     setTabOrder(Command1[0], Command1[1]);
 
@@ -180,6 +195,7 @@ int DTSelect_Dialog::hourOrMinute(int index) const
 
 void DTSelect_Dialog::Command1_Click(int index)
 {
+    if (h_.meStrVLSelectRepeat) h_.meStrVLSelectRepeat->clear();
     if (index == 1) {
         if (h_.meStrVLSelectYMD) h_.meStrVLSelectYMD->clear();
         Dummy_Text->setFocus();
@@ -196,11 +212,19 @@ void DTSelect_Dialog::Command1_Click(int index)
     Dummy_Text->setFocus();
     if (candidate.laterThan(now)) {
         if (h_.meStrVLSelectYMD) *h_.meStrVLSelectYMD = candidate.text();
+        if (h_.meStrVLSelectRepeat) *h_.meStrVLSelectRepeat = repeatRule();
         accept();
         return;
     }
     uFHLabel_Bas::HeadMsgShow(mainWindow_, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(kRefusedColour),
                               h_.head + kRefused, QString());
+}
+
+QString DTSelect_Dialog::repeatRule() const
+{
+    const int i = Combo2->currentIndex();
+    if (i <= 0 || i >= static_cast<int>(std::size(kRepeatRules))) return QString();
+    return i == kWeeklyItem ? uFMsg::WeeklyRule(MonthView1->selectedDate()) : kRepeatRules[i];
 }
 
 void DTSelect_Dialog::Combo1_Click(int)

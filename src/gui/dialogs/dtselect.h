@@ -3,8 +3,10 @@
 // guide message is announced.  Modal, built afresh for every opening.  It
 // reads the message from the main window's hand-over members and, when the
 // operator confirms a minute later than the current one, writes the due
-// time (yyyy/mm/dd-hh:mm) into meStrVLSelectYMD and closes; 戻る and the
-// close box leave it as the caller set it (empty).
+// time (yyyy/mm/dd-hh:mm) into meStrVLSelectYMD, and the repetition chosen
+// under the time (毎日, 平日 or 毎週 + the chosen day's weekday; empty for
+// なし) into meStrVLSelectRepeat, and closes; 戻る and the close box leave
+// them as the caller set them (empty).
 #include <QDialog>
 #include <array>
 
@@ -26,6 +28,8 @@ public:
         QString* meStrVLSelectYMD = nullptr;
         // The status prefix of the refusal line.
         QString head;
+        // The repetition chosen; none asked for when null.
+        QString* meStrVLSelectRepeat = nullptr;
     };
     DTSelect_Dialog(QWidget* mainWindow, HandOver handOver);
 
@@ -49,6 +53,12 @@ public:
     std::array<QLabel*, 2> Label2{};
     std::array<QComboBox*, 2> Combo1{};
     std::array<QPushButton*, 2> Command1{};
+    QLabel* Label4 = nullptr;
+    QComboBox* Combo2 = nullptr;  // 繰り返し
+
+    // The rule word of the repetition chosen for the calendar's day; empty
+    // for なし.
+    QString repeatRule() const;
 
 private:
     void setupControls();

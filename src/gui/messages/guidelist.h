@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "model/messages/entries.h"
+#include "model/messages/repeat.h"
 
 class QListWidget;
 class QPlainTextEdit;
@@ -30,6 +31,7 @@ public:
         QString* meStrVLSelectKey = nullptr;
         QString* meStrVLSelectVar = nullptr;
         QString* meStrVLSelectYMD = nullptr;
+        QString* meStrVLSelectRepeat = nullptr;  // the repetition chosen
     };
     struct Services {
         std::function<QString()> head;        // the status prefix
@@ -40,9 +42,10 @@ public:
         std::function<int(const QString&, const QString&)> confirm;
     };
     // entries: the fixed-form list (whether the inputs may have come from
-    // it); schedule: the guide list.  The list widgets show them.
-    GuideList(Controls c, const FixedFormEntries* entries, GuideSchedule* schedule, Services s)
-        : c_(c), entries_(entries), schedule_(schedule), s_(std::move(s))
+    // it); schedule: the guide list; repeats: the rules whose occurrences
+    // stand in it.  The list widgets show the lists.
+    GuideList(Controls c, const FixedFormEntries* entries, GuideSchedule* schedule, RepeatRules* repeats, Services s)
+        : c_(c), entries_(entries), schedule_(schedule), repeats_(repeats), s_(std::move(s))
     {}
 
     void Register();         // ｶﾞｲﾄﾞ部登録
@@ -58,10 +61,15 @@ private:
     void clearHandOver();
 
     bool confirmed(const QString& question);
+    // A rule and its first occurrence at or after the chosen minute.
+    void registerRepeat(const RepeatRule& rule, const DueMinute& chosen);
+    // The rule entry is an occurrence of, or -1.
+    int ruleOf(const QString& entry) const;
 
     Controls c_;
     const FixedFormEntries* entries_;
     GuideSchedule* schedule_;
+    RepeatRules* repeats_;
     Services s_;
 };
 

@@ -229,11 +229,14 @@ void GuideMonitor::DueCheck()
         if (c_.Text3) c_.Text3->clear();
         if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
         // Every entry once, in list order; the entry found last stands first.
-        for (const uFMsg::DueEntry& due : schedule->takeDue(uFMsg::DueMinute::current())) {
+        const uFMsg::DueMinute now = uFMsg::DueMinute::current();
+        const QList<uFMsg::DueEntry> taken = schedule->takeDue(now);
+        for (const uFMsg::DueEntry& due : taken) {
             shown = due.entry.popupBlock() + shown;
             GuideMsgNotify(due.entry.fixed(), due.entry.variable());
         }
         if (st_.meStrGuideMsg) *st_.meStrGuideMsg = shown;
+        placeRepeats(taken, now);
     }
 
     if (!shown.isEmpty()) {
@@ -252,6 +255,17 @@ void GuideMonitor::DueCheck()
         expectedMs_ = secondOf(now) + 1000;
         armNextSecond(now);
     }
+}
+
+void GuideMonitor::placeRepeats(const QList<uFMsg::DueEntry>& taken, const uFMsg::DueMinute& now)
+{
+    if (!st_.repeats || st_.repeats->isEmpty()) return;
+    // The next occurrence of every rule just announced, from the clock as
+    // it reads now; one that finds the list full waits for the next check
+    // that finds room.
+    const uFMsg::RepeatRules::Outcome placed = st_.repeats->placeAfter(taken, *st_.schedule, now);
+    if (placed.added > 0 && s_.saveSchedule) s_.saveSchedule();
+    if (placed.full > 0) uFMsg::StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(uFMsg::kCycleFull) : QString());
 }
 
 void GuideMonitor::showBlock()

@@ -17,6 +17,7 @@
 
 #include "model/config/myconf.h"
 #include "model/messages/entries.h"
+#include "model/messages/repeat.h"
 #include "gui/monitor/guidemsg.h"
 
 class QCheckBox;
@@ -51,16 +52,18 @@ public:
         uFCom_Bas::Timer* Timer2 = nullptr;      // due check
     };
     // What the monitor works on: the settings (start at launch, interval),
-    // the guide list (which List2 shows) and the main window's block of the
-    // messages just due.
+    // the guide list (which List2 shows), the rules whose occurrences stand
+    // in it and the main window's block of the messages just due.
     struct State {
         uFConf::WatchSettings* watch = nullptr;
         uFMsg::GuideSchedule* schedule = nullptr;
         QString* meStrGuideMsg = nullptr;
+        uFMsg::RepeatRules* repeats = nullptr;
     };
     struct Services {
         std::function<QString(int)> keyMsg;  // catalogue line (prefix included)
         std::function<void()> saveWatch;     // writes the monitor settings
+        std::function<void()> saveSchedule;  // writes the guide list and the rules
         std::function<int()> recorderAlive;  // 1 running, -1 not
         std::function<void()> beep;
     };
@@ -92,6 +95,7 @@ private:
     bool popupLoaded() const;
     void armNextSecond(long long nowMs);
     void startDueCheck();
+    void placeRepeats(const QList<uFMsg::DueEntry>& taken, const uFMsg::DueMinute& now);
 
     Controls c_;
     State st_;

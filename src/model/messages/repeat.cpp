@@ -196,14 +196,22 @@ void RepeatRules::assign(const QStringList& stored)
         if (const std::optional<RepeatRule> r = RepeatRule::parse(text)) add(*r);
 }
 
+bool RepeatRules::listed(const RepeatRule& rule, const DueMinute& due, const GuideSchedule& schedule)
+{
+    for (int i = 0; i < schedule.size(); ++i) {
+        const GuideEntry& e = schedule.at(i);
+        if (e.due() == due && rule.owns(e)) return true;
+    }
+    return false;
+}
+
 RepeatRules::Placed RepeatRules::placeNext(int row, GuideSchedule& schedule, const DueMinute& now)
 {
     if (row < 0 || row >= size()) return Placed::Present;
     Held& held = rules_[row];
     const DueMinute next = held.rule.nextAfter(now);
     if (next.isNull()) return Placed::Present;
-    const GuideEntry entry = held.rule.occurrence(next);
-    if (schedule.find(entry.trimmed()) >= 0) {
+    if (listed(held.rule, next, schedule)) {
         held.waiting = false;
         return Placed::Present;
     }
@@ -211,7 +219,7 @@ RepeatRules::Placed RepeatRules::placeNext(int row, GuideSchedule& schedule, con
         held.waiting = true;
         return Placed::Full;
     }
-    schedule.insertSorted(entry);
+    schedule.insertSorted(held.rule.occurrence(next));
     held.waiting = false;
     return Placed::Added;
 }

@@ -87,6 +87,9 @@ public:
     // earlier one are left out, and so is every one beyond ListItemMax.
     void assign(const QStringList& stored);
 
+    // Whether the schedule lists the rule's occurrence at due (the same
+    // minute and parts, however the entry's text is spaced or ended).
+    static bool listed(const RepeatRule& rule, const DueMinute& due, const GuideSchedule& schedule);
     // Puts the next occurrence after now of the rule at row into the
     // schedule, unless that exact entry is there.  With the schedule full
     // the rule waits instead.
