@@ -334,3 +334,31 @@ TEST_F(GuideListTest, AnOccurrenceWaitsForRoomInAFullList)
     EXPECT_EQ(stored().first(), "2026/12/08-10:30,r,,");
     EXPECT_EQ(form_->List2->count(), 100);
 }
+
+// The clock set back after an occurrence was announced announces it no
+// second time; set forward, what fell due is caught up and the next
+// occurrence is found from the clock as it now reads.
+TEST_F(GuideListTest, AClockSetBackOrForwardKeepsEachOccurrenceOnce)
+{
+    load({}, {}, {"毎日,10:16,r,,"});
+    ASSERT_EQ(guide(), QStringList{"2026/12/08-10:16,r,"});
+    struct Step {
+        QDateTime clock;
+        QStringList after;
+        bool popup;
+    } steps[] = {
+        {QDateTime(today(), QTime(10, 16, 0, 5)), {"2026/12/09-10:16,r,"}, true},
+        {QDateTime(today(), QTime(10, 10, 0, 5)), {"2026/12/09-10:16,r,"}, false},
+        {QDateTime(today(), QTime(10, 16, 0, 5)), {"2026/12/09-10:16,r,"}, false},
+        {QDateTime(today().addDays(3), QTime(12, 0, 0, 5)), {"2026/12/12-10:16,r,"}, true},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.clock.toString().toStdString());
+        form_->meStrGuideMsg.clear();
+        clock_.set(s.clock);
+        form_->Timer2_Timer();
+        EXPECT_EQ(guide(), s.after);
+        EXPECT_EQ(stored(), asStored(s.after));
+        EXPECT_EQ(!form_->meStrGuideMsg.isEmpty(), s.popup);
+    }
+}

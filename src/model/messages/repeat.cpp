@@ -122,26 +122,25 @@ bool RepeatRule::onDay(const QDate& day) const
     return false;
 }
 
-DueMinute RepeatRule::firstFrom(const DueMinute& from) const
+DueMinute RepeatRule::earliest(const DueMinute& from, bool orAt) const
 {
     const QDate day = DayOf(from);
     if (!day.isValid()) return DueMinute();
     for (int n = 0; n < kDaysSearched; ++n) {
         const DueMinute m = DueMinute::of(day.addDays(n), hour_, minute_);
-        if (onDay(day.addDays(n)) && !from.laterThan(m)) return m;
+        if (onDay(day.addDays(n)) && (m.laterThan(from) || (orAt && m == from))) return m;
     }
     return DueMinute();
 }
 
+DueMinute RepeatRule::firstFrom(const DueMinute& from) const
+{
+    return earliest(from, true);
+}
+
 DueMinute RepeatRule::nextAfter(const DueMinute& from) const
 {
-    const QDate day = DayOf(from);
-    if (!day.isValid()) return DueMinute();
-    for (int n = 0; n < kDaysSearched; ++n) {
-        const DueMinute m = DueMinute::of(day.addDays(n), hour_, minute_);
-        if (onDay(day.addDays(n)) && m.laterThan(from)) return m;
-    }
-    return DueMinute();
+    return earliest(from, false);
 }
 
 GuideEntry RepeatRule::occurrence(const DueMinute& due) const

@@ -52,6 +52,7 @@ public:
     bool operator==(const RepeatRule& o) const { return storedForm() == o.storedForm(); }
 
 private:
+    DueMinute earliest(const DueMinute& from, bool orAt) const;
     Kind kind_ = Kind::Daily;
     int weekday_ = 0;  // 1 Monday ... 7 Sunday, for a weekly rule
     int hour_ = 0;
