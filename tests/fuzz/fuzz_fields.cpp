@@ -1,7 +1,9 @@
-// The comma-field helpers and the guide entry form on arbitrary text: tokens
-// put back together give the text, trimming takes spaces only, and a guide
-// entry composed from its parts reads back as those parts.
+// The comma-field helpers, the guide entry form and the repeat rules on
+// arbitrary text: tokens put back together give the text, trimming takes
+// spaces only, a guide entry composed from its parts reads back as those
+// parts, and a rule as the same rule with its next occurrence its own.
 #include "model/config/myconf.h"
+#include "model/messages/repeat.h"
 #include "fuzz_check.h"
 #include "gui/messages/msgrules.h"
 #include "gui/platform/ufcom.h"
@@ -111,6 +113,24 @@ void checkCycle(const QString& dueIn, const QString& fixedIn, const QString& var
     }
 }
 
+// A repeat rule's stored value reads back as the same rule, and its next
+// occurrence after any minute is later, on one of its days within a week,
+// and its own.
+void checkRepeat(const QString& raw, const QDate& day, int hour, int minute)
+{
+    const QString v = uFConf::RepeatValue(raw);
+    if (v.isEmpty()) return;
+    const std::optional<uFMsg::RepeatRule> r = uFMsg::RepeatRule::parse(uFConf::LoadedValue(v));
+    FUZZ_CHECK(r && uFConf::RepeatValue(uFConf::LoadedValue(v)) == v,
+               "RepeatValue(" + show(raw) + ") = " + show(v) + " does not read back");
+    const uFMsg::DueMinute from = uFMsg::DueMinute::of(day, hour, minute);
+    const uFMsg::DueMinute next = r->nextAfter(from);
+    const QDate nextDay = uFMsg::DayOf(next);
+    FUZZ_CHECK(next.laterThan(from) && r->onDay(nextDay) && day.daysTo(nextDay) <= 7 && r->owns(r->occurrence(next)) &&
+                   r->firstFrom(from) == (r->owns(r->occurrence(from)) ? from : next),
+               "rule " + show(v) + " after " + show(from.text()) + ": " + show(next.text()));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -123,5 +143,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkTokens(raw, QStringLiteral(","));
     const QString due = text(in, 40), fixed = text(in, 80), variable = text(in, 80);
     checkCycle(due, fixed, variable, raw);
+    const QDate day = QDate(2000, 1, 1).addDays(in.ConsumeIntegralInRange(0, 40000));
+    const int hour = in.ConsumeIntegralInRange(0, 23), minute = in.ConsumeIntegralInRange(0, 59);
+    checkRepeat(raw, day, hour, minute);
+    checkRepeat(text(in, 20) + "," + text(in, 6) + "," + text(in, 40) + "," + text(in, 40) + ",", day, hour, minute);
     return 0;
 }
