@@ -41,6 +41,7 @@
 #include "core/datetime.h"
 #include "core/display.h"
 #include "core/mailslot.h"
+#include "core/seam.h"
 #include "gui/platform/formkit.h"
 #include "gui/platform/listevents.h"
 #include "gui/platform/outbox.h"
@@ -50,8 +51,6 @@
 #include "model/recorder/recorder.h"
 
 namespace {
-
-std::function<void(int)> g_processEnd;
 
 // Texts of the main window.
 const QString kCloseTitle = QStringLiteral("終了確認");
@@ -65,17 +64,7 @@ constexpr int kFileAccessNGColour = 15;
 // How long the shutdown waits for a slow recorder to take what waits for it.
 constexpr int kShutdownDrainMs = 2000;
 
-void endProcessDefault(int status)
-{
-    platform::endProcess(status);
-}
-
 }  // namespace
-
-void Form1::setProcessEndHandler(std::function<void(int)> handler)
-{
-    g_processEnd = std::move(handler);
-}
 
 Form1::Form1(QWidget* parent) : QMainWindow(parent)
 {
@@ -667,9 +656,5 @@ void Form1::Form_Unload()
     OwnSlotHandle = -1;
 
     // The process ends.
-    if (g_processEnd) {
-        g_processEnd(exitStatus);
-    } else {
-        endProcessDefault(exitStatus);
-    }
+    seam::current<platform::ProcessEnd>().end(exitStatus);
 }

@@ -179,10 +179,6 @@ public:
     // the window is minimised opens the icon menu.
     void Form_MouseMove(Qt::MouseButtons buttons);
 
-    // The last step of the shutdown.  Tests replace it; the program's ends
-    // the process.
-    // status: the process's exit status (1 when the shutdown save failed).
-    static void setProcessEndHandler(std::function<void(int status)> handler);
     // The guide monitor, and its pop-up while it is loaded (else null).
     uFMon::GuideMonitor* monitor() const { return monitor_.get(); }
     GuideMsg_Dialog* guidePopup() const;

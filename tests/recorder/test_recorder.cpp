@@ -7,6 +7,7 @@
 #include "model/recorder/recorder.h"
 #include "expected_record.h"
 #include "recorder_test_util.h"
+#include "fakes.h"
 #include "test_support.h"
 
 #include <QCoreApplication>
@@ -41,27 +42,14 @@ protected:
         oldDir_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_.path());
         testsupport::writeFile(dir_.file("uPVelmora.conf"), "[Section_Watch]\r\n");
-        setExeNameForTest(QStringLiteral("uPVelmora"));
         EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
         ASSERT_EQ(ProgIndexGet(QStringLiteral("uPCorvane")), 0);
-        platform::setClockSource([] {
-            platform::LocalTime t;
-            t.year = 2026, t.month = 1, t.day = 2, t.hour = 3, t.minute = 4, t.second = 5, t.millisecond = 6;
-            return t;
-        });
-        setRecorderWindowProbeForTest([this](const QString& caption) {
-            probed_.append(caption);
-            return windowPresent_;
-        });
     }
 
     void TearDown() override
     {
         RecorderClose();
-        setRecorderWindowProbeForTest({});
-        platform::setClockSource({});
         EnvResetForTest();
-        setExeNameForTest(QString());
         if (slot_ >= 0) ms::HandleClose(slot_);
         std::filesystem::current_path(oldDir_);
     }
@@ -84,6 +72,12 @@ protected:
     int slot_ = -1;
     bool windowPresent_ = true;
     QStringList probed_;
+    testsupport::FakeExeName exeName_{"uPVelmora"};
+    testsupport::StillClock clock_{platform::LocalTime{2026, 1, 2, 3, 4, 5, 6}};
+    testsupport::FakeWindowSearch window_{[this](const std::string& caption) {
+        probed_.append(QString::fromStdString(caption));
+        return windowPresent_;
+    }};
 };
 
 #define NEED_RECORDER_SLOT()                                                                        \

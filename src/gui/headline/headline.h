@@ -46,7 +46,4 @@ void HeadMsgTimer_Tick(QWidget* window);
 // by the application when it starts.  Without one nothing is forwarded.
 void SetForwarder(std::function<void(const QString& text1, const QString& text2)> forward);
 
-// Forgets the module state (saved colours, set-up done, pending line).
-void resetForTest();
-
 }  // namespace uFHLabel_Bas

@@ -3,13 +3,13 @@
 #include <QFileInfo>
 
 #include "core/instancelock.h"
+#include "core/seam.h"
 #include "model/platform/text.h"
 
 namespace uFCom_Bas {
 
 namespace {
 EnvRecord g_env;
-QString g_exeNameOverride;
 
 void clearSlot(ProgEntry& e, int width, int height)
 {
@@ -21,13 +21,7 @@ void clearSlot(ProgEntry& e, int width, int height)
 
 QString ExeBaseName()
 {
-    if (!g_exeNameOverride.isEmpty()) return g_exeNameOverride;
-    return QString::fromStdString(platform::runningExecutableBaseName());
-}
-
-void setExeNameForTest(const QString& name)
-{
-    g_exeNameOverride = name;
+    return QString::fromStdString(seam::current<platform::ExecutableName>().baseName());
 }
 
 void EnvResetForTest()
@@ -60,6 +54,7 @@ QString ConfPath()
 
 void EnvInit(const QString& title)
 {
+    g_env = EnvRecord{};
     g_env.BasePath = QStringLiteral(".");
     g_env.ConfDir = QString();
 

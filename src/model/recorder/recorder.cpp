@@ -3,6 +3,7 @@
 #include "model/config/env.h"
 #include "core/datetime.h"
 #include "core/mailslot.h"
+#include "core/seam.h"
 #include "core/windowsearch.h"
 #include "model/platform/text.h"
 
@@ -21,7 +22,6 @@ namespace ms = platform::mailslot;
 // The cached write handle to the recorder's mailslot; 0 means none.  Used
 // only from the user-interface thread.
 int g_recorderHandle = 0;
-std::function<bool(const QString&)> g_windowProbe;
 
 void putInt(QByteArray& record, int offset, qint32 value)
 {
@@ -55,8 +55,7 @@ QByteArray fieldUntilNul(const QByteArray& message, int offset, int width)
 
 bool recorderWindowFound(const QString& caption)
 {
-    if (g_windowProbe) return g_windowProbe(caption);
-    return platform::windowExists(caption.toStdString());
+    return seam::current<platform::WindowSearch>().exists(caption.toStdString());
 }
 
 // The program's own executable name as the sender field carries it.
@@ -226,11 +225,6 @@ int RecorderClose()
 int recorderHandleForTest()
 {
     return g_recorderHandle;
-}
-
-void setRecorderWindowProbeForTest(std::function<bool(const QString&)> probe)
-{
-    g_windowProbe = std::move(probe);
 }
 
 }  // namespace uFCom_Bas

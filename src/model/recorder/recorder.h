@@ -91,8 +91,5 @@ int RecorderClose();
 
 // The cached write handle to the recorder's mailslot (0: none); for tests.
 int recorderHandleForTest();
-// Replaces the window search used by RecorderAlive and RecorderSend (tests);
-// an empty function restores the X window search.
-void setRecorderWindowProbeForTest(std::function<bool(const QString&)> probe);
 
 }  // namespace uFCom_Bas
