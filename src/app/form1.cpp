@@ -87,9 +87,11 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
                QString::number(own.FormWidth) + c + QString::number(own.FormHeight) + c;
     };
     conf_ = std::make_unique<uFConf::MyConf>(std::move(b));
-    // The head line's forwarding (modes 11 and 13) goes to the recorder.
-    uFHLabel_Bas::SetForwarder(
-        [](const QString& text1, const QString& text2) { uFCom_Bas::RecorderSend(text1, text2); });
+    // The recorder of the program table; the head line's forwarding (modes
+    // 11 and 13) goes to it.
+    recorder_ = std::make_unique<uFCom_Bas::RecorderLink>(uFCom_Bas::EnvGet());
+    uFHLabel_Bas::SetForwarder(this,
+                               [this](const QString& text1, const QString& text2) { recorder_->send(text1, text2); });
 
     uFMsg::FixedFormList::Controls fc;
     fc.form = this;
@@ -160,13 +162,14 @@ void Form1::wireLists()
     uFMon::GuideMonitor::Services ms;
     ms.keyMsg = keyMsg;
     ms.saveWatch = [this]() { MyConfWriteWatch(); };
+    ms.recorder = recorder_.get();
     monitor_ = std::make_unique<uFMon::GuideMonitor>(
         mc, uFMon::GuideMonitor::State{&conf_->watch(), &conf_->schedule(), &meStrGuideMsg}, std::move(shared),
         std::move(ms));
 
     uFCom_Bas::ManualNotify::Controls nc{this, Text1, Text2, Dummy_Text};
     manualNotify_ = std::make_unique<uFCom_Bas::ManualNotify>(
-        nc, uFCom_Bas::ManualNotify::Services{[this]() { return FormKeyMsgHead(); }, {}});
+        nc, uFCom_Bas::ManualNotify::Services{[this]() { return FormKeyMsgHead(); }, recorder_.get()});
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
 
     for (int i = 0; i < 2; ++i) {
@@ -649,7 +652,7 @@ void Form1::Form_Unload()
     // The handles, once what waits for a slow recorder has gone out (or
     // the wait is over): the UnLoad line above is among it.
     platform::mailslot::SlotDrain(kShutdownDrainMs);
-    uFCom_Bas::RecorderClose();
+    recorder_->close();
     delete slotReady_;
     slotReady_ = nullptr;
     if (OwnSlotHandle >= 0) platform::mailslot::HandleClose(OwnSlotHandle);

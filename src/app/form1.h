@@ -33,7 +33,8 @@ class GuideMonitor;
 }
 namespace uFCom_Bas {
 class ManualNotify;
-}
+class RecorderLink;
+}  // namespace uFCom_Bas
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -179,6 +180,8 @@ public:
     // the window is minimised opens the icon menu.
     void Form_MouseMove(Qt::MouseButtons buttons);
 
+    // The link to the recorder, which the window's parts send through.
+    uFCom_Bas::RecorderLink& recorder() const { return *recorder_; }
     // The guide monitor, and its pop-up while it is loaded (else null).
     uFMon::GuideMonitor* monitor() const { return monitor_.get(); }
     GuideMsg_Dialog* guidePopup() const;
@@ -221,6 +224,7 @@ private:
     // Wakes the receive timer when a datagram arrives on the own mailslot.
     QSocketNotifier* slotReady_ = nullptr;
     void OwnSlotReady();
+    std::unique_ptr<uFCom_Bas::RecorderLink> recorder_;
     std::unique_ptr<uFConf::MyConf> conf_;
     std::unique_ptr<uFMsg::FixedFormList> fixedForm_;
     std::unique_ptr<uFMsg::GuideList> guideList_;

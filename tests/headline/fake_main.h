@@ -18,6 +18,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 namespace headtest {
@@ -83,6 +84,7 @@ public:
         QDir::setCurrent(QString::fromStdString(dir_.path()));
         testsupport::writeFile(dir_.file("uPVelmora.conf"), "[Section_Watch]\r\n");
         uFCom_Bas::EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
+        link_ = std::make_unique<uFCom_Bas::RecorderLink>(uFCom_Bas::EnvGet());
         // Another test program may hold the name for a moment.
         testsupport::waitUntil([this] {
             slot_ = platform::mailslot::SlotCreate("uPCorvane", 0);
@@ -91,12 +93,18 @@ public:
     }
     ~FakeRecorder()
     {
-        uFCom_Bas::RecorderClose();
+        link_.reset();
         if (slot_ >= 0) platform::mailslot::HandleClose(slot_);
-        uFCom_Bas::EnvResetForTest();
         QDir::setCurrent(oldCwd_);
     }
     bool ok() const { return slot_ >= 0; }
+    // The program's link to this recorder.
+    uFCom_Bas::RecorderLink& link() { return *link_; }
+    // Makes the window's head line forward to it, as the program wires it.
+    void forwardFrom(QWidget* window)
+    {
+        uFHLabel_Bas::SetForwarder(window, [this](const QString& a, const QString& b) { link_->send(a, b); });
+    }
     void setAlive(bool on) { alive_ = on; }
 
     // The texts (text 1 + "|" + text 2) of every record received so far.
@@ -119,6 +127,7 @@ private:
     int slot_ = -1;
     bool alive_ = true;
     testsupport::FakeExeName exeName_{"uPVelmora"};
+    std::unique_ptr<uFCom_Bas::RecorderLink> link_;
     testsupport::FakeWindowSearch window_{[this](const std::string&) { return alive_; }};
 };
 

@@ -15,15 +15,6 @@ namespace {
 
 class HeadLineTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        // Forwarding goes to the recorder link, as the program wires it.
-        uFHLabel_Bas::SetForwarder([](const QString& a, const QString& b) { uFCom_Bas::RecorderSend(a, b); });
-    }
-    void TearDown() override
-    {
-        uFHLabel_Bas::SetForwarder({});
-    }
     headtest::FixedClock clock_;
     testsupport::FakeWindowSearch noRecorder_{false};
 };
@@ -49,6 +40,7 @@ TEST_F(HeadLineTest, EachModeActsOnLabelHistoryTimerAndRecorderAsItShould)
         FakeRecorder recorder;
         if (!recorder.ok()) GTEST_SKIP() << "the recorder's mailslot is in use";
         FakeMain main;
+        recorder.forwardFrom(&main.window);
         const QString previous = kStamp + "[ｳﾞｪﾙﾓﾗ]前の行";
         HeadMsgShow(&main.window, 1, -1, "[ｳﾞｪﾙﾓﾗ]前の行", QString());
         ASSERT_EQ(main.head->text(), previous);

@@ -54,7 +54,7 @@ protected:
         for (int i = 0; i < entries.size(); ++i)
             text += QStringLiteral("EntryItem_%1=%2,\r\n").arg(i, 3, 10, QChar('0')).arg(entries[i]).toStdString();
         EXPECT_TRUE(loadWindow(uFCom_Bas::toAnsi(QString::fromStdString(text)).toStdString()));
-        catalog_ = new CVMsgKey_Dialog(form_, form_->FormKeyMsgHead());
+        catalog_ = new CVMsgKey_Dialog(form_, form_->FormKeyMsgHead(), &form_->recorder());
         form_->setKeyCatalog(catalog_);
         form_->show();
         QApplication::processEvents();

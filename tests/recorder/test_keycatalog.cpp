@@ -125,6 +125,8 @@ TEST_F(KeyCatalogTest, ForcedNotificationRefusalsAreShownAndSendNothing)
         FakeRecorder recorder;
         if (!recorder.ok()) GTEST_SKIP() << "the recorder's mailslot is in use";
         recorder.setAlive(c.alive);
+        delete dialog;
+        dialog = new CVMsgKey_Dialog(&main->window, kPrefix, &recorder.link());
         if (c.emptyList) dialog->List1->clear();
         if (c.select) dialog->List1->setCurrentRow(rowOf(203));
 
@@ -147,6 +149,8 @@ TEST_F(KeyCatalogTest, ForcedNotificationSendsThreeLinesAndLeavesTheHeadLineAlon
 {
     FakeRecorder recorder;
     if (!recorder.ok()) GTEST_SKIP() << "the recorder's mailslot is in use";
+    delete dialog;
+    dialog = new CVMsgKey_Dialog(&main->window, kPrefix, &recorder.link());
     uFHLabel_Bas::HeadMsgShow(&main->window, 1, -1, "前の行", QString());
     const QString shown = main->head->text();
     const QStringList history = main->historyItems();

@@ -27,7 +27,7 @@ protected:
     void TearDown() override
     {
         if (slot_ >= 0) platform::mailslot::HandleClose(slot_);
-        uFCom_Bas::RecorderClose();
+        if (form_) form_->recorder().close();
         MainWindowTest::TearDown();
     }
     QStringList records()

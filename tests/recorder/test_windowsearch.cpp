@@ -275,10 +275,10 @@ TEST(WindowSearch, StandInRecorderIsFoundAndReceives)
     testsupport::writeFile(dir.file("uPVelmora.conf"), "");
     std::optional<testsupport::FakeExeName> exeName(std::in_place, "uPVelmora");
     EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
-    EXPECT_EQ(RecorderAlive(), 1);
-    EXPECT_EQ(RecorderSend(QStringLiteral("[ｳﾞｪﾙﾓﾗ] ｶﾞｲﾄﾞ部登録"), QStringLiteral("09:30 点検")), 800);
-    RecorderClose();
-    EnvResetForTest();
+    std::optional<RecorderLink> link(std::in_place, EnvGet());
+    EXPECT_EQ(link->alive(), 1);
+    EXPECT_EQ(link->send(QStringLiteral("[ｳﾞｪﾙﾓﾗ] ｶﾞｲﾄﾞ部登録"), QStringLiteral("09:30 点検")), 800);
+    link.reset();
     exeName.reset();
     std::filesystem::current_path(oldDir);
 

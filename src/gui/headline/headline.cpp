@@ -28,6 +28,8 @@ struct HeadState : QObject {
     bool historyReady = false;
     // Full, untruncated text of the line now shown.
     QString pending;
+    // Where modes 11 and 13 forward.
+    std::function<void(const QString&, const QString&)> forward;
 };
 
 HeadState& stateOf(QWidget* window)
@@ -36,8 +38,6 @@ HeadState& stateOf(QWidget* window)
     if (auto* state = dynamic_cast<HeadState*>(found)) return *state;
     return *new HeadState(window);
 }
-
-std::function<void(const QString&, const QString&)> g_forward;
 
 const QString kEllipsis = QStringLiteral("...");
 
@@ -192,9 +192,9 @@ void HeadMsgShow(QWidget* window, int mode, int colour, const QString& text1, co
         break;
     }
 
-    if ((mode == kModeShowSend || mode == kModeSendOnly) && g_forward) {
+    if ((mode == kModeShowSend || mode == kModeSendOnly) && state.forward) {
         // The recorder's answer changes nothing on screen.
-        g_forward(text1, text2);
+        state.forward(text1, text2);
     }
 }
 
@@ -208,9 +208,9 @@ void HeadMsgTimer_Tick(QWidget* window)
     HeadMsgShow(window, kModeClear, -1, QString(), QString());
 }
 
-void SetForwarder(std::function<void(const QString&, const QString&)> forward)
+void SetForwarder(QWidget* window, std::function<void(const QString&, const QString&)> forward)
 {
-    g_forward = std::move(forward);
+    if (window) stateOf(window).forward = std::move(forward);
 }
 
 }  // namespace uFHLabel_Bas

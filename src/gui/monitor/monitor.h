@@ -19,6 +19,10 @@
 #include "model/messages/entries.h"
 #include "gui/monitor/guidemsg.h"
 
+namespace uFCom_Bas {
+class RecorderLink;
+}
+
 class QCheckBox;
 class QLabel;
 class QListWidget;
@@ -59,9 +63,9 @@ public:
         QString* meStrGuideMsg = nullptr;
     };
     struct Services {
-        std::function<QString(int)> keyMsg;  // catalogue line (prefix included)
-        std::function<void()> saveWatch;     // writes the monitor settings
-        std::function<int()> recorderAlive;  // 1 running, -1 not
+        std::function<QString(int)> keyMsg;                 // catalogue line (prefix included)
+        std::function<void()> saveWatch;                    // writes the monitor settings
+        const uFCom_Bas::RecorderLink* recorder = nullptr;  // none: never running
         std::function<void()> beep;
     };
     GuideMonitor(Controls c, State st, GuideMsg_Dialog::Shared popup, Services s);

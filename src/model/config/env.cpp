@@ -24,11 +24,6 @@ QString ExeBaseName()
     return QString::fromStdString(seam::current<platform::ExecutableName>().baseName());
 }
 
-void EnvResetForTest()
-{
-    g_env = EnvRecord{};
-}
-
 static QString unixPath(QString p)
 {
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));

@@ -33,8 +33,6 @@ int ProgIndexGet(const QString& exeName);
 
 // The running executable's base name (no folder, no extension).
 QString ExeBaseName();
-// Empties the record again (tests).
-void EnvResetForTest();
 
 // The configuration file as every reader and writer names it:
 // BasePath \ ConfDir \ ExeName .conf
