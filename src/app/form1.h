@@ -130,9 +130,7 @@ public:
     int TrayShown = 0;
     bool unloading() const { return unloading_; }
 
-    // Window units (twips) per pixel.
-    int unitsX() const { return unitsX_; }
-    int unitsY() const { return unitsY_; }
+    // Twips of the window's layout to pixels of its screen.
     int px(int twips) const;
     int pxY(int twips) const;
 
