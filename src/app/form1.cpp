@@ -619,8 +619,7 @@ void Form1::Form_Unload()
     saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
     if (listsLoaded_ && MyConfWriteCycle() != 0) {
         exitStatus = 1;
-        const QString path =
-            QFileInfo(QString(uFCom_Bas::ConfPath()).replace(QLatin1Char('\\'), QLatin1Char('/'))).absoluteFilePath();
+        const QString path = QFileInfo(uFCom_Bas::forwardSlashes(uFCom_Bas::ConfPath())).absoluteFilePath();
         std::fprintf(stderr, "uPVelmora: the schedule was not saved to %s: %s (not on disk: %s)\n",
                      path.toLocal8Bit().constData(), conf_->lastError().toLocal8Bit().constData(),
                      conf_->unsavedParts().join(QStringLiteral(", ")).toLocal8Bit().constData());

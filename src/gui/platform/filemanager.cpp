@@ -13,7 +13,7 @@ int ExplorerOpen(QWidget* /*window*/, const QString& folder)
 {
     QString path = trimSpaces(folder);
     if (const int shown = platform::shellExplore(path.toStdString()); shown != 0) return shown > 0 ? 42 : 2;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    path = forwardSlashes(path);
     if (path.isEmpty() || !QFileInfo::exists(path)) path = QStringLiteral("/");
     const bool ok = QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
     return ok ? 42 : 2;

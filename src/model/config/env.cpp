@@ -24,12 +24,6 @@ QString ExeBaseName()
     return QString::fromStdString(seam::current<platform::ExecutableName>().baseName());
 }
 
-static QString unixPath(QString p)
-{
-    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return p;
-}
-
 QString ConfCheckPath()
 {
     const QString base = g_env.BasePath.isEmpty() ? QStringLiteral(".") : g_env.BasePath;
@@ -55,7 +49,7 @@ void EnvInit(const QString& title)
 
     // Only a readable regular file counts; a folder of that name does not.
     const QString check = ConfCheckPath();
-    const QFileInfo info(unixPath(check));
+    const QFileInfo info(forwardSlashes(check));
     if (!info.exists() || !info.isFile() || !info.isReadable() || info.isHidden()) return;
 
     for (int i = 0; i <= 31; ++i) clearSlot(g_env.Progs[i], 9, 13);
