@@ -41,6 +41,7 @@
 #include "core/datetime.h"
 #include "core/display.h"
 #include "core/mailslot.h"
+#include "core/seam.h"
 #include "gui/platform/formkit.h"
 #include "gui/platform/listevents.h"
 #include "gui/platform/outbox.h"
@@ -50,8 +51,6 @@
 #include "model/recorder/recorder.h"
 
 namespace {
-
-std::function<void(int)> g_processEnd;
 
 // Texts of the main window.
 const QString kCloseTitle = QStringLiteral("終了確認");
@@ -68,17 +67,7 @@ constexpr int kDroppedColour = 15;
 // How long the shutdown waits for a slow recorder to take what waits for it.
 constexpr int kShutdownDrainMs = 2000;
 
-void endProcessDefault(int status)
-{
-    platform::endProcess(status);
-}
-
 }  // namespace
-
-void Form1::setProcessEndHandler(std::function<void(int)> handler)
-{
-    g_processEnd = std::move(handler);
-}
 
 Form1::Form1(QWidget* parent) : QMainWindow(parent)
 {
@@ -101,9 +90,11 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
                QString::number(own.FormWidth) + c + QString::number(own.FormHeight) + c;
     };
     conf_ = std::make_unique<uFConf::MyConf>(std::move(b));
-    // The head line's forwarding (modes 11 and 13) goes to the recorder.
-    uFHLabel_Bas::SetForwarder(
-        [](const QString& text1, const QString& text2) { uFCom_Bas::RecorderSend(text1, text2); });
+    // The recorder of the program table; the head line's forwarding (modes
+    // 11 and 13) goes to it.
+    recorder_ = std::make_unique<uFCom_Bas::RecorderLink>(uFCom_Bas::EnvGet());
+    uFHLabel_Bas::SetForwarder(this,
+                               [this](const QString& text1, const QString& text2) { recorder_->send(text1, text2); });
 
     uFMsg::FixedFormList::Controls fc;
     fc.form = this;
@@ -178,13 +169,14 @@ void Form1::wireLists()
     ms.keyMsg = keyMsg;
     ms.saveWatch = [this]() { MyConfWriteWatch(); };
     ms.saveSchedule = [this]() { MyConfWriteCycle(); };
+    ms.recorder = recorder_.get();
     monitor_ = std::make_unique<uFMon::GuideMonitor>(
         mc, uFMon::GuideMonitor::State{&conf_->watch(), &conf_->schedule(), &meStrGuideMsg, &conf_->repeats()},
         std::move(shared), std::move(ms));
 
     uFCom_Bas::ManualNotify::Controls nc{this, Text1, Text2, Dummy_Text};
     manualNotify_ = std::make_unique<uFCom_Bas::ManualNotify>(
-        nc, uFCom_Bas::ManualNotify::Services{[this]() { return FormKeyMsgHead(); }, {}});
+        nc, uFCom_Bas::ManualNotify::Services{[this]() { return FormKeyMsgHead(); }, recorder_.get()});
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
 
     for (int i = 0; i < 2; ++i) {
@@ -656,8 +648,7 @@ void Form1::Form_Unload()
     saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
     if (listsLoaded_ && MyConfWriteCycle() != 0) {
         exitStatus = 1;
-        const QString path =
-            QFileInfo(QString(uFCom_Bas::ConfPath()).replace(QLatin1Char('\\'), QLatin1Char('/'))).absoluteFilePath();
+        const QString path = QFileInfo(uFCom_Bas::forwardSlashes(uFCom_Bas::ConfPath())).absoluteFilePath();
         std::fprintf(stderr, "uPVelmora: the schedule was not saved to %s: %s (not on disk: %s)\n",
                      path.toLocal8Bit().constData(), conf_->lastError().toLocal8Bit().constData(),
                      conf_->unsavedParts().join(QStringLiteral(", ")).toLocal8Bit().constData());
@@ -689,16 +680,12 @@ void Form1::Form_Unload()
     // The handles, once what waits for a slow recorder has gone out (or
     // the wait is over): the UnLoad line above is among it.
     platform::mailslot::SlotDrain(kShutdownDrainMs);
-    uFCom_Bas::RecorderClose();
+    recorder_->close();
     delete slotReady_;
     slotReady_ = nullptr;
     if (OwnSlotHandle >= 0) platform::mailslot::HandleClose(OwnSlotHandle);
     OwnSlotHandle = -1;
 
     // The process ends.
-    if (g_processEnd) {
-        g_processEnd(exitStatus);
-    } else {
-        endProcessDefault(exitStatus);
-    }
+    seam::current<platform::ProcessEnd>().end(exitStatus);
 }

@@ -33,7 +33,8 @@ class GuideMonitor;
 }
 namespace uFCom_Bas {
 class ManualNotify;
-}
+class RecorderLink;
+}  // namespace uFCom_Bas
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -130,9 +131,7 @@ public:
     int TrayShown = 0;
     bool unloading() const { return unloading_; }
 
-    // Window units (twips) per pixel.
-    int unitsX() const { return unitsX_; }
-    int unitsY() const { return unitsY_; }
+    // Twips of the window's layout to pixels of its screen.
     int px(int twips) const;
     int pxY(int twips) const;
 
@@ -182,10 +181,8 @@ public:
     // the window is minimised opens the icon menu.
     void Form_MouseMove(Qt::MouseButtons buttons);
 
-    // The last step of the shutdown.  Tests replace it; the program's ends
-    // the process.
-    // status: the process's exit status (1 when the shutdown save failed).
-    static void setProcessEndHandler(std::function<void(int status)> handler);
+    // The link to the recorder, which the window's parts send through.
+    uFCom_Bas::RecorderLink& recorder() const { return *recorder_; }
     // The guide monitor, and its pop-up while it is loaded (else null).
     uFMon::GuideMonitor* monitor() const { return monitor_.get(); }
     GuideMsg_Dialog* guidePopup() const;
@@ -228,6 +225,7 @@ private:
     // Wakes the receive timer when a datagram arrives on the own mailslot.
     QSocketNotifier* slotReady_ = nullptr;
     void OwnSlotReady();
+    std::unique_ptr<uFCom_Bas::RecorderLink> recorder_;
     std::unique_ptr<uFConf::MyConf> conf_;
     std::unique_ptr<uFMsg::FixedFormList> fixedForm_;
     std::unique_ptr<uFMsg::GuideList> guideList_;

@@ -78,7 +78,7 @@ void Main::Timer1_Timer()
     if (!form1_->Form_Load(windowTitle(), windowIcon())) return;
     form1_->show();
 
-    catalog_ = new CVMsgKey_Dialog(form1_, form1_->FormKeyMsgHead());
+    catalog_ = new CVMsgKey_Dialog(form1_, form1_->FormKeyMsgHead(), &form1_->recorder());
     form1_->setKeyCatalog(catalog_);
 
     uFHLabel_Bas::HeadMsgShow(form1_, 1, -1, form1_->FormKeyMsgHead() + kReady, QString());

@@ -23,8 +23,6 @@ std::string baseName(const std::string& path);
 bool isDirectory(const std::string& path);
 // True when something of that name exists (file, folder or device).
 bool pathExists(const std::string& path);
-// The hook of setSaveHookForTest, or none.
-SaveHook saveHookForTest();
 
 }  // namespace ini
 }  // namespace platform

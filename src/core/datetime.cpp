@@ -2,31 +2,28 @@
 
 #include "core/backend.h"
 
+#include "core/seam.h"
+
 #include <cstdio>
-#include <mutex>
 
 namespace platform {
 
 namespace {
-std::mutex g_clockMutex;
-ClockSource g_clock;
-
+class SystemClock final : public Clock {
+public:
+    LocalTime now() override { return systemLocalTime(); }
+};
 }  // namespace
 
-void setClockSource(ClockSource source)
+Clock& Clock::system()
 {
-    std::lock_guard lock(g_clockMutex);
-    g_clock = std::move(source);
+    static SystemClock clock;
+    return clock;
 }
 
 LocalTime localNow()
 {
-    ClockSource source;
-    {
-        std::lock_guard lock(g_clockMutex);
-        source = g_clock;
-    }
-    return source ? source() : systemLocalTime();
+    return seam::current<Clock>().now();
 }
 
 long long localMillis(const LocalTime& t)

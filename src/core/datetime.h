@@ -1,6 +1,5 @@
 #pragma once
 // One reading of the local wall clock as the program's two fixed-width texts.
-#include <functional>
 #include <string>
 
 namespace platform {
@@ -9,10 +8,15 @@ struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
 };
 
-// The clock every time stamp of the program comes from.  Tests replace it;
-// an empty function restores the real local clock.
-using ClockSource = std::function<LocalTime()>;
-void setClockSource(ClockSource source);
+// The clock every time stamp of the program comes from (a seam: see
+// core/seam.h); the system's is the local wall clock.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual LocalTime now() = 0;
+    static Clock& system();
+};
+// The reading of the clock in use.
 LocalTime localNow();
 
 // Returns the 17-digit compact stamp "yyyymmddhhmmssfff" and stores the

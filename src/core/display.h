@@ -31,6 +31,15 @@ bool systemWorkArea(int& left, int& top, int& right, int& bottom);
 // handlers alone take seconds there.
 [[noreturn]] void endProcess(int status);
 
+// How the program ends itself once it has shut down (a seam: see
+// core/seam.h); the system's is endProcess.
+class ProcessEnd {
+public:
+    virtual ~ProcessEnd() = default;
+    virtual void end(int status) = 0;
+    static ProcessEnd& system();
+};
+
 // Opens a folder (UTF-8) in the system's file manager
 // (ShellExecuteA "explore"): 1 when opened, -1 when that failed, 0 where the
 // toolkit opens folders instead (X11).

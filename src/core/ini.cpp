@@ -5,7 +5,6 @@
 #include "core/backend.h"
 
 #include <algorithm>
-#include <atomic>
 #include <iterator>
 #include <cstdlib>
 #include <string_view>
@@ -14,8 +13,6 @@
 namespace platform::ini {
 
 namespace {
-
-std::atomic<SaveHook> g_saveHook{nullptr};
 
 // The buffer of the Windows call holds 1024 characters, the last one the NUL.
 constexpr size_t kMaxValueBytes = 1023;
@@ -182,14 +179,13 @@ std::string foldName(std::string_view s)
 
 }  // namespace
 
-void setSaveHookForTest(SaveHook hook)
+SaveStep& SaveStep::system()
 {
-    g_saveHook.store(hook);
-}
-
-SaveHook saveHookForTest()
-{
-    return g_saveHook.load();
+    struct Always final : SaveStep {
+        bool proceed(const std::string&) override { return true; }
+    };
+    static Always step;
+    return step;
 }
 
 // The first section of each name with its line range, and, built when a

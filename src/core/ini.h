@@ -140,9 +140,15 @@ bool namesEqual(const std::string& a, const std::string& b);
 // may be the trail byte of a CP932 character).
 std::string normalizePath(const std::string& path);
 
-// Test hook: called after the temporary file is written and before the
-// rename; returning false aborts the save as an interrupted write would.
-using SaveHook = bool (*)(const std::string& tempPath);
-void setSaveHookForTest(SaveHook hook);
+// The moment between writing the temporary file and putting it in place of
+// the file (a seam: see core/seam.h).  The system's always goes on; false
+// stops the save there, as a crash would: the temporary file is removed and
+// the save fails.
+class SaveStep {
+public:
+    virtual ~SaveStep() = default;
+    virtual bool proceed(const std::string& tempPath) = 0;
+    static SaveStep& system();
+};
 
 }  // namespace platform::ini

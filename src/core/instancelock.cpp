@@ -1,4 +1,5 @@
 #include "core/backend.h"
+#include "core/instancelock.h"
 
 namespace platform {
 
@@ -10,6 +11,15 @@ std::uint64_t nameHash(const std::string& s)
         h *= 0x100000001b3ULL;
     }
     return h;
+}
+
+ExecutableName& ExecutableName::system()
+{
+    struct Running final : ExecutableName {
+        std::string baseName() override { return runningExecutableBaseName(); }
+    };
+    static Running name;
+    return name;
 }
 
 }  // namespace platform

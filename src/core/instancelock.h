@@ -31,4 +31,14 @@ std::string runningExecutablePath();
 // Its base name without folder and extension.
 std::string runningExecutableBaseName();
 
+// The name the program goes by (a seam: see core/seam.h): its slot, its
+// lock and its configuration file are named after it.  The system's is
+// runningExecutableBaseName.
+class ExecutableName {
+public:
+    virtual ~ExecutableName() = default;
+    virtual std::string baseName() = 0;
+    static ExecutableName& system();
+};
+
 }  // namespace platform

@@ -14,6 +14,15 @@ bool windowExists(const std::string& captionUtf8);
 // shown on the screen.
 unsigned long findWindow(const std::string& captionUtf8, bool mappedOnly = false);
 
+// How the program asks whether a peer's window is there (a seam: see
+// core/seam.h); the system's is windowExists.
+class WindowSearch {
+public:
+    virtual ~WindowSearch() = default;
+    virtual bool exists(const std::string& captionUtf8) = 0;
+    static WindowSearch& system();
+};
+
 // Marks a window of this program as one that task bars leave out
 // (_NET_WM_STATE_SKIP_TASKBAR): on the window itself before it is shown,
 // and as a request to the window manager that already manages it.  False

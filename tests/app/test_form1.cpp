@@ -188,17 +188,19 @@ TEST_F(Form1Test, ControlsHaveAccessibleNamesAndDescriptions)
 TEST_F(Form1Test, ClockShowsTheSecondAndTicksEverySecond)
 {
     Form1* f = load();
-    platform::setClockSource([]() { return platform::LocalTime{2026, 1, 2, 3, 4, 5, 6}; });
-    f->DateTimer->fire();
-    EXPECT_EQ(f->Head_Label[0]->text(), "2026/01/02 03:04:05");
-    // A screen reader reads the time, not a pattern.
-    EXPECT_EQ(f->Head_Label[0]->accessibleName(), "2026/01/02 03:04:05");
-    EXPECT_EQ(f->DateTimer->Interval(), 1000);
-    EXPECT_TRUE(f->DateTimer->isRunning());
-    // The next tick falls just after the next full second, not 1000 ms on.
-    EXPECT_GE(f->DateTimer->remainingMs(), 990);
-    EXPECT_LE(f->DateTimer->remainingMs(), 1000 - 6 + uFCom_Bas::kSecondSlackMs);
-    platform::setClockSource([]() { return platform::LocalTime{2026, 1, 2, 3, 4, 5, 990}; });
+    {
+        testsupport::StillClock clock(platform::LocalTime{2026, 1, 2, 3, 4, 5, 6});
+        f->DateTimer->fire();
+        EXPECT_EQ(f->Head_Label[0]->text(), "2026/01/02 03:04:05");
+        // A screen reader reads the time, not a pattern.
+        EXPECT_EQ(f->Head_Label[0]->accessibleName(), "2026/01/02 03:04:05");
+        EXPECT_EQ(f->DateTimer->Interval(), 1000);
+        EXPECT_TRUE(f->DateTimer->isRunning());
+        // The next tick falls just after the next full second, not 1000 ms on.
+        EXPECT_GE(f->DateTimer->remainingMs(), 990);
+        EXPECT_LE(f->DateTimer->remainingMs(), 1000 - 6 + uFCom_Bas::kSecondSlackMs);
+    }
+    testsupport::StillClock clock(platform::LocalTime{2026, 1, 2, 3, 4, 5, 990});
     f->DateTimer->fire();
     EXPECT_LE(f->DateTimer->remainingMs(), 10 + uFCom_Bas::kSecondSlackMs);
 }
@@ -235,16 +237,16 @@ TEST_F(Form1Test, MinimisingGoesToTheNotificationAreaOnlyWithRoomAndATray)
 {
     struct Case {
         QRect area;
-        int tray;
+        bool tray;
         bool toTray;
     } cases[] = {
-        {QRect(0, 0, 1024, 738), 1, true},
-        {QRect(0, 0, 640, 480), 1, false},
-        {QRect(0, 0, 1024, 738), 0, false},
+        {QRect(0, 0, 1024, 738), true, true},
+        {QRect(0, 0, 640, 480), true, false},
+        {QRect(0, 0, 1024, 738), false, false},
     };
     for (const Case& c : cases) {
-        uFCom_Bas::setWorkAreaForTest(c.area);
-        uFCom_Bas::setTrayAvailableForTest(c.tray);
+        workArea_.set(c.area);
+        testsupport::FakeTray tray(c.tray);
         Form1* f = load();
         f->show();
         QApplication::processEvents();
@@ -288,7 +290,7 @@ TEST_F(Form1Test, CloseCommandOnTheOwnSlotEndsWithoutAQuestion)
 TEST_F(Form1Test, ClosingFromTheTaskBarOrTheIconRestoresOrKeepsHidden)
 {
     // Minimised on the task bar: the window is restored before the question.
-    uFCom_Bas::setWorkAreaForTest(QRect(0, 0, 640, 480));
+    workArea_.set(QRect(0, 0, 640, 480));
     Form1* f = load();
     f->show();
     f->setWindowState(Qt::WindowMinimized);
@@ -306,8 +308,8 @@ TEST_F(Form1Test, ClosingFromTheTaskBarOrTheIconRestoresOrKeepsHidden)
 
     // In the notification area: 終了 asks while the window stays hidden, and
     // the shutdown removes the icon.
-    uFCom_Bas::setWorkAreaForTest(QRect(0, 0, 1024, 738));
-    uFCom_Bas::setTrayAvailableForTest(1);
+    workArea_.set(QRect(0, 0, 1024, 738));
+    testsupport::FakeTray tray(true);
     f = load();
     f->show();
     f->setWindowState(Qt::WindowMinimized);

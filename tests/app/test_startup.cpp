@@ -12,6 +12,7 @@
 #include "core/instancelock.h"
 #include "core/mailslot.h"
 #include "model/recorder/recorder.h"
+#include "fakes.h"
 #include "test_support.h"
 
 namespace {
@@ -24,16 +25,10 @@ protected:
         std::filesystem::current_path(work_.path());
         oldRuntime_ = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(locks_.path()));
-        uFCom_Bas::EnvResetForTest();
-        uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return false; });
     }
     void TearDown() override
     {
         qputenv("XDG_RUNTIME_DIR", oldRuntime_);
-        uFCom_Bas::setExeNameForTest(QString());
-        uFCom_Bas::setRecorderWindowProbeForTest({});
-        uFCom_Bas::EnvResetForTest();
-        Form1::setProcessEndHandler({});
         std::filesystem::current_path(old_);
     }
     // Runs fn and answers the box it shows with OK; returns the box's text.
@@ -52,13 +47,14 @@ protected:
     testsupport::TempDir work_, locks_;
     std::filesystem::path old_;
     QByteArray oldRuntime_;
+    testsupport::FakeExeName exeName_{"uPVelmora"};
+    testsupport::FakeWindowSearch noRecorder_{false};
 };
 
 }  // namespace
 
 TEST_F(StartupTest, RefusesWithoutItsConfigurationFile)
 {
-    uFCom_Bas::setExeNameForTest("uPVelmora");
     bool loaded = true;
     const QString text = answeredText([&]() {
         Main main;
@@ -71,7 +67,6 @@ TEST_F(StartupTest, RefusesWithoutItsConfigurationFile)
 
 TEST_F(StartupTest, RefusesASecondInstanceOfTheSameExecutable)
 {
-    uFCom_Bas::setExeNameForTest("uPVelmora");
     testsupport::writeFile(work_.file("uPVelmora.conf"), "[Section_Watch]\r\n");
     platform::InstanceLock running;
     ASSERT_TRUE(running.acquire(platform::runningExecutablePath()));
@@ -95,13 +90,13 @@ TEST_F(StartupTest, RefusesASecondInstanceOfTheSameExecutable)
 TEST_F(StartupTest, OwnMailslotTakenShowsTheMessageAndShutsDown)
 {
     const QString exe = QStringLiteral("vlslot%1").arg(::getpid());
-    uFCom_Bas::setExeNameForTest(exe);
+    exeName_.set(exe.toStdString());
     testsupport::writeFile(work_.file(exe.toStdString() + ".conf"), "[Section_Watch]\r\n");
     uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
     const int taken = platform::mailslot::SlotCreate(exe.toStdString(), 0);
     ASSERT_GE(taken, 0);
     int ended = 0;
-    Form1::setProcessEndHandler([&](int) { ++ended; });
+    testsupport::FakeProcessEnd processEnd([&](int) { ++ended; });
     Form1 form;
     bool loaded = true;
     const QString text = answeredText([&]() { loaded = form.Form_Load("ｳﾞｪﾙﾓﾗ [" + exe + "]", uFCom_Bas::programIcon()); });

@@ -12,6 +12,7 @@
 #include "peer.h"
 #include "core/cp932.h"
 #include "core/ini.h"
+#include "fakes.h"
 
 namespace ini = platform::ini;
 
@@ -134,13 +135,14 @@ TEST(IniContract, AnInterruptedSaveLeavesTheOldFileWholeAndNoTemporaryFile)
     const std::string dir = contract::scratchDir(), path = dir + "/keep.conf";
     ASSERT_EQ(ini::profilePut(path, "Main", "Key", std::string("old")), 0);
     const std::string before = contract::readFile(path);
-    static std::string temp;
-    ini::setSaveHookForTest([](const std::string& tempPath) {
-        temp = tempPath;
-        return false;  // as a kill between writing and replacing would
-    });
-    EXPECT_EQ(ini::profilePut(path, "Main", "Key", std::string("new")), -1);
-    ini::setSaveHookForTest(nullptr);
+    std::string temp;
+    {
+        testsupport::FakeSaveStep step([&temp](const std::string& tempPath) {
+            temp = tempPath;
+            return false;  // as a kill between writing and replacing would
+        });
+        EXPECT_EQ(ini::profilePut(path, "Main", "Key", std::string("new")), -1);
+    }
     EXPECT_EQ(contract::readFile(path), before);
     EXPECT_FALSE(temp.empty());
     EXPECT_FALSE(std::filesystem::exists(temp)) << "the temporary file is gone";

@@ -68,7 +68,6 @@ TEST_F(AdjustTest, ApplyWritesTheStyleForTheNextStart)
     // The running window keeps its style; the next start comes up maximised.
     EXPECT_FALSE(form_->windowState() & Qt::WindowMaximized);
     deleteWindow();
-    uFCom_Bas::EnvResetForTest();
     uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
     form_ = new Form1;
     ASSERT_TRUE(form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", QIcon()));

@@ -11,6 +11,8 @@
 #include "model/config/env.h"
 #include "gui/dialogs/msgbox.h"
 #include "gui/platform/ufcom.h"
+#include "fakes.h"
+#include "gui_fakes.h"
 #include "test_support.h"
 
 using testsupport::answerNextModal;
@@ -82,7 +84,7 @@ TEST(MsgBox, OkCancelAndEnterOnTheFocusedCancel)
 
 TEST(MsgBox, CaptionAndText)
 {
-    uFCom_Bas::setExeNameForTest("uPVelmora");
+    testsupport::FakeExeName exeName("uPVelmora");
     QString caption, text;
     askAndAnswer(nullptr, 0, "", "[ｳﾞｪﾙﾓﾗ]を終了しますか？\r\n2行目", [&](MsgBox_Dialog* b) {
         caption = b->windowTitle();
@@ -97,13 +99,12 @@ TEST(MsgBox, CaptionAndText)
         b->close();
     });
     EXPECT_EQ(caption, "終了確認");
-    uFCom_Bas::setExeNameForTest(QString());
 }
 
 TEST(MsgBox, PlacedOverTheOwnerOrAtTheWorkAreaFallback)
 {
     const QRect area(0, 0, 1024, 738);
-    uFCom_Bas::setWorkAreaForTest(area);
+    testsupport::FakeWorkArea workArea(area);
     QWidget probe;
     uFCom_Bas::PlaceCalc(&probe, "NOMAL", 1, 3, 8, 12);
     // Fallback point in twips: 30 % of the right edge, 40 % of the bottom.
@@ -146,5 +147,4 @@ TEST(MsgBox, PlacedOverTheOwnerOrAtTheWorkAreaFallback)
         EXPECT_EQ(box.placedTop(), fbTop);
     }
     uMsgBox_SetMainWindow(nullptr);
-    uFCom_Bas::setWorkAreaForTest(QRect());
 }

@@ -8,6 +8,7 @@
 #include "gui/platform/timer.h"
 #include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
+#include "fakes.h"
 #include "test_support.h"
 
 #include <QComboBox>
@@ -17,6 +18,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 namespace headtest {
@@ -24,15 +26,10 @@ namespace headtest {
 // Fixed clock: every line is stamped [2024/05/06 07:08:09:123].
 inline const QString kStamp = QStringLiteral("[2024/05/06 07:08:09:123]");
 
-inline void fixClock()
-{
-    platform::setClockSource([] {
-        platform::LocalTime t;
-        t.year = 2024; t.month = 5; t.day = 6;
-        t.hour = 7; t.minute = 8; t.second = 9; t.millisecond = 123;
-        return t;
-    });
-}
+class FixedClock : public testsupport::StillClock {
+public:
+    FixedClock() : StillClock(platform::LocalTime{2024, 5, 6, 7, 8, 9, 123}) {}
+};
 
 struct FakeMain {
     QWidget window;
@@ -85,10 +82,9 @@ public:
         : oldCwd_(QDir::currentPath())
     {
         QDir::setCurrent(QString::fromStdString(dir_.path()));
-        uFCom_Bas::setExeNameForTest(QStringLiteral("uPVelmora"));
         testsupport::writeFile(dir_.file("uPVelmora.conf"), "[Section_Watch]\r\n");
         uFCom_Bas::EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
-        uFCom_Bas::setRecorderWindowProbeForTest([this](const QString&) { return alive_; });
+        link_ = std::make_unique<uFCom_Bas::RecorderLink>(uFCom_Bas::EnvGet());
         // Another test program may hold the name for a moment.
         testsupport::waitUntil([this] {
             slot_ = platform::mailslot::SlotCreate("uPCorvane", 0);
@@ -97,14 +93,18 @@ public:
     }
     ~FakeRecorder()
     {
-        uFCom_Bas::RecorderClose();
+        link_.reset();
         if (slot_ >= 0) platform::mailslot::HandleClose(slot_);
-        uFCom_Bas::setRecorderWindowProbeForTest({});
-        uFCom_Bas::EnvResetForTest();
-        uFCom_Bas::setExeNameForTest(QString());
         QDir::setCurrent(oldCwd_);
     }
     bool ok() const { return slot_ >= 0; }
+    // The program's link to this recorder.
+    uFCom_Bas::RecorderLink& link() { return *link_; }
+    // Makes the window's head line forward to it, as the program wires it.
+    void forwardFrom(QWidget* window)
+    {
+        uFHLabel_Bas::SetForwarder(window, [this](const QString& a, const QString& b) { link_->send(a, b); });
+    }
     void setAlive(bool on) { alive_ = on; }
 
     // The texts (text 1 + "|" + text 2) of every record received so far.
@@ -126,6 +126,9 @@ private:
     QString oldCwd_;
     int slot_ = -1;
     bool alive_ = true;
+    testsupport::FakeExeName exeName_{"uPVelmora"};
+    std::unique_ptr<uFCom_Bas::RecorderLink> link_;
+    testsupport::FakeWindowSearch window_{[this](const std::string&) { return alive_; }};
 };
 
 }  // namespace headtest

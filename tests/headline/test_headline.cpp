@@ -15,21 +15,8 @@ namespace {
 
 class HeadLineTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        uFHLabel_Bas::resetForTest();
-        headtest::fixClock();
-        uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return false; });
-        // Forwarding goes to the recorder link, as the program wires it.
-        uFHLabel_Bas::SetForwarder([](const QString& a, const QString& b) { uFCom_Bas::RecorderSend(a, b); });
-    }
-    void TearDown() override
-    {
-        uFHLabel_Bas::SetForwarder({});
-        uFHLabel_Bas::resetForTest();
-        platform::setClockSource({});
-        uFCom_Bas::setRecorderWindowProbeForTest({});
-    }
+    headtest::FixedClock clock_;
+    testsupport::FakeWindowSearch noRecorder_{false};
 };
 
 struct ModeCase {
@@ -50,10 +37,10 @@ TEST_F(HeadLineTest, EachModeActsOnLabelHistoryTimerAndRecorderAsItShould)
     };
     for (const ModeCase& c : cases) {
         SCOPED_TRACE(c.mode);
-        uFHLabel_Bas::resetForTest();
         FakeRecorder recorder;
         if (!recorder.ok()) GTEST_SKIP() << "the recorder's mailslot is in use";
         FakeMain main;
+        recorder.forwardFrom(&main.window);
         const QString previous = kStamp + "[ｳﾞｪﾙﾓﾗ]前の行";
         HeadMsgShow(&main.window, 1, -1, "[ｳﾞｪﾙﾓﾗ]前の行", QString());
         ASSERT_EQ(main.head->text(), previous);
@@ -143,7 +130,6 @@ TEST_F(HeadLineTest, LongLineIsShortenedOnScreenButArchivedWhole)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        uFHLabel_Bas::resetForTest();
         FakeMain main(c.labelWidth);
         const QString full = kStamp + c.text;
         HeadMsgShow(&main.window, 1, -1, c.text, QString());
@@ -185,7 +171,6 @@ TEST_F(HeadLineTest, ColourMinusOneAndClearingRestoreTheDesignedBackground)
     // Black is a designed colour like any other (its value is 0).
     for (const QColor designed : {QColor(192, 192, 192), QColor(0, 0, 0)}) {
         SCOPED_TRACE(designed.name().toStdString());
-        uFHLabel_Bas::resetForTest();
         FakeMain main(520, designed);
 
         HeadMsgShow(&main.window, 1, uFCom_Bas::ColorGet(15), "赤", QString());

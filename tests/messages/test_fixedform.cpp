@@ -39,11 +39,6 @@ const QString kFileNG = kHead + "File Access NG 設定Fileに書込できませ�
 class FixedFormTest : public testsupport::MainWindowTest {
 protected:
     FixedFormTest() : MainWindowTest("vlfixed") {}
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        platform::setClockSource([]() { return platform::LocalTime{2025, 4, 1, 9, 30, 15, 0}; });
-    }
     void TearDown() override
     {
         delete catalog_;
@@ -59,7 +54,7 @@ protected:
         for (int i = 0; i < entries.size(); ++i)
             text += QStringLiteral("EntryItem_%1=%2,\r\n").arg(i, 3, 10, QChar('0')).arg(entries[i]).toStdString();
         EXPECT_TRUE(loadWindow(uFCom_Bas::toAnsi(QString::fromStdString(text)).toStdString()));
-        catalog_ = new CVMsgKey_Dialog(form_, form_->FormKeyMsgHead());
+        catalog_ = new CVMsgKey_Dialog(form_, form_->FormKeyMsgHead(), &form_->recorder());
         form_->setKeyCatalog(catalog_);
         form_->show();
         QApplication::processEvents();
@@ -89,6 +84,7 @@ protected:
     void clickRow(int row, Qt::MouseButton button = Qt::LeftButton) { MainWindowTest::clickRow(form_->List1, row, button); }
 
     CVMsgKey_Dialog* catalog_ = nullptr;
+    testsupport::StillClock clock_{platform::LocalTime{2025, 4, 1, 9, 30, 15, 0}};
 };
 
 }  // namespace

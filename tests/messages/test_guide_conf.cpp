@@ -21,11 +21,6 @@ namespace {
 class GuideConfTest : public testsupport::MainWindowTest {
 protected:
     GuideConfTest() : MainWindowTest("vlguide") {}
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        platform::setClockSource([]() { return platform::LocalTime{2025, 4, 1, 9, 30, 59, 999}; });
-    }
     QString get(const char* section, const QString& key) const
     {
         return uFCom_Bas::ProfileGet(confQ(), section, key);
@@ -35,6 +30,7 @@ protected:
         loadWindow(text);
         return form_;
     }
+    testsupport::StillClock clock_{platform::LocalTime{2025, 4, 1, 9, 30, 59, 999}};
 };
 
 }  // namespace
@@ -74,7 +70,6 @@ TEST_F(GuideConfTest, UnloadBeforeTheListsLoadedKeepsTheStoredSchedule)
 {
     const std::string text = "[Section_Cycle]\r\nCycleItems=1\r\nCycleItem_000=2099/01/01-00:00,keep,\r\n";
     testsupport::writeFile(conf(), text);
-    uFCom_Bas::EnvResetForTest();
     uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
     form_ = new Form1;
     // The window ends before its load got to the lists (as when its mailslot

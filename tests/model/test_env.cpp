@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "model/config/env.h"
+#include "fakes.h"
 #include "test_support.h"
 
 using namespace uFCom_Bas;
@@ -19,14 +20,10 @@ protected:
     {
         old_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_.path());
-        setExeNameForTest("uPVelmora");
-        EnvResetForTest();
     }
     void TearDown() override
     {
         std::filesystem::current_path(old_);
-        setExeNameForTest(QString());
-        EnvResetForTest();
     }
     void writeConf(const std::string& name, const std::string& formStyle)
     {
@@ -36,6 +33,7 @@ protected:
     }
     testsupport::TempDir dir_;
     std::filesystem::path old_;
+    testsupport::FakeExeName exeName_{"uPVelmora"};
 };
 
 }  // namespace
@@ -76,7 +74,7 @@ TEST_F(EnvTest, TableHoldsTheRecorderAndThisProgram)
 TEST_F(EnvTest, RenamedExecutableLooksForItsOwnFile)
 {
     writeConf("uPVelmora.conf", "");
-    setExeNameForTest("Renamed");
+    exeName_.set("Renamed");
     EnvInit("ｳﾞｪﾙﾓﾗ");
     EXPECT_EQ(ProgIndexGet("Renamed"), -1);
     writeConf("Renamed.conf", "MAX,2,2,5,5,");
@@ -103,7 +101,6 @@ TEST_F(EnvTest, FormStyleFieldsAreTakenOneByOne)
     };
     for (const Case& c : cases) {
         writeConf("uPVelmora.conf", c.value);
-        EnvResetForTest();
         EnvInit("ｳﾞｪﾙﾓﾗ");
         const ProgEntry own = EnvGet().Progs[1];
         EXPECT_EQ(own.StyleName, c.style) << c.value;

@@ -2,6 +2,7 @@
 // writes that replace the file whole or not at all.
 #include "core/cp932.h"
 #include "core/ini.h"
+#include "fakes.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +70,6 @@ int runUnprivileged(const std::string& dir, const std::function<int()>& fn)
 
 class IniTest : public ::testing::Test {
 protected:
-    void TearDown() override { platform::ini::setSaveHookForTest(nullptr); }
     TempDir dir;
     std::string conf = dir.file("uPVelmora.conf");
 };
@@ -441,9 +441,10 @@ TEST_F(IniTest, InterruptedWriteLeavesOldFileWhole)
     const std::string before = "[S]\r\nk=1\r\n; note\r\n";
     writeFile(conf, before);
     g_hookCalls = 0;
-    platform::ini::setSaveHookForTest(interruptingHook);
-    EXPECT_EQ(profilePut(conf, "S", "k", "2"), -1);
-    platform::ini::setSaveHookForTest(nullptr);
+    {
+        testsupport::FakeSaveStep step(interruptingHook);
+        EXPECT_EQ(profilePut(conf, "S", "k", "2"), -1);
+    }
 
     EXPECT_EQ(g_hookCalls, 1);
     EXPECT_EQ(g_hookTemp.substr(0, dir.path().size() + 1), dir.path() + "/");
@@ -466,9 +467,10 @@ TEST_F(IniTest, DocumentSavesManyKeysInOneReplacement)
     }
     doc.remove("Section_Entry", "EntryItem_050");
     g_hookCalls = 0;
-    platform::ini::setSaveHookForTest(countingHook);
-    EXPECT_EQ(doc.save(conf), 0);
-    platform::ini::setSaveHookForTest(nullptr);
+    {
+        testsupport::FakeSaveStep step(countingHook);
+        EXPECT_EQ(doc.save(conf), 0);
+    }
     EXPECT_EQ(g_hookCalls, 1);
     EXPECT_EQ(profileGet(conf, "Section_Entry", "EntryItem_000"), "v0");
     EXPECT_EQ(profileGet(conf, "Section_Entry", "EntryItem_099"), "v99");

@@ -9,11 +9,13 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
 
 #include "model/config/myconf.h"
 #include "core/ini.h"
 #include "model/platform/text.h"
+#include "fakes.h"
 #include "test_support.h"
 
 using namespace uFConf;
@@ -31,7 +33,6 @@ class MyConfTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        platform::ini::setSaveHookForTest(nullptr);
         chmod(conf_.c_str(), 0644);
     }
     void write(const std::string& bytes) { testsupport::writeFile(conf_, bytes); }
@@ -258,10 +259,11 @@ TEST_F(MyConfTest, FailedSaveLeavesTheOldFileWhole)
     chmod(conf_.c_str(), 0644);
 
     // Interrupted between writing the new file and putting it in place.
-    platform::ini::setSaveHookForTest([](const std::string&) { return false; });
-    EXPECT_EQ(ConfWriteEntry(path(), {"x", "y", "z"}), -1);
-    EXPECT_EQ(read(), before);
-    platform::ini::setSaveHookForTest(nullptr);
+    {
+        testsupport::FakeSaveStep cut([](const std::string&) { return false; });
+        EXPECT_EQ(ConfWriteEntry(path(), {"x", "y", "z"}), -1);
+        EXPECT_EQ(read(), before);
+    }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
 
     // A folder in the file's place is not a file to write.
@@ -326,6 +328,7 @@ TEST_F(MyConfTest, SavesFromMemoryEqualSavesThatReadTheFileAgain)
         testsupport::writeFile(next, read() + extra);
         ASSERT_EQ(std::rename(next.c_str(), conf_.c_str()), 0);
     };
+    std::optional<testsupport::FakeSaveStep> cut;
     const Step steps[] = {
         {"nothing in between", [] {}, true},
         {"nothing in between, again", [] {}, true},
@@ -341,10 +344,10 @@ TEST_F(MyConfTest, SavesFromMemoryEqualSavesThatReadTheFileAgain)
          },
          true},
         {"a save cut short",
-         [] { platform::ini::setSaveHookForTest([](const std::string&) { return false; }); }, false},
+         [&] { cut.emplace([](const std::string&) { return false; }); }, false},
         {"the next save after the cut one",
          [&] {
-             platform::ini::setSaveHookForTest(nullptr);
+             cut.reset();
              rewriteInPlace('3', '4');
          },
          true},

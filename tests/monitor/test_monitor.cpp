@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <optional>
 #include <sys/stat.h>
 
 #include "app/form1.h"
@@ -53,7 +54,7 @@ protected:
                            .arg(guide.size());
         for (int i = 0; i < guide.size(); ++i) text += QStringLiteral("CycleItem_%1=%2\r\n").arg(i, 3, 10, QChar('0')).arg(guide[i]);
         ASSERT_TRUE(loadWindow(uFCom_Bas::toAnsi(text).toStdString()));
-        uFCom_Bas::setBeepForTest([this]() { ++beeps_; });
+        bell_.emplace();
         ASSERT_FALSE(form_->Command4[0]->isEnabled());  // running
     }
     // A recorder's slot and window, so due entries are forwarded.
@@ -61,7 +62,7 @@ protected:
     {
         if (!testsupport::slotsIsolated()) return false;
         slot_ = platform::mailslot::SlotCreate("uPCorvane", 0);
-        uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return true; });
+        recorderWindow_.emplace(true);
         return slot_ >= 0;
     }
     // text1|text2 of every record received so far.
@@ -97,7 +98,8 @@ protected:
 
     testsupport::FakeClock clock_;
     int slot_ = -1;
-    int beeps_ = 0;
+    std::optional<testsupport::FakeWindowSearch> recorderWindow_;
+    std::optional<testsupport::CountingBell> bell_;
 };
 
 }  // namespace
@@ -131,7 +133,7 @@ TEST_F(MonitorTest, CountdownEndsOnTheWallClockSecond)
             clock_.advance(1000);
             form_->Timer1->fire();
         }
-        EXPECT_EQ(clock_.now().time().addMSecs(-300), c.check);
+        EXPECT_EQ(clock_.reading().time().addMSecs(-300), c.check);
         EXPECT_EQ(last, counting(c.interval ? "    1" : "    0"));
         form_->Timer2->fire();
         EXPECT_EQ(label5(), kWatching);
@@ -168,7 +170,7 @@ TEST_F(MonitorTest, StopCancelsAnArmedCheckAndStartCountsAfresh)
 TEST_F(MonitorTest, TheCheckWaitsForSecondZeroAfterTheClockIsSetBackALittle)
 {
     load({});
-    while (clock_.now().time() < QTime(10, 15, 59)) tick();
+    while (clock_.reading().time() < QTime(10, 15, 59)) tick();
     form_->Timer1->fire();  // 10:15:59: the last count
     clock_.set(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 59, 980)));
     form_->Timer1->fire();
@@ -249,7 +251,7 @@ TEST_F(MonitorTest, DueEntriesArePoppedUpForwardedAndRemoved)
     EXPECT_TRUE(popup->isVisible());
     EXPECT_EQ(popup->Text1->toPlainText(), "2026/12/08-10:16\n" + longFixed + "\nv\n\n" + "2026/12/08-10:16\nD\n" + longVar +
                                                "\n\n" + "2026/12/08-10:16\nB\n\n\n" + "2026/12/08-10:16\nA\na\n\n");
-    EXPECT_EQ(beeps_, 1);
+    EXPECT_EQ(bell_->rings(), 1);
     EXPECT_EQ(form_->List2->count(), 1);
     EXPECT_EQ(form_->List2->item(0)->text(), "2026/12/08-10:17,C,c");
     EXPECT_TRUE(form_->Text3->toPlainText().isEmpty());
@@ -269,7 +271,7 @@ TEST_F(MonitorTest, DueEntriesArePoppedUpForwardedAndRemoved)
     EXPECT_EQ(form_->guidePopup(), popup);
     EXPECT_EQ(popup->Text1->toPlainText(), "2026/12/08-10:17\nC\nc\n\n");
     EXPECT_EQ(popup->pos(), at);
-    EXPECT_EQ(beeps_, 2);
+    EXPECT_EQ(bell_->rings(), 2);
     if (recorder) {
         EXPECT_EQ(records(), QStringList{"C|c"});
     }
@@ -278,7 +280,7 @@ TEST_F(MonitorTest, DueEntriesArePoppedUpForwardedAndRemoved)
     runToCheck();
     EXPECT_EQ(form_->guidePopup(), nullptr);
     EXPECT_EQ(form_->meLngGuideMsgDialogLoad, 0);
-    EXPECT_EQ(beeps_, 2);
+    EXPECT_EQ(bell_->rings(), 2);
 }
 
 TEST_F(MonitorTest, AnEntryWithLineBreaksShowsAndForwardsThemAsCrLf)
@@ -411,7 +413,7 @@ TEST_F(MonitorTest, NoSoundServerNeverHoldsUpTheDueCheck)
 {
     qputenv("PULSE_SERVER", "unix:/nonexistent/velmora-test-sound");
     load({"2026/12/08-10:16,A,", "2026/12/08-10:17,B,"});
-    uFCom_Bas::setBeepForTest({});
+    bell_.reset();  // the system's bell
     for (const char* due : {"A", "B"}) {
         while (!form_->Timer2->isRunning()) tick();
         QElapsedTimer check;

@@ -6,6 +6,8 @@
 
 #include "core/datetime.h"
 #include "gui/platform/ufcom.h"
+#include "fakes.h"
+#include "gui_fakes.h"
 
 using namespace uFCom_Bas;
 
@@ -113,13 +115,12 @@ TEST(DateTimeText, BothTextsDescribeOneInstantAtFullWidth)
         {{2026, 12, 7, 23, 59, 59, 999}, "20261207235959999", "2026/12/07 23:59:59:999"},
     };
     for (const Case& c : cases) {
-        platform::setClockSource([t = c.t]() { return t; });
+        testsupport::StillClock clock(c.t);
         std::string display;
         const std::string compact = platform::DateTimeText(display);
         EXPECT_EQ(compact, c.compact);
         EXPECT_EQ(display, c.display);
     }
-    platform::setClockSource({});
     std::string display;
     const std::string compact = platform::DateTimeText(display);
     ASSERT_EQ(compact.size(), 17u);
@@ -132,7 +133,7 @@ TEST(DateTimeText, BothTextsDescribeOneInstantAtFullWidth)
 
 TEST(PlaceCalc, ClampsToTheGridOfTheWorkArea)
 {
-    setWorkAreaForTest(QRect(0, 0, 1280, 738));
+    testsupport::FakeWorkArea workArea(QRect(0, 0, 1280, 738));
     QWidget window;
     int ux = 0, uy = 0;
     ScaleGet(&window, ux, uy);
@@ -172,7 +173,6 @@ TEST(PlaceCalc, ClampsToTheGridOfTheWorkArea)
             EXPECT_LT(r.leftCells, 15);
         }
     }
-    setWorkAreaForTest(QRect());
 }
 
 TEST(ProfileHelpers, EmptyValueOrNulDeletesAndTextRoundTrips)

@@ -3,6 +3,7 @@
 #include "../headline/fake_main.h"
 #include "gui/headline/colors.h"
 #include "gui/recorder/keycatalog.h"
+#include "gui_fakes.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 using headtest::FakeMain;
 using headtest::FakeRecorder;
@@ -25,21 +27,17 @@ class KeyCatalogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        uFHLabel_Bas::resetForTest();
-        headtest::fixClock();
-        uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return false; });
         main = std::make_unique<FakeMain>();
         dialog = new CVMsgKey_Dialog(&main->window, kPrefix);
     }
     void TearDown() override
     {
         main.reset();  // takes the dialog with it
-        uFHLabel_Bas::resetForTest();
-        platform::setClockSource({});
-        uFCom_Bas::setRecorderWindowProbeForTest({});
     }
     int rowOf(int no) const { return dialog->KeyMsgIndex(no); }
 
+    headtest::FixedClock clock_;
+    testsupport::FakeWindowSearch noRecorder_{false};
     std::unique_ptr<FakeMain> main;
     CVMsgKey_Dialog* dialog = nullptr;
 };
@@ -127,6 +125,8 @@ TEST_F(KeyCatalogTest, ForcedNotificationRefusalsAreShownAndSendNothing)
         FakeRecorder recorder;
         if (!recorder.ok()) GTEST_SKIP() << "the recorder's mailslot is in use";
         recorder.setAlive(c.alive);
+        delete dialog;
+        dialog = new CVMsgKey_Dialog(&main->window, kPrefix, &recorder.link());
         if (c.emptyList) dialog->List1->clear();
         if (c.select) dialog->List1->setCurrentRow(rowOf(203));
 
@@ -149,6 +149,8 @@ TEST_F(KeyCatalogTest, ForcedNotificationSendsThreeLinesAndLeavesTheHeadLineAlon
 {
     FakeRecorder recorder;
     if (!recorder.ok()) GTEST_SKIP() << "the recorder's mailslot is in use";
+    delete dialog;
+    dialog = new CVMsgKey_Dialog(&main->window, kPrefix, &recorder.link());
     uFHLabel_Bas::HeadMsgShow(&main->window, 1, -1, "前の行", QString());
     const QString shown = main->head->text();
     const QStringList history = main->historyItems();
@@ -235,11 +237,11 @@ TEST_F(KeyCatalogTest, RightClickOnTheListClearsTheSelection)
 
 TEST_F(KeyCatalogTest, OpensWhereTheMainWindowWasPlacedAtLoad)
 {
-    uFCom_Bas::setWorkAreaForTest(QRect(0, 0, 1500, 900));
+    std::optional<testsupport::FakeWorkArea> workArea(std::in_place, QRect(0, 0, 1500, 900));
     uFCom_Bas::PlaceCalc(&main->window, QStringLiteral("NOMAL"), 1, 3, 8, 12);
     const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
     auto* placed = new CVMsgKey_Dialog(&main->window, kPrefix);
-    uFCom_Bas::setWorkAreaForTest(QRect());
+    workArea.reset();
 
     // top = rectangle top + 0.2 height, left = rectangle left + 0.1 width
     const int unitsY = place.unitsY > 0 ? place.unitsY : 15;

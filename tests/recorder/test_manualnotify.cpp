@@ -2,6 +2,8 @@
 // or the refusals, with a recorder slot of this test's own.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,7 +27,7 @@ protected:
     void TearDown() override
     {
         if (slot_ >= 0) platform::mailslot::HandleClose(slot_);
-        uFCom_Bas::RecorderClose();
+        if (form_) form_->recorder().close();
         MainWindowTest::TearDown();
     }
     QStringList records()
@@ -49,7 +51,7 @@ TEST_F(ManualNotifyTest, ThreeFramedRecordsOrNothing)
     ASSERT_TRUE(loadWindow("[Section_Watch]\r\nWatch_Timer=1,60,1,0,\r\n"));
     slot_ = rectest::createRecorderSlot();
     ASSERT_GE(slot_, 0);
-    uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return true; });
+    std::optional<testsupport::FakeWindowSearch> recorderWindow(std::in_place, true);
     struct Case {
         QString fixed, variable;
         QStringList sent;
@@ -71,7 +73,7 @@ TEST_F(ManualNotifyTest, ThreeFramedRecordsOrNothing)
         EXPECT_EQ(form_->Text1->toPlainText(), c.fixed);  // the inputs stay
     }
     // No recorder: the pink line, nothing sent.
-    uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return false; });
+    recorderWindow.reset();  // the fixture's: no recorder
     type("朝礼開始");
     click(form_->Command1);
     EXPECT_EQ(form_->Head_Label[1]->palette().color(QPalette::Window), QColor(255, 128, 128));

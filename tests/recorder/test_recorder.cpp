@@ -7,12 +7,14 @@
 #include "model/recorder/recorder.h"
 #include "expected_record.h"
 #include "recorder_test_util.h"
+#include "fakes.h"
 #include "test_support.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 
 namespace ms = platform::mailslot;
 using namespace uFCom_Bas;
@@ -41,30 +43,22 @@ protected:
         oldDir_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_.path());
         testsupport::writeFile(dir_.file("uPVelmora.conf"), "[Section_Watch]\r\n");
-        setExeNameForTest(QStringLiteral("uPVelmora"));
         EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
         ASSERT_EQ(ProgIndexGet(QStringLiteral("uPCorvane")), 0);
-        platform::setClockSource([] {
-            platform::LocalTime t;
-            t.year = 2026, t.month = 1, t.day = 2, t.hour = 3, t.minute = 4, t.second = 5, t.millisecond = 6;
-            return t;
-        });
-        setRecorderWindowProbeForTest([this](const QString& caption) {
-            probed_.append(caption);
-            return windowPresent_;
-        });
+        link_ = std::make_unique<RecorderLink>(EnvGet());
     }
 
     void TearDown() override
     {
-        RecorderClose();
-        setRecorderWindowProbeForTest({});
-        platform::setClockSource({});
-        EnvResetForTest();
-        setExeNameForTest(QString());
+        link_.reset();
         if (slot_ >= 0) ms::HandleClose(slot_);
         std::filesystem::current_path(oldDir_);
     }
+
+    // The program's link, as the tests call it.
+    int RecorderAlive() const { return link_->alive(); }
+    int RecorderSend(const QString& text1, const QString& text2) { return link_->send(text1, text2); }
+    int RecorderClose() { return link_->close(); }
 
     // The recorder's slot; skips the test when another program keeps the name.
     bool startRecorderSlot()
@@ -84,6 +78,13 @@ protected:
     int slot_ = -1;
     bool windowPresent_ = true;
     QStringList probed_;
+    testsupport::FakeExeName exeName_{"uPVelmora"};
+    std::unique_ptr<RecorderLink> link_;
+    testsupport::StillClock clock_{platform::LocalTime{2026, 1, 2, 3, 4, 5, 6}};
+    testsupport::FakeWindowSearch window_{[this](const std::string& caption) {
+        probed_.append(QString::fromStdString(caption));
+        return windowPresent_;
+    }};
 };
 
 #define NEED_RECORDER_SLOT()                                                                        \
@@ -102,14 +103,14 @@ TEST_F(RecorderSendTest, DeliversOneRecordAndKeepsTheHandle)
                        toAnsi(QStringLiteral("[ｳﾞｪﾙﾓﾗ] 定型部を登録しました。")), toAnsi(QStringLiteral("補足")));
     EXPECT_EQ(got, expected);
 
-    const int handle = recorderHandleForTest();
+    const int handle = link_->handle();
     EXPECT_GT(handle, 0);
     EXPECT_EQ(RecorderSend(QStringLiteral("second"), QString()), 800);
-    EXPECT_EQ(recorderHandleForTest(), handle) << "the handle is kept between sends";
+    EXPECT_EQ(link_->handle(), handle) << "the handle is kept between sends";
     EXPECT_EQ(decodeNotifyRecord(readOne(slot_)).text1, QByteArray("second"));
 
     EXPECT_EQ(RecorderClose(), 1);
-    EXPECT_EQ(recorderHandleForTest(), 0);
+    EXPECT_EQ(link_->handle(), 0);
     EXPECT_EQ(RecorderClose(), -1);
 }
 
@@ -133,7 +134,7 @@ TEST_F(RecorderSendTest, TextLimitsCountAnsiBytes)
         {"128 double-byte characters in text 2", QString(), repeat(QStringLiteral("漢"), 128), -1},
     };
     for (const Case& c : cases) {
-        const int handleBefore = recorderHandleForTest();
+        const int handleBefore = link_->handle();
         EXPECT_EQ(RecorderSend(c.t1, c.t2), c.expected) << c.what;
         const QByteArray got = readOne(slot_);
         if (c.expected == 800) {
@@ -146,7 +147,7 @@ TEST_F(RecorderSendTest, TextLimitsCountAnsiBytes)
             EXPECT_EQ(got.mid(408 + v.len2, 256 - v.len2), QByteArray(256 - v.len2, '\0')) << c.what;
         } else {
             EXPECT_TRUE(got.isEmpty()) << c.what << ": nothing is sent";
-            EXPECT_EQ(recorderHandleForTest(), handleBefore) << c.what << ": the cached handle is untouched";
+            EXPECT_EQ(link_->handle(), handleBefore) << c.what << ": the cached handle is untouched";
         }
     }
 }
@@ -163,7 +164,7 @@ TEST_F(RecorderSendTest, WindowWithoutSlotKeepsNoHandle)
     if (result == 800 && !rectest::slotsIsolated())
         GTEST_SKIP() << "a recorder slot of another program answered (tests not isolated)";
     EXPECT_EQ(result, -1);
-    EXPECT_EQ(recorderHandleForTest(), 0);
+    EXPECT_EQ(link_->handle(), 0);
     EXPECT_EQ(RecorderClose(), -1);
 }
 
@@ -171,12 +172,12 @@ TEST_F(RecorderSendTest, NoWindowNoSendAndTheHandleIsClosed)
 {
     NEED_RECORDER_SLOT();
     ASSERT_EQ(RecorderSend(QStringLiteral("first"), QString()), 800);
-    ASSERT_GT(recorderHandleForTest(), 0);
+    ASSERT_GT(link_->handle(), 0);
     readOne(slot_);
 
     windowPresent_ = false;
     EXPECT_EQ(RecorderSend(QStringLiteral("second"), QString()), -1);
-    EXPECT_EQ(recorderHandleForTest(), 0);
+    EXPECT_EQ(link_->handle(), 0);
     EXPECT_TRUE(readOne(slot_).isEmpty()) << "nothing reaches a recorder whose window is gone";
     EXPECT_EQ(RecorderAlive(), -1);
 
@@ -196,7 +197,7 @@ TEST_F(RecorderSendTest, RecorderRestartIsReachedByTheOneRecovery)
     ASSERT_TRUE(startRecorderSlot());
     EXPECT_EQ(RecorderSend(QStringLiteral("after"), QString()), 800);
     EXPECT_EQ(decodeNotifyRecord(readOne(slot_)).text1, QByteArray("after"));
-    EXPECT_GT(recorderHandleForTest(), 0);
+    EXPECT_GT(link_->handle(), 0);
 }
 
 TEST_F(RecorderSendTest, RecorderGoneAfterOpenGivesMinusOne)
@@ -205,7 +206,7 @@ TEST_F(RecorderSendTest, RecorderGoneAfterOpenGivesMinusOne)
     ASSERT_EQ(RecorderSend(QStringLiteral("before"), QString()), 800);
     stopRecorderSlot();
     EXPECT_EQ(RecorderSend(QStringLiteral("lost"), QString()), -1) << "the reopen finds no slot";
-    EXPECT_EQ(recorderHandleForTest(), 0);
+    EXPECT_EQ(link_->handle(), 0);
 }
 
 TEST_F(RecorderSendTest, ASlowRecorderLosesNothingUntilTheQueueIsAtItsBound)
@@ -231,7 +232,7 @@ TEST_F(RecorderSendTest, ASlowRecorderLosesNothingUntilTheQueueIsAtItsBound)
     }
     ms::HandleClose(filler);
     EXPECT_EQ(RecorderSend(QStringLiteral("no room"), QString()), ms::kWriteQueueFull);
-    EXPECT_NE(recorderHandleForTest(), 0);
+    EXPECT_NE(link_->handle(), 0);
     do {
         ms::SlotFlush();
     } while (!readOne(slot_).isEmpty() || ms::SlotPending() > 0);
@@ -241,11 +242,11 @@ TEST_F(RecorderSendTest, ASlowRecorderLosesNothingUntilTheQueueIsAtItsBound)
 
 TEST_F(RecorderSendTest, WithoutProgramTableNothingIsSent)
 {
-    EnvResetForTest();
+    link_ = std::make_unique<RecorderLink>(EnvRecord{});
     EXPECT_EQ(RecorderAlive(), -1);
     EXPECT_EQ(RecorderSend(QStringLiteral("x"), QString()), -1);
     EXPECT_TRUE(probed_.isEmpty());
-    EXPECT_EQ(recorderHandleForTest(), 0);
+    EXPECT_EQ(link_->handle(), 0);
 }
 
 TEST_F(RecorderSendTest, AliveLooksForTheRecorderCaption)

@@ -6,6 +6,7 @@
 #include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 #include "recorder_test_util.h"
+#include "fakes.h"
 #include "test_support.h"
 
 #include <QProcess>
@@ -272,13 +273,13 @@ TEST(WindowSearch, StandInRecorderIsFoundAndReceives)
     const auto oldDir = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
     testsupport::writeFile(dir.file("uPVelmora.conf"), "");
-    setExeNameForTest(QStringLiteral("uPVelmora"));
+    std::optional<testsupport::FakeExeName> exeName(std::in_place, "uPVelmora");
     EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
-    EXPECT_EQ(RecorderAlive(), 1);
-    EXPECT_EQ(RecorderSend(QStringLiteral("[ｳﾞｪﾙﾓﾗ] ｶﾞｲﾄﾞ部登録"), QStringLiteral("09:30 点検")), 800);
-    RecorderClose();
-    EnvResetForTest();
-    setExeNameForTest(QString());
+    std::optional<RecorderLink> link(std::in_place, EnvGet());
+    EXPECT_EQ(link->alive(), 1);
+    EXPECT_EQ(link->send(QStringLiteral("[ｳﾞｪﾙﾓﾗ] ｶﾞｲﾄﾞ部登録"), QStringLiteral("09:30 点検")), 800);
+    link.reset();
+    exeName.reset();
     std::filesystem::current_path(oldDir);
 
     QString line;

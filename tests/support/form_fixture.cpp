@@ -5,7 +5,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRect>
 #include <QTest>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,9 +14,6 @@
 #include "model/config/env.h"
 #include "gui/dialogs/msgbox.h"
 #include "gui/headline/headline.h"
-#include "core/datetime.h"
-#include "gui/platform/ufcom.h"
-#include "model/recorder/recorder.h"
 
 namespace testsupport {
 
@@ -30,70 +26,29 @@ void MainWindowTest::SetUp()
     old_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_.path());
     exe_ = QStringLiteral("%1%2x%3").arg(QString::fromLatin1(stem_)).arg(::getpid()).arg(g_counter++);
-    uFCom_Bas::setExeNameForTest(exe_);
-    uFCom_Bas::setRecorderWindowProbeForTest([](const QString&) { return false; });
-    uFCom_Bas::setWorkAreaForTest(QRect(0, 0, 1280, 738));
-    uFHLabel_Bas::resetForTest();
-    ended_ = 0;
-    Form1::setProcessEndHandler([this](int status) {
-        ++ended_;
-        exitStatus_ = status;
-    });
+    exeName_.set(exe_.toStdString());
 }
 
 void MainWindowTest::TearDown()
 {
     deleteWindow();
-    uMsgBox_SetAnswerer({});
     ::chmod(conf().c_str(), 0644);
-    Form1::setProcessEndHandler({});
-    uFCom_Bas::setRecorderWindowProbeForTest({});
-    uFCom_Bas::setWorkAreaForTest(QRect());
-    uFCom_Bas::setTrayAvailableForTest(-1);
-    uFCom_Bas::setBeepForTest({});
-    uFCom_Bas::setExeNameForTest(QString());
-    uFCom_Bas::EnvResetForTest();
-    platform::setClockSource({});
     std::filesystem::current_path(old_);
 }
 
 bool MainWindowTest::loadWindow(const std::string& confBytes)
 {
     writeFile(conf(), confBytes);
-    uFCom_Bas::EnvResetForTest();
     uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
     form_ = new Form1;
     return form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", uFCom_Bas::programIcon());
 }
 
-FakeClock::FakeClock(const QDateTime& start) : now_(std::make_shared<QDateTime>(start))
+platform::LocalTime FakeClock::now()
 {
-    std::shared_ptr<QDateTime> now = now_;
-    platform::setClockSource([now]() {
-        const QDate d = now->date();
-        const QTime t = now->time();
-        return platform::LocalTime{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()};
-    });
-}
-
-FakeClock::~FakeClock()
-{
-    platform::setClockSource({});
-}
-
-void FakeClock::set(const QDateTime& t)
-{
-    *now_ = t;
-}
-
-void FakeClock::advance(qint64 ms)
-{
-    *now_ = now_->addMSecs(ms);
-}
-
-QDateTime FakeClock::now() const
-{
-    return *now_;
+    const QDate d = now_.date();
+    const QTime t = now_.time();
+    return platform::LocalTime{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()};
 }
 
 QStringList MainWindowTest::lines()
@@ -130,9 +85,8 @@ void MainWindowTest::answer(bool ok)
 {
     question_.clear();
     // The next question only; any later one is the box's again.
-    uMsgBox_SetAnswerer([this, ok](const MsgBox_Dialog& box) {
+    answerer_.next([this, ok](const MsgBox_Dialog& box) {
         question_ = box.windowTitle() + "|" + box.Text1->toPlainText();
-        uMsgBox_SetAnswerer({});
         return ok ? 1 : -1;
     });
 }

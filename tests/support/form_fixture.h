@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "fakes.h"
+#include "gui_fakes.h"
 #include "test_support.h"
 
 class Form1;
@@ -20,16 +22,17 @@ class QPushButton;
 namespace testsupport {
 
 // The program's clock, set and moved by a test (local time, no summer time).
-class FakeClock {
+class FakeClock : public platform::Clock {
 public:
-    explicit FakeClock(const QDateTime& start);
-    ~FakeClock();
-    void set(const QDateTime& t);
-    void advance(qint64 ms);
-    QDateTime now() const;
+    explicit FakeClock(const QDateTime& start) : now_(start) {}
+    void set(const QDateTime& t) { now_ = t; }
+    void advance(qint64 ms) { now_ = now_.addMSecs(ms); }
+    QDateTime reading() const { return now_; }
+    platform::LocalTime now() override;
 
 private:
-    std::shared_ptr<QDateTime> now_;
+    QDateTime now_;
+    seam::Use<platform::Clock> use_{*this};
 };
 
 class MainWindowTest : public ::testing::Test {
@@ -64,6 +67,17 @@ protected:
     Form1* form_ = nullptr;
     int ended_ = 0;
     int exitStatus_ = -1;
+
+    // The stand-ins the window meets: its own name, no recorder, a 1280 x
+    // 738 work area, a process end that only counts, answers set by answer().
+    FakeExeName exeName_{std::string()};
+    FakeWindowSearch noRecorder_{false};
+    FakeWorkArea workArea_{QRect(0, 0, 1280, 738)};
+    FakeProcessEnd processEnd_{[this](int status) {
+        ++ended_;
+        exitStatus_ = status;
+    }};
+    FakeAnswerer answerer_;
 
 private:
     const char* stem_;

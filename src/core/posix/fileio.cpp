@@ -2,6 +2,7 @@
 // replacement (temporary file, fsync, rename) and the in-place fallback.
 #include "core/backend.h"
 #include "core/ini.h"
+#include "core/seam.h"
 
 #include <atomic>
 #include <cerrno>
@@ -293,7 +294,7 @@ int replaceFile(const std::string& pathIn, const std::string& bytes, int newMode
 
     if (fillTemp(fd, tempPath, exists, st, newMode, bytes) != 0) return -1;
 
-    if (SaveHook hook = saveHookForTest(); hook && !hook(tempPath)) {
+    if (!seam::current<SaveStep>().proceed(tempPath)) {
         errno = EINTR;
         return fail();
     }

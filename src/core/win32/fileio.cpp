@@ -4,6 +4,7 @@
 // file falls back to rewriting the file in place.
 #include "core/backend.h"
 #include "core/ini.h"
+#include "core/seam.h"
 
 #include <windows.h>
 
@@ -310,7 +311,7 @@ int replaceFile(const std::string& path, const std::string& bytes, int /*mode: a
     }
     if (fillTemp(h, tempPath, bytes) != 0) return -1;
 
-    if (SaveHook hook = saveHookForTest(); hook && !hook(tempPath)) {
+    if (!seam::current<SaveStep>().proceed(tempPath)) {
         DeleteFileA(ansi(tempPath).c_str());
         errno = EINTR;
         return -1;

@@ -10,6 +10,7 @@
 #include "gui/platform/fonts.h"
 #include "model/config/env.h"
 #include "gui/platform/ufcom.h"
+#include "core/seam.h"
 
 namespace {
 QPointer<QWidget> g_mainWindow;
@@ -17,7 +18,6 @@ QPointer<QWidget> g_mainWindow;
 const QString kOk = QStringLiteral("OK");
 const QString kCancel = QStringLiteral("ｷｬﾝｾﾙ");
 const QString kDefaultCaptionTail = QStringLiteral(" 【ﾒｯｾｰｼﾞ】");
-MsgBoxAnswerer g_answerer;
 }  // namespace
 
 void uMsgBox_SetMainWindow(QWidget* mainWindow)
@@ -142,19 +142,21 @@ void MsgBox_Dialog::keyPressEvent(QKeyEvent* e)
     QDialog::keyPressEvent(e);
 }
 
-void uMsgBox_SetAnswerer(MsgBoxAnswerer answerer)
+MsgBoxAnswerer& MsgBoxAnswerer::system()
 {
-    g_answerer = std::move(answerer);
+    struct Operator final : MsgBoxAnswerer {
+        int answer(MsgBox_Dialog& box) override
+        {
+            box.exec();
+            return box.result();
+        }
+    };
+    static Operator answerer;
+    return answerer;
 }
 
 int uMsgBox_Show(QWidget* arg_Form, int arg_Pbl, const QString& arg_Title, const QString& arg_Msg)
 {
     MsgBox_Dialog dialog(arg_Form, arg_Pbl, arg_Title, arg_Msg);
-    if (g_answerer) {
-        // A copy: the stand-in may put another in its place.
-        const MsgBoxAnswerer answerer = g_answerer;
-        return answerer(dialog) == 1 ? 1 : -1;
-    }
-    dialog.exec();
-    return dialog.result() == 1 ? 1 : -1;
+    return seam::current<MsgBoxAnswerer>().answer(dialog) == 1 ? 1 : -1;
 }

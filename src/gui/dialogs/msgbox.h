@@ -2,7 +2,6 @@
 // The program's own message box: every question ("削除確認", "終了確認")
 // goes through uMsgBox_Show, modal, placed over the window that asks.
 #include <QDialog>
-#include <functional>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -40,11 +39,15 @@ private:
 // 1 for OK, -1 for ｷｬﾝｾﾙ or the close box.
 int uMsgBox_Show(QWidget* arg_Form, int arg_Pbl, const QString& arg_Title, const QString& arg_Msg);
 
-// Who answers the questions: the operator through the box on the screen
-// (none installed), or a stand-in that gets the box as it would be shown
-// and returns 1 or -1 at once.
-using MsgBoxAnswerer = std::function<int(const MsgBox_Dialog& box)>;
-void uMsgBox_SetAnswerer(MsgBoxAnswerer answerer);
+// Who answers the questions (a seam: see core/seam.h): the system's shows
+// the box to the operator and waits; a stand-in gets the box as it would be
+// shown and answers at once.  1 is OK, anything else ｷｬﾝｾﾙ.
+class MsgBoxAnswerer {
+public:
+    virtual ~MsgBoxAnswerer() = default;
+    virtual int answer(MsgBox_Dialog& box) = 0;
+    static MsgBoxAnswerer& system();
+};
 
 // The window whose minimised state sends the box to the work-area fallback.
 void uMsgBox_SetMainWindow(QWidget* mainWindow);

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPalette>
-#include <QPointer>
 #include <QWidget>
 
 #include <string>
@@ -18,9 +17,10 @@ namespace uFHLabel_Bas {
 
 namespace {
 
-struct HeadState {
-    // The window the set-up below was done for; another window starts over.
-    QPointer<QWidget> window;
+// What the head line of one window keeps between calls: a child object of
+// the window, so that each window starts over and the state goes with it.
+struct HeadState : QObject {
+    explicit HeadState(QWidget* window) : QObject(window) { setObjectName(QStringLiteral("HeadLineState")); }
     bool labelColourSaved = false;
     QColor labelColour;
     // Set once the history got its empty entry 0.  A flag, not a colour
@@ -28,10 +28,16 @@ struct HeadState {
     bool historyReady = false;
     // Full, untruncated text of the line now shown.
     QString pending;
+    // Where modes 11 and 13 forward.
+    std::function<void(const QString&, const QString&)> forward;
 };
 
-HeadState g_state;
-std::function<void(const QString&, const QString&)> g_forward;
+HeadState& stateOf(QWidget* window)
+{
+    QObject* found = window->findChild<QObject*>(QStringLiteral("HeadLineState"), Qt::FindDirectChildrenOnly);
+    if (auto* state = dynamic_cast<HeadState*>(found)) return *state;
+    return *new HeadState(window);
+}
 
 const QString kEllipsis = QStringLiteral("...");
 
@@ -93,15 +99,15 @@ QString fitLine(QLabel* measure, int available, const QString& line)
     return line.left(cuts[size_t(best)]) + kEllipsis;
 }
 
-void moveToHistory(QComboBox* history, uFCom_Bas::Timer* timer)
+void moveToHistory(const HeadState& state, QComboBox* history, uFCom_Bas::Timer* timer)
 {
     if (timer) {
         timer->setEnabled(false);
         timer->setInterval(0);
     }
     if (!history) return;
-    if (!g_state.pending.isEmpty()) {
-        history->insertItem(1, g_state.pending);
+    if (!state.pending.isEmpty()) {
+        history->insertItem(1, state.pending);
         while (history->count() > kHistoryMax) history->removeItem(history->count() - 1);
     }
 }
@@ -138,43 +144,42 @@ void HeadMsgShow(QWidget* window, int mode, int colour, const QString& text1, co
 
     const QString line = stampedLine(text1, text2);
 
-    if (window && g_state.window != window) {
-        g_state = HeadState();
-        g_state.window = window;
-    }
+    // Without a window nothing below reads the state; the stand-in is never kept.
+    HeadState detached(nullptr);
+    HeadState& state = window ? stateOf(window) : detached;
     // First-call set-up.  Status lines may carry text the operator typed:
     // they are shown literally, never as rich text.
-    if (label && !g_state.labelColourSaved) {
-        g_state.labelColour = backgroundOf(label);
-        g_state.labelColourSaved = true;
+    if (label && !state.labelColourSaved) {
+        state.labelColour = backgroundOf(label);
+        state.labelColourSaved = true;
         label->setTextFormat(Qt::PlainText);
     }
     if (measure) measure->setTextFormat(Qt::PlainText);
-    if (history && !g_state.historyReady) {
+    if (history && !state.historyReady) {
         history->insertItem(0, QString());
-        g_state.historyReady = true;
+        state.historyReady = true;
     }
 
     switch (window ? mode : kModeSendOnly) {
     case kModeClear:
-        moveToHistory(history, timer);
-        g_state.pending.clear();
+        moveToHistory(state, history, timer);
+        state.pending.clear();
         if (label) {
             label->setText(QString());
-            if (g_state.labelColourSaved) setBackground(label, g_state.labelColour);
+            if (state.labelColourSaved) setBackground(label, state.labelColour);
         }
         break;
     case kModeShow:
     case kModeShowSend: {
-        moveToHistory(history, timer);
-        g_state.pending = line;
+        moveToHistory(state, history, timer);
+        state.pending = line;
         if (label) {
             label->setText(fitLine(measure, label->width(), line));
             const QColor wanted = uFCom_Bas::colorFromValue(colour);
             if (wanted.isValid()) {
                 setBackground(label, wanted);
-            } else if (g_state.labelColourSaved) {
-                setBackground(label, g_state.labelColour);
+            } else if (state.labelColourSaved) {
+                setBackground(label, state.labelColour);
             }
         }
         if (timer) {
@@ -187,9 +192,9 @@ void HeadMsgShow(QWidget* window, int mode, int colour, const QString& text1, co
         break;
     }
 
-    if ((mode == kModeShowSend || mode == kModeSendOnly) && g_forward) {
+    if ((mode == kModeShowSend || mode == kModeSendOnly) && state.forward) {
         // The recorder's answer changes nothing on screen.
-        g_forward(text1, text2);
+        state.forward(text1, text2);
     }
 }
 
@@ -203,14 +208,9 @@ void HeadMsgTimer_Tick(QWidget* window)
     HeadMsgShow(window, kModeClear, -1, QString(), QString());
 }
 
-void SetForwarder(std::function<void(const QString&, const QString&)> forward)
+void SetForwarder(QWidget* window, std::function<void(const QString&, const QString&)> forward)
 {
-    g_forward = std::move(forward);
-}
-
-void resetForTest()
-{
-    g_state = HeadState();
+    if (window) stateOf(window).forward = std::move(forward);
 }
 
 }  // namespace uFHLabel_Bas

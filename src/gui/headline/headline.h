@@ -42,11 +42,9 @@ int TextWidthGet(QLabel* label, const QString& text);
 // The clear timer's tick: stop the timer and clear the line (mode 0).
 void HeadMsgTimer_Tick(QWidget* window);
 
-// Where modes 11 and 13 forward the two texts: the recorder link, installed
-// by the application when it starts.  Without one nothing is forwarded.
-void SetForwarder(std::function<void(const QString& text1, const QString& text2)> forward);
-
-// Forgets the module state (saved colours, set-up done, pending line).
-void resetForTest();
+// Where modes 11 and 13 forward the two texts of the window's head line:
+// its recorder link, installed by the application when it starts.  Without
+// one (or without a window) nothing is forwarded.
+void SetForwarder(QWidget* window, std::function<void(const QString& text1, const QString& text2)> forward);
 
 }  // namespace uFHLabel_Bas

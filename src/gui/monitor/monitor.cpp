@@ -45,7 +45,6 @@ long long secondOf(long long ms)
 GuideMonitor::GuideMonitor(Controls c, State st, GuideMsg_Dialog::Shared popup, Services s)
     : c_(c), st_(st), popupShared_(std::move(popup)), s_(std::move(s))
 {
-    if (!s_.recorderAlive) s_.recorderAlive = []() { return uFCom_Bas::RecorderAlive(); };
     if (!s_.beep) s_.beep = []() { uFCom_Bas::SystemBeep(); };
 }
 
@@ -279,7 +278,7 @@ void GuideMonitor::showBlock()
 
 void GuideMonitor::GuideMsgNotify(const QString& fixed, const QString& variable)
 {
-    if (s_.recorderAlive() < 0) return;
+    if (!s_.recorder || s_.recorder->alive() < 0) return;
     const QString f = uFCom_Bas::trimSpaces(fixed);
     if (f.size() > uFMsg::MsgLenMax) return;
     QString v = uFCom_Bas::trimSpaces(variable);

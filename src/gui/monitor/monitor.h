@@ -20,6 +20,10 @@
 #include "model/messages/repeat.h"
 #include "gui/monitor/guidemsg.h"
 
+namespace uFCom_Bas {
+class RecorderLink;
+}
+
 class QCheckBox;
 class QLabel;
 class QListWidget;
@@ -61,10 +65,10 @@ public:
         uFMsg::RepeatRules* repeats = nullptr;
     };
     struct Services {
-        std::function<QString(int)> keyMsg;  // catalogue line (prefix included)
-        std::function<void()> saveWatch;     // writes the monitor settings
-        std::function<void()> saveSchedule;  // writes the guide list and the rules
-        std::function<int()> recorderAlive;  // 1 running, -1 not
+        std::function<QString(int)> keyMsg;                 // catalogue line (prefix included)
+        std::function<void()> saveWatch;                    // writes the monitor settings
+        std::function<void()> saveSchedule;                 // writes the guide list and the rules
+        const uFCom_Bas::RecorderLink* recorder = nullptr;  // none: never running
         std::function<void()> beep;
     };
     GuideMonitor(Controls c, State st, GuideMsg_Dialog::Shared popup, Services s);

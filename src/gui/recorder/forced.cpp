@@ -18,17 +18,15 @@ namespace {
 constexpr int kNoRecorderColour = 15;
 }
 
-void ForcedNotifySend(const QString& head, const QString& text1, const QString& text2)
+void ForcedNotifySend(RecorderLink& recorder, const QString& head, const QString& text1, const QString& text2)
 {
-    RecorderSend(head + kForcedOpen, QString());
-    RecorderSend(text1, text2);
-    RecorderSend(head + kForcedClose, QString());
+    recorder.send(head + kForcedOpen, QString());
+    recorder.send(text1, text2);
+    recorder.send(head + kForcedClose, QString());
 }
 
 ManualNotify::ManualNotify(Controls c, Services s) : c_(c), s_(std::move(s))
-{
-    if (!s_.recorderAlive) s_.recorderAlive = []() { return RecorderAlive(); };
-}
+{}
 
 void ManualNotify::Command1_Click()
 {
@@ -36,7 +34,7 @@ void ManualNotify::Command1_Click()
     auto focusDummy = [this]() {
         if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
     };
-    if (s_.recorderAlive() < 0) {
+    if (!s_.recorder || s_.recorder->alive() < 0) {
         uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::kModeShow, ColorGet(kNoRecorderColour), head + kNoRecorder,
                                   QString());
         focusDummy();
@@ -53,7 +51,7 @@ void ManualNotify::Command1_Click()
     }
     // Taken from the fixed-form list, it is sent as the entry's message.
     fixed = uFMsg::FixedEntry(fixed).message();
-    ForcedNotifySend(head, fixed, variable);
+    ForcedNotifySend(*s_.recorder, head, fixed, variable);
     focusDummy();
 }
 

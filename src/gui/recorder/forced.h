@@ -17,9 +17,11 @@ extern const QString kForcedClose;
 // The line shown when the recorder is not running.
 extern const QString kNoRecorder;
 
+class RecorderLink;
+
 // Sends marker, message (text1, text2), marker to the recorder; nothing is
 // shown.
-void ForcedNotifySend(const QString& head, const QString& text1, const QString& text2);
+void ForcedNotifySend(RecorderLink& recorder, const QString& head, const QString& text1, const QString& text2);
 
 // CV手動通知 on the main window's inputs, which it reads and never changes.
 class ManualNotify {
@@ -32,7 +34,7 @@ public:
     };
     struct Services {
         std::function<QString()> head;
-        std::function<int()> recorderAlive;  // 1 running, -1 not
+        RecorderLink* recorder = nullptr;  // none: never running
     };
     ManualNotify(Controls c, Services s);
     void Command1_Click();

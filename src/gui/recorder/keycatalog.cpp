@@ -84,11 +84,12 @@ void placeTwips(QWidget* w, int left, int top, int width, int height)
 
 }  // namespace
 
-CVMsgKey_Dialog::CVMsgKey_Dialog(QWidget* mainWindow, const QString& head)
+CVMsgKey_Dialog::CVMsgKey_Dialog(QWidget* mainWindow, const QString& head, uFCom_Bas::RecorderLink* recorder)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                               Qt::MSWindowsFixedSizeDialogHint),
       mainWindow_(mainWindow),
-      head_(head)
+      head_(head),
+      recorder_(recorder)
 {
     setObjectName(QStringLiteral("CVMsgKey_Dialog"));
     setupControls();
@@ -255,7 +256,7 @@ void CVMsgKey_Dialog::Command1_Click()
     const QString prefix = head_;
     QWidget* head = mainWindow_.data();
 
-    if (uFCom_Bas::RecorderAlive() != 1) {
+    if (!recorder_ || recorder_->alive() != 1) {
         uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(15),
                                   prefix + uFCom_Bas::kNoRecorder, QString());
         focusDummy();
@@ -283,7 +284,7 @@ void CVMsgKey_Dialog::Command1_Click()
             QString rest = entry;
             message = uFCom_Bas::trimSpaces(uFCom_Bas::TokenNext(rest, kComma));
         }
-        uFCom_Bas::ForcedNotifySend(prefix, message, QString());
+        uFCom_Bas::ForcedNotifySend(*recorder_, prefix, message, QString());
     }
     clearSelection();
     focusDummy();

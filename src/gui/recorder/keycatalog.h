@@ -15,14 +15,19 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+namespace uFCom_Bas {
+class RecorderLink;
+}
 
 class CVMsgKey_Dialog : public QDialog {
     Q_OBJECT
 public:
     // Builds the controls and runs the load: placement relative to the main
     // window's placement record, then the catalogue, each entry behind the
-    // status prefix head.  Status lines go to mainWindow's head line.
-    explicit CVMsgKey_Dialog(QWidget* mainWindow = nullptr, const QString& head = QString());
+    // status prefix head.  Status lines go to mainWindow's head line, forced
+    // notifications to the recorder (none: never running).
+    explicit CVMsgKey_Dialog(QWidget* mainWindow = nullptr, const QString& head = QString(),
+                             uFCom_Bas::RecorderLink* recorder = nullptr);
     // Entries are added only while the list holds fewer than this.
     static constexpr int kListMax = 32001;
 
@@ -66,5 +71,6 @@ private:
 
     QPointer<QWidget> mainWindow_;
     QString head_;
+    uFCom_Bas::RecorderLink* recorder_ = nullptr;
     bool unloading_ = false;
 };

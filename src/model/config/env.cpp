@@ -3,13 +3,13 @@
 #include <QFileInfo>
 
 #include "core/instancelock.h"
+#include "core/seam.h"
 #include "model/platform/text.h"
 
 namespace uFCom_Bas {
 
 namespace {
 EnvRecord g_env;
-QString g_exeNameOverride;
 
 void clearSlot(ProgEntry& e, int width, int height)
 {
@@ -21,24 +21,7 @@ void clearSlot(ProgEntry& e, int width, int height)
 
 QString ExeBaseName()
 {
-    if (!g_exeNameOverride.isEmpty()) return g_exeNameOverride;
-    return QString::fromStdString(platform::runningExecutableBaseName());
-}
-
-void setExeNameForTest(const QString& name)
-{
-    g_exeNameOverride = name;
-}
-
-void EnvResetForTest()
-{
-    g_env = EnvRecord{};
-}
-
-static QString unixPath(QString p)
-{
-    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return p;
+    return QString::fromStdString(seam::current<platform::ExecutableName>().baseName());
 }
 
 QString ConfCheckPath()
@@ -60,12 +43,13 @@ QString ConfPath()
 
 void EnvInit(const QString& title)
 {
+    g_env = EnvRecord{};
     g_env.BasePath = QStringLiteral(".");
     g_env.ConfDir = QString();
 
     // Only a readable regular file counts; a folder of that name does not.
     const QString check = ConfCheckPath();
-    const QFileInfo info(unixPath(check));
+    const QFileInfo info(forwardSlashes(check));
     if (!info.exists() || !info.isFile() || !info.isReadable() || info.isHidden()) return;
 
     for (int i = 0; i <= 31; ++i) clearSlot(g_env.Progs[i], 9, 13);

@@ -33,10 +33,6 @@ int ProgIndexGet(const QString& exeName);
 
 // The running executable's base name (no folder, no extension).
 QString ExeBaseName();
-// Replaces the executable name EnvInit uses (tests); empty restores it.
-void setExeNameForTest(const QString& name);
-// Empties the record again (tests).
-void EnvResetForTest();
 
 // The configuration file as every reader and writer names it:
 // BasePath \ ConfDir \ ExeName .conf

@@ -40,9 +40,7 @@ int failedErrno()
 
 std::string unixPath(const QString& path)
 {
-    QString p = uFCom_Bas::trimSpaces(path);
-    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return p.toUtf8().toStdString();
+    return uFCom_Bas::forwardSlashes(uFCom_Bas::trimSpaces(path)).toUtf8().toStdString();
 }
 
 bool exists(const std::string& path)
@@ -175,9 +173,7 @@ int rewrite(const QString& pathIn, Put put)
 
 bool FileReadOnly(const QString& path)
 {
-    QString p = uFCom_Bas::trimSpaces(path);
-    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QFileInfo info(p);
+    const QFileInfo info(uFCom_Bas::forwardSlashes(uFCom_Bas::trimSpaces(path)));
     if (!info.exists() || !info.isFile()) return false;
     const QFile::Permissions write = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     // Without any write bit the file is read-only even for the superuser,

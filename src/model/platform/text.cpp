@@ -127,4 +127,10 @@ QString StrPad(const QString& format, const QString& value)
     return trimmed;
 }
 
+QString forwardSlashes(QString path)
+{
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return path;
+}
+
 }  // namespace uFCom_Bas

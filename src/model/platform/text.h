@@ -20,6 +20,10 @@ int AnsiByteLen(const QString& text);
 
 // Trims ASCII spaces only, at both ends.
 QString trimSpaces(const QString& text);
+
+// A path as the program writes it (BasePath \ ConfDir \ name) in the form
+// the file calls take: every '\' read as '/'.
+QString forwardSlashes(QString path);
 // The whole text is a decimal number (sign, digits, optional fraction).
 bool isNumeric(const QString& text);
 // Rounds a numeric text to the nearest integer, halves to even.

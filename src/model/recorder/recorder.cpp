@@ -3,6 +3,7 @@
 #include "model/config/env.h"
 #include "core/datetime.h"
 #include "core/mailslot.h"
+#include "core/seam.h"
 #include "core/windowsearch.h"
 #include "model/platform/text.h"
 
@@ -17,11 +18,6 @@ namespace {
 
 namespace L = RecordLayout;
 namespace ms = platform::mailslot;
-
-// The cached write handle to the recorder's mailslot; 0 means none.  Used
-// only from the user-interface thread.
-int g_recorderHandle = 0;
-std::function<bool(const QString&)> g_windowProbe;
 
 void putInt(QByteArray& record, int offset, qint32 value)
 {
@@ -55,17 +51,15 @@ QByteArray fieldUntilNul(const QByteArray& message, int offset, int width)
 
 bool recorderWindowFound(const QString& caption)
 {
-    if (g_windowProbe) return g_windowProbe(caption);
-    return platform::windowExists(caption.toStdString());
+    return seam::current<platform::WindowSearch>().exists(caption.toStdString());
 }
 
-// The program's own executable name as the sender field carries it.
-QString ownExeName()
+std::optional<ProgEntry> recorderOf(const EnvRecord& env)
 {
-    const QString exe = ExeBaseName();
-    const int own = ProgIndexGet(exe);
-    if (own < 0) return exe;
-    return EnvGet().Progs[static_cast<size_t>(own)].ExeName;
+    for (int i = 0; i < env.ProgCount && i < static_cast<int>(env.Progs.size()); ++i) {
+        if (env.Progs[static_cast<size_t>(i)].ExeName == kRecorderExeName) return env.Progs[static_cast<size_t>(i)];
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -149,28 +143,32 @@ std::string mailslotName(const QString& exeName)
     return exeName.toStdString();
 }
 
-int RecorderAlive()
+RecorderLink::RecorderLink(const EnvRecord& env) : RecorderLink(recorderOf(env), ExeBaseName())
+{}
+
+RecorderLink::RecorderLink(std::optional<ProgEntry> recorder, QString ownExeName)
+    : recorder_(std::move(recorder)), ownExeName_(std::move(ownExeName))
+{}
+
+RecorderLink::~RecorderLink()
 {
-    const int slot = ProgIndexGet(kRecorderExeName);
-    if (slot < 0) return -1;
-    const EnvRecord env = EnvGet();
-    return recorderWindowFound(env.Progs[static_cast<size_t>(slot)].WinCaption) ? 1 : -1;
+    close();
 }
 
-int RecorderSend(const QString& text1, const QString& text2)
+int RecorderLink::alive() const
+{
+    if (!recorder_) return -1;
+    return recorderWindowFound(recorder_->WinCaption) ? 1 : -1;
+}
+
+int RecorderLink::send(const QString& text1, const QString& text2)
 {
     // Texts too long: dropped, the cached handle untouched.
     if (AnsiByteLen(text1) > kNotifyTextMax || AnsiByteLen(text2) > kNotifyTextMax) return -1;
 
     // The recorder must have a slot and a window.
-    const int slot = ProgIndexGet(kRecorderExeName);
-    if (slot < 0) {
-        RecorderClose();
-        return -1;
-    }
-    const ProgEntry recorder = EnvGet().Progs[static_cast<size_t>(slot)];
-    if (!recorderWindowFound(recorder.WinCaption)) {
-        RecorderClose();
+    if (!recorder_ || !recorderWindowFound(recorder_->WinCaption)) {
+        close();
         return -1;
     }
 
@@ -178,59 +176,49 @@ int RecorderSend(const QString& text1, const QString& text2)
     std::string display;
     const std::string stamp = platform::DateTimeText(display);
     const QByteArray record =
-        buildNotifyRecord(static_cast<int>(QCoreApplication::applicationPid()), toAnsi(ownExeName()),
+        buildNotifyRecord(static_cast<int>(QCoreApplication::applicationPid()), toAnsi(ownExeName_),
                           QByteArray(stamp.data(), static_cast<qsizetype>(stamp.size())), toAnsi(text1), toAnsi(text2));
-    const std::string name = mailslotName(recorder.ExeName);
+    const std::string name = mailslotName(recorder_->ExeName);
 
     // Open on first use; a failed open is never kept.
-    if (g_recorderHandle == 0) {
+    if (handle_ == 0) {
         const int handle = ms::SlotOpen(name);
         if (handle < 0) {
-            RecorderClose();
+            close();
             return -1;
         }
-        g_recorderHandle = handle;
+        handle_ = handle;
     }
 
     // Write.
-    int written = ms::SlotWrite(g_recorderHandle, kNotifyRecordSize, record.constData());
+    int written = ms::SlotWrite(handle_, kNotifyRecordSize, record.constData());
     if (written >= 0) return written;
     // The slot is there but its outgoing queue is at its bound: another
     // open would find the same queue.
     if (written == ms::kWriteQueueFull) return written;
 
     // Recover once: the recorder may have restarted under the same name.
-    RecorderClose();
+    close();
     const int handle = ms::SlotOpen(name);
     if (handle < 0) {
-        RecorderClose();
+        close();
         return -1;
     }
-    g_recorderHandle = handle;
-    written = ms::SlotWrite(g_recorderHandle, kNotifyRecordSize, record.constData());
+    handle_ = handle;
+    written = ms::SlotWrite(handle_, kNotifyRecordSize, record.constData());
     if (written < 0) {
-        RecorderClose();
+        close();
         return written;
     }
     return written;
 }
 
-int RecorderClose()
+int RecorderLink::close()
 {
-    if (g_recorderHandle == 0) return -1;
-    ms::HandleClose(g_recorderHandle);
-    g_recorderHandle = 0;
+    if (handle_ == 0) return -1;
+    ms::HandleClose(handle_);
+    handle_ = 0;
     return 1;
-}
-
-int recorderHandleForTest()
-{
-    return g_recorderHandle;
-}
-
-void setRecorderWindowProbeForTest(std::function<bool(const QString&)> probe)
-{
-    g_windowProbe = std::move(probe);
 }
 
 }  // namespace uFCom_Bas

@@ -1,11 +1,13 @@
 #pragma once
 // The link to the recorder ｺｰｳﾞｪｲﾝ (uPCorvane): the binary records exchanged
-// over mailslots, the recorder's detection by its window caption, and the one
+// over mailslots, the recorder's detection by its window caption, and the
 // cached write handle to its mailslot.
 #include <QByteArray>
 #include <QString>
-#include <functional>
+#include <optional>
 #include <string>
+
+#include "model/config/env.h"
 
 namespace uFCom_Bas {
 
@@ -80,19 +82,35 @@ NotifyRecordView decodeNotifyRecord(const QByteArray& message);
 // the executable name in UTF-8.
 std::string mailslotName(const QString& exeName);
 
-// 1 when the recorder's main window exists, else -1.
-int RecorderAlive();
-// 800 when the record went out or waits in the outgoing queue for the
-// recorder to read (see SlotWrite); -1 or a negative SlotWrite code when it
-// was refused.
-int RecorderSend(const QString& text1, const QString& text2);
-// 1 when a cached handle was closed, -1 when none was open.
-int RecorderClose();
+// The link to one recorder: found by the caption of its main window, written
+// to through one handle to its mailslot, opened on first use and kept
+// between sends.  The application owns it and hands it to what sends; a
+// second recorder would be a second link.
+class RecorderLink {
+public:
+    // The recorder of the program table, none when the table has no entry
+    // for it; records carry this program's own executable name.
+    explicit RecorderLink(const EnvRecord& env);
+    RecorderLink(std::optional<ProgEntry> recorder, QString ownExeName);
+    ~RecorderLink();
+    RecorderLink(const RecorderLink&) = delete;
+    RecorderLink& operator=(const RecorderLink&) = delete;
 
-// The cached write handle to the recorder's mailslot (0: none); for tests.
-int recorderHandleForTest();
-// Replaces the window search used by RecorderAlive and RecorderSend (tests);
-// an empty function restores the X window search.
-void setRecorderWindowProbeForTest(std::function<bool(const QString&)> probe);
+    // 1 when the recorder's main window exists, else -1.
+    int alive() const;
+    // 800 when the record went out or waits in the outgoing queue for the
+    // recorder to read (see SlotWrite); -1 or a negative SlotWrite code when
+    // it was refused.
+    int send(const QString& text1, const QString& text2);
+    // 1 when a cached handle was closed, -1 when none was open.
+    int close();
+    // The cached write handle to the recorder's mailslot (0: none).
+    int handle() const { return handle_; }
+
+private:
+    std::optional<ProgEntry> recorder_;
+    QString ownExeName_;
+    int handle_ = 0;
+};
 
 }  // namespace uFCom_Bas
