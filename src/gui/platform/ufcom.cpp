@@ -112,6 +112,15 @@ QRect WorkAreaOrDefault()
     return area;
 }
 
+bool frameOverhangRight(QWidget* window, const QRect& area, int& overhang)
+{
+    if (!window || !window->isVisible()) return false;
+    int l = 0, t = 0, r = 0, b = 0;
+    if (!platform::windowFrameRect(static_cast<std::uintptr_t>(window->winId()), l, t, r, b)) return false;
+    overhang = qRound(r / window->devicePixelRatioF()) - (area.x() + area.width());
+    return true;
+}
+
 void PlaceCalc(QWidget* window, const QString& /*style: applied by the caller*/, int top, int left, int width,
                int height)
 {

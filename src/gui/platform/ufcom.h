@@ -44,6 +44,11 @@ void setWorkAreaForTest(const QRect& area);
 int WorkAreaGet(QRect& area);
 // The work area, or the one assumed where the system gives none.
 QRect WorkAreaOrDefault();
+// How far the outer frame of a shown window, as the system draws it, runs
+// past the right edge of the area (negative: short of it), in pixels.
+// False where the system does not say (X11: the toolkit's frame geometry
+// holds) or the window is not shown.
+bool frameOverhangRight(QWidget* window, const QRect& area, int& overhang);
 
 int TrayIconAdd(QWidget* window, const QIcon& icon, const QString& tip);
 int TrayIconDelete(QWidget* window, const QIcon& icon);
