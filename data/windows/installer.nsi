@@ -26,6 +26,12 @@ SetCompressor /SOLID lzma
   !define OUTFILE "uPVelmora-${VERSION}-setup.exe"
 !endif
 
+; With -DSIGN=<scripts/sign-windows> the uninstaller is signed as it is
+; written into the installer; scripts/package-windows signs the installer.
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"'
+!endif
+
 !define PRODUCT "ｳﾞｪﾙﾓﾗ"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\uPVelmora"
 

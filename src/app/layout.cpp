@@ -20,6 +20,7 @@
 #include "model/messages/entries.h"
 #include "gui/platform/fonts.h"
 #include "gui/platform/formkit.h"
+#include "gui/platform/kanalabel.h"
 #include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 #include "gui/recorder/keycatalog.h"
@@ -121,7 +122,10 @@ void Form1::setupControls()
         kit.button(Frame2, QStringLiteral("Command4_0"), QStringLiteral("監視開始"), 1920, 1200, 1215, 255, blue);
     Command4[1] =
         kit.button(Frame2, QStringLiteral("Command4_1"), QStringLiteral("監視停止"), 3240, 1200, 1215, 255, blue);
-    Label6 = kit.label(Frame2, QStringLiteral("Label6"), QString(), 120, 240, 975, 1215);
+    // Its last line names the recorder, which must not be split.
+    Label6 = new uFCom_Bas::KanaWordLabel(Frame2);
+    Label6->setObjectName(QStringLiteral("Label6"));
+    kit.place(Label6, 120, 240, 975, 1215);
     Label6->setFont(uFCom_Bas::gothicFont(9, true));
     uFCom_Bas::setTextColour(Label6, QColor(0, 0, 255));
     Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);

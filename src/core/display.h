@@ -1,6 +1,7 @@
 #pragma once
 // Whether a display can be reached before Qt tries (Qt aborts when it cannot),
 // and the desktop services the toolkit does not cover on every system.
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -25,6 +26,12 @@ int drainShutdownSignalPipe(int fd);
 // right and bottom exclusive.  False where the toolkit's screen geometry is
 // the source instead (X11).
 bool systemWorkArea(int& left, int& top, int& right, int& bottom);
+// The outer rectangle of a shown top-level window (its native handle) as the
+// system draws it, in physical pixels, right and bottom exclusive: on
+// Windows the frame the operator sees (the desktop's extended frame bounds,
+// else the window rectangle).  False where the toolkit's frame geometry is
+// the source instead (X11), or the handle names no window.
+bool windowFrameRect(std::uintptr_t window, int& left, int& top, int& right, int& bottom);
 // Ends the process at once with the status, after the standard streams are
 // flushed: no destructors, no library clean-up (the program has saved what it
 // keeps).  On Windows the process is terminated, since the DLLs' detach

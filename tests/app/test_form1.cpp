@@ -14,8 +14,11 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextLayout>
+#include <algorithm>
 #include <filesystem>
 #include <unistd.h>
+#include <vector>
 
 #include "gui/platform/appicon.h"
 #include "app/form1.h"
@@ -24,6 +27,7 @@
 #include "gui/headline/headline.h"
 #include "core/datetime.h"
 #include "core/mailslot.h"
+#include "gui/platform/kanalabel.h"
 #include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 #include "form_fixture.h"
@@ -137,6 +141,44 @@ TEST_F(Form1Test, TextsTipsAndTheHiddenMonitorArea)
     EXPECT_FALSE(f->Command4[0]->isEnabled());
     EXPECT_TRUE(f->Command4[1]->isEnabled());
     EXPECT_TRUE(f->Check1->isChecked());
+}
+
+// The monitor's explanation wraps at the label's width; the recorder's name
+// in it is never split over two lines (the line breaks before it).
+TEST_F(Form1Test, ExplanationNeverSplitsTheRecordersName)
+{
+    Form1* f = load();
+    f->show();
+    auto* label = dynamic_cast<uFCom_Bas::KanaWordLabel*>(f->Label6);
+    ASSERT_NE(label, nullptr) << "the explanation keeps half-width words whole";
+    // Laid out as the label's drawing lays out plain text: a CR is a space,
+    // an LF a line separator, lines wrapped at word boundaries.
+    QString shown = uFCom_Bas::joinHalfwidthKanaWords(label->text());
+    shown.replace(QChar('\r'), QChar(' ')).replace(QChar('\n'), QChar::LineSeparator);
+    QTextLayout layout(shown, label->font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    const int width = label->contentsRect().width();
+    ASSERT_GT(width, 0);
+    std::vector<std::pair<int, int>> lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines.emplace_back(line.textStart(), line.textStart() + line.textLength());
+    }
+    layout.endLayout();
+    const QString name = uFCom_Bas::joinHalfwidthKanaWords(QStringLiteral("ｺｰｳﾞｪｲﾝ"));
+    int found = 0;
+    for (qsizetype at = shown.indexOf(name); at >= 0; at = shown.indexOf(name, at + 1)) {
+        ++found;
+        const bool oneLine = std::any_of(lines.begin(), lines.end(), [&](const auto& l) {
+            return at >= l.first && at + name.size() <= l.second;
+        });
+        EXPECT_TRUE(oneLine) << "the name at " << at << " is split over two lines";
+    }
+    EXPECT_EQ(found, 2);
+    EXPECT_GE(lines.size(), 6u) << "the explanation wraps";
 }
 
 TEST_F(Form1Test, MenuBarOffersOnlyTheVisibleItems)

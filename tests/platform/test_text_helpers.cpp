@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "core/datetime.h"
+#include "gui/platform/kanalabel.h"
 #include "gui/platform/ufcom.h"
 #include "fakes.h"
 #include "gui_fakes.h"
@@ -192,4 +193,26 @@ TEST(ProfileHelpers, EmptyValueOrNulDeletesAndTextRoundTrips)
     EXPECT_EQ(ProfileGet(file, "S", "K"), "a?b");
     EXPECT_EQ(ProfilePut(QString::fromUtf8(tmpl) + "/missing/dir/x.conf", "S", "K", "v"), -1);
     EXPECT_EQ(AnsiByteLen("ｳﾞｪﾙﾓﾗ表"), 8);
+}
+
+TEST(JoinHalfwidthKanaWords, JoinsOnlyInsideRunsOfHalfwidthKatakana)
+{
+    const QString j = QString(QChar(0x2060));
+    struct Case {
+        QString text, joined;
+    } cases[] = {
+        {"", ""},
+        {"ｱ", "ｱ"},
+        {"ｺｰｳﾞｪｲﾝ", "ｺ" + j + "ｰ" + j + "ｳ" + j + "ﾞ" + j + "ｪ" + j + "ｲ" + j + "ﾝ"},
+        {"(但し、ｺｰがある", "(但し、ｺ" + j + "ｰがある"},
+        {"ｶﾞ部ﾒｯ", "ｶ" + j + "ﾞ部ﾒ" + j + "ｯ"},
+        {"ｶﾞｲ ﾄﾞ", "ｶ" + j + "ﾞ" + j + "ｲ ﾄ" + j + "ﾞ"},
+        {"ｺ\r\nｺ", "ｺ\r\nｺ"},
+        {"コーヴェイン", "コーヴェイン"},  // full-width katakana breaks as Japanese text does
+        {"ABC 定型", "ABC 定型"},
+        {"ｺ･ｺ", "ｺ･ｺ"},  // the half-width middle dot separates words
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(joinHalfwidthKanaWords(c.text), c.joined) << c.text.toStdString();
+    }
 }

@@ -8,13 +8,17 @@
 # second silent install with /AUTOSTART=1 puts a shortcut to the launcher in
 # the user's Startup folder, and its uninstaller takes it away.
 #
-# Usage: tests/windows/installer.sh SETUP.exe TOOLS_FOLDER
+# With CERT.pem the installed programs and the uninstaller the installer
+# wrote must carry valid signatures by that certificate.
+#
+# Usage: tests/windows/installer.sh SETUP.exe TOOLS_FOLDER [CERT.pem]
 # TOOLS_FOLDER holds slotsend.exe with the DLLs it needs.  The environment
 # is that of tests/windows/run.sh.
 set -uo pipefail
-[ $# -eq 2 ] || { echo "usage: $0 SETUP.exe TOOLS_FOLDER" >&2; exit 2; }
+[ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: $0 SETUP.exe TOOLS_FOLDER [CERT.pem]" >&2; exit 2; }
 setup=$(readlink -f "$1")
 tools=$(readlink -f "$2")
+cert=${3:-}
 here=$(dirname "$(readlink -f "$0")")
 # shellcheck source=tests/windows/lib.sh
 . "$here/lib.sh"
@@ -44,6 +48,12 @@ for f in uPVelmora.exe uPVelmora-start.exe uPVelmora.conf uninstall.exe Qt6Core.
   [ -f "$installed/$f" ] || missing="$missing $f"
 done
 [ -z "$missing" ] && ok "installed under Program Files" || fail "not installed:$missing"
+if [ -n "$cert" ]; then
+  for f in uninstall.exe uPVelmora.exe uPVelmora-start.exe; do
+    osslsigncode verify -CAfile "$cert" -in "$installed/$f" >/dev/null 2>&1 && ok "signed: installed $f" \
+      || fail "no valid signature: installed $f"
+  done
+fi
 [ ! -e "$installed/uPCorvane.exe" ] && [ ! -e "$installed/slotsend.exe" ] && ok "no stand-in tools installed" \
   || fail "the stand-in tools were installed"
 [ -z "$(startup_links)" ] && ok "no start at login unless chosen" || fail "a Startup shortcut was made by default"

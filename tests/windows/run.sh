@@ -76,6 +76,20 @@ kill -0 "$program" 2>/dev/null && ok "the first start runs on" || fail "the firs
 if popup=$(wait_window '^ｶﾞｲﾄﾞﾒｯｾｰｼﾞ$' 60); then
   ok "the pop-up appears at the minute"
   shot "$popup" "$shots/windows-guide-popup.png"
+  # Flush with the work area's right edge: the outer frame ends there, as
+  # on Windows, where its frame is part of the window (Wine draws it).
+  area_right=$(xprop -root _NET_WORKAREA | sed -n 's/.*= *\([0-9]*\), *[0-9]*, *\([0-9]*\),.*/\1 + \2/p')
+  area_right=$(( ${area_right:-0} ))
+  for _ in $(seq 1 50); do
+    eval "$(xdotool getwindowgeometry --shell "$popup" 2>/dev/null)"
+    [ $((X + WIDTH)) -eq "$area_right" ] && break
+    sleep 0.1
+  done
+  if [ $((X + WIDTH)) -eq "$area_right" ]; then
+    ok "the pop-up's frame ends at the work area's right edge ($WIDTH px wide at x $X)"
+  else
+    fail "the pop-up's frame ends at x $((X + WIDTH)), the work area at $area_right ($WIDTH px wide at x $X)"
+  fi
 else
   fail "no pop-up"
 fi

@@ -102,6 +102,11 @@ bool systemWorkArea(int&, int&, int&, int&)
     return false;
 }
 
+bool windowFrameRect(std::uintptr_t, int&, int&, int&, int&)
+{
+    return false;
+}
+
 int shellExplore(const std::string&)
 {
     return 0;

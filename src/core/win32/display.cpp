@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <dwmapi.h>
 #include <shellapi.h>
 
 #include <string>
@@ -41,6 +42,23 @@ bool systemWorkArea(int& left, int& top, int& right, int& bottom)
 {
     RECT r{};
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0)) return false;
+    left = r.left;
+    top = r.top;
+    right = r.right;
+    bottom = r.bottom;
+    return right > left && bottom > top;
+}
+
+bool windowFrameRect(std::uintptr_t window, int& left, int& top, int& right, int& bottom)
+{
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    if (!hwnd || !IsWindow(hwnd)) return false;
+    // With the desktop composed, the window rectangle also holds borders
+    // that are not drawn; the extended frame bounds are what is seen.
+    RECT r{};
+    if (FAILED(DwmGetWindowAttribute(hwnd, DWMWA_EXTENDED_FRAME_BOUNDS, &r, sizeof r)) || r.right <= r.left) {
+        if (!GetWindowRect(hwnd, &r)) return false;
+    }
     left = r.left;
     top = r.top;
     right = r.right;

@@ -126,8 +126,18 @@ void GuideMsg_Dialog::Form_Load()
 void GuideMsg_Dialog::placeFlushRight()
 {
     const QRect area = uFCom_Bas::WorkAreaOrDefault();
-    left_ = (area.x() + area.width()) * ux_ - frameGeometry().width() * ux_;
-    move(uFCom_Bas::twipsToPixels(left_, ux_), uFCom_Bas::twipsToPixels(top_, uy_));
+    // Where the system draws the frame (Windows), the shown window's own
+    // outer edge is measured: the toolkit's frame margins there leave out
+    // borders it takes for invisible, and the frame would run past the
+    // edge.  Elsewhere the toolkit's frame geometry is the frame.
+    if (int overhang = 0; uFCom_Bas::frameOverhangRight(this, area, overhang)) {
+        const int x = pos().x() - overhang;
+        left_ = x * ux_;
+        move(x, uFCom_Bas::twipsToPixels(top_, uy_));
+    } else {
+        left_ = (area.x() + area.width()) * ux_ - frameGeometry().width() * ux_;
+        move(uFCom_Bas::twipsToPixels(left_, ux_), uFCom_Bas::twipsToPixels(top_, uy_));
+    }
     placedAt_ = pos();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
+#include <cstdint>
 
 #include "core/display.h"
 #include "core/seam.h"
@@ -37,6 +39,15 @@ QRect WorkAreaOrDefault()
     QRect area;
     if (!WorkAreaGet(area)) area = QRect(0, 0, 1280, 738);
     return area;
+}
+
+bool frameOverhangRight(QWidget* window, const QRect& area, int& overhang)
+{
+    if (!window || !window->isVisible()) return false;
+    int l = 0, t = 0, r = 0, b = 0;
+    if (!platform::windowFrameRect(static_cast<std::uintptr_t>(window->winId()), l, t, r, b)) return false;
+    overhang = qRound(r / window->devicePixelRatioF()) - (area.x() + area.width());
+    return true;
 }
 
 }  // namespace uFCom_Bas

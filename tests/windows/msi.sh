@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# The MSI under Wine, as an administrator deploys it: msiexec /i /qn puts
+# under Program Files exactly the files of the program's folder, the
+# Start-menu shortcut ｳﾞｪﾙﾓﾗ to the launcher and the uninstall entry with the
+# version; started through the shortcut's target the program shows its
+# window and ends on the close command; msiexec /x /qn leaves nothing of the
+# program.  AUTOSTART=1 adds the Startup shortcut to the launcher, and the
+# removal takes it away.  Installed over an older version's MSI, it replaces
+# it: one installation, one uninstall entry.
+#
+# Usage: tests/windows/msi.sh PACKAGE.msi OLDER.msi TOOLS_FOLDER
+# TOOLS_FOLDER holds the program's folder as installed (compared file by
+# file) with slotsend.exe beside it.  The environment is that of
+# tests/windows/run.sh.
+set -uo pipefail
+[ $# -eq 3 ] || { echo "usage: $0 PACKAGE.msi OLDER.msi TOOLS_FOLDER" >&2; exit 2; }
+msi=$(readlink -f "$1")
+old=$(readlink -f "$2")
+tools=$(readlink -f "$3")
+here=$(dirname "$(readlink -f "$0")")
+# shellcheck source=tests/windows/lib.sh
+. "$here/lib.sh"
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+win() { env LC_ALL=ja_JP.UTF-8 wine "$@"; }
+msiexec() { win msiexec "$1" "$(winepath -w "$2" 2>/dev/null)" "${@:3}" /qn; local rc=$?; wineserver -w; return $rc; }
+drive_c=$WINEPREFIX/drive_c
+installed=$drive_c/Program\ Files/uPVelmora
+user=$(win cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
+appdata=$drive_c/users/$user/AppData/Roaming/uPVelmora
+# The Start-menu shortcut: Windows puts a per-machine package's in the
+# Start menu of all users; Wine's msi resolves ProgramMenuFolder and
+# StartupFolder to the installing user's folders even so.  Either is taken.
+menu_links() { find "$drive_c" -ipath '*/start menu/programs/ｳﾞｪﾙﾓﾗ.lnk' 2>/dev/null; }
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+product_code() { LC_ALL=C.UTF-8 msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p'; }
+new_code=$(product_code "$msi")
+old_code=$(product_code "$old")
+version_of() { LC_ALL=C.UTF-8 msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductVersion\t//p'; }
+new_version=$(version_of "$msi")
+old_version=$(version_of "$old")
+# Any Startup shortcut, the user's or all users'.
+startup_links() { find "$drive_c" -ipath '*/start menu/programs/startup/*.lnk' 2>/dev/null; }
+links_to_launcher() {
+  [ -f "$1" ] && { strings -a "$1"; strings -a -el "$1"; } | grep 'uPVelmora-start.exe$' >/dev/null
+}
+# The version the uninstall entry of a product code shows, empty without one.
+entry_version() {
+  win reg query "$uninstall_key\\$1" /v DisplayVersion 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p'
+}
+# The program's files under Program Files, as a sorted list.
+files_of() { (cd "$1" 2>/dev/null && find . -type f | sort); }
+expected=$(files_of "$tools" | grep -v -e '/uPCorvane.exe$' -e '/slotsend.exe$')
+
+# Nothing of the program is left: files, shortcuts, uninstall entries.
+nothing_left() {
+  local left=""
+  [ -e "$installed" ] && left="$left the program's folder;"
+  [ -n "$(menu_links)" ] && left="$left the Start-menu shortcut;"
+  [ -n "$(startup_links)" ] && left="$left a Startup shortcut;"
+  for code in "$new_code" "$old_code"; do
+    [ -n "$(entry_version "$code")" ] && left="$left the uninstall entry $code;"
+    [ -e "$drive_c/windows/Installer/$code" ] && left="$left the installer's cache of $code;"
+  done
+  [ -z "$left" ] && ok "$1: nothing of the program is left" || fail "$1: left behind:$left"
+}
+
+rm -rf "$appdata"
+nothing_left "before the MSI"
+
+# Installed as an administrator's deployment installs it.
+msiexec /i "$msi" || fail "msiexec /i failed"
+if [ "$(files_of "$installed")" = "$expected" ]; then
+  ok "msiexec /i: the program's folder under Program Files, file for file"
+else
+  fail "msiexec /i: the installed files differ:"; diff <(echo "$expected") <(files_of "$installed")
+fi
+[ "$(menu_links | wc -l)" -eq 1 ] && links_to_launcher "$(menu_links)" \
+  && ok "Start-menu shortcut ｳﾞｪﾙﾓﾗ to uPVelmora-start.exe ($(menu_links | sed "s|^$drive_c/||"))" \
+  || fail "no single Start-menu shortcut to uPVelmora-start.exe: $(menu_links)"
+[ "$(entry_version "$new_code")" = "$new_version" ] && ok "uninstall entry with version $new_version" \
+  || fail "uninstall entry: '$(entry_version "$new_code")', not $new_version"
+[ -z "$(startup_links)" ] && ok "no start at login unless AUTOSTART=1" || fail "a Startup shortcut by default"
+
+# Started as the shortcut starts it.
+win 'C:\Program Files\uPVelmora\uPVelmora-start.exe' >/dev/null 2>&1 &
+if wait_window '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' 60 >/dev/null; then
+  ok "the program installed by the MSI shows its main window"
+else
+  fail "the program installed by the MSI shows no window"
+fi
+cmp -s "$appdata/uPVelmora.conf" "$installed/uPVelmora.conf" && ok "the starter file was put into %APPDATA%\\uPVelmora" \
+  || fail "no starter file in $appdata"
+win "$tools/slotsend.exe" uPVelmora || fail "slotsend.exe failed"
+for _ in $(seq 1 100); do
+  xdotool search --onlyvisible --name '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' >/dev/null 2>&1 || break
+  sleep 0.1
+done
+xdotool search --onlyvisible --name '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' >/dev/null 2>&1 \
+  && fail "still running after the close command" || ok "the close command ended it"
+wineserver -w
+
+msiexec /x "$msi" || fail "msiexec /x failed"
+nothing_left "msiexec /x"
+[ -f "$appdata/uPVelmora.conf" ] && ok "the user's configuration folder stays" || fail "the user's configuration was removed"
+
+# Start at login as a property of the deployment.
+msiexec /i "$msi" AUTOSTART=1 || fail "msiexec /i AUTOSTART=1 failed"
+if links_to_launcher "$(startup_links | head -n 1)"; then
+  ok "AUTOSTART=1: a Startup shortcut to uPVelmora-start.exe ($(startup_links | head -n 1 | sed "s|^$drive_c/||"))"
+else
+  fail "AUTOSTART=1 made no Startup shortcut to the launcher"
+fi
+msiexec /x "$msi" || fail "msiexec /x failed"
+nothing_left "msiexec /x after AUTOSTART=1"
+
+# The upgrade: the older version, then this one over it.
+msiexec /i "$old" || fail "msiexec /i of $old_version failed"
+[ "$(entry_version "$old_code")" = "$old_version" ] && ok "version $old_version installed" \
+  || fail "version $old_version not installed"
+msiexec /i "$msi" || fail "msiexec /i over $old_version failed"
+if [ -z "$(entry_version "$old_code")" ] && [ "$(entry_version "$new_code")" = "$new_version" ]; then
+  ok "the upgrade leaves one installation: $new_version, the entry of $old_version gone"
+else
+  fail "after the upgrade: $old_version entry '$(entry_version "$old_code")', $new_version entry '$(entry_version "$new_code")'"
+fi
+[ "$(files_of "$installed")" = "$expected" ] && ok "after the upgrade the program's folder is whole" \
+  || fail "after the upgrade the installed files differ"
+msiexec /x "$msi" || fail "msiexec /x after the upgrade failed"
+nothing_left "msiexec /x after the upgrade"
+summary
