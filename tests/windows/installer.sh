@@ -76,11 +76,7 @@ else
   fail "no starter file in $appdata"
 fi
 win "$tools/slotsend.exe" uPVelmora || fail "slotsend.exe failed"
-for _ in $(seq 1 100); do
-  xdotool search --onlyvisible --name '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' >/dev/null 2>&1 || break
-  sleep 0.1
-done
-[ -n "${main:-}" ] && ! xdotool search --onlyvisible --name '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' >/dev/null 2>&1 \
+[ -n "${main:-}" ] && wait_no_window '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' 10 \
   && ok "the close command ended it" || fail "still running after the close command"
 wineserver -w
 

@@ -22,6 +22,33 @@ wait_window() {
   return 1
 }
 
+# Waits up to SECONDS until no shown window's caption matches the pattern;
+# status 1 when one still does.
+wait_no_window() {
+  for _ in $(seq 1 $(($2 * 10))); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1
+}
+
+# Waits up to SECONDS for a line of FILE to match the extended regex.
+wait_line() {
+  for _ in $(seq 1 $(($3 * 10))); do
+    grep -qE "$2" "$1" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# A scratch folder $work, removed at exit with the processes in pids and
+# the Wine server.
+begin_work() {
+  work=$(mktemp -d)
+  pids=()
+  trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+}
+
 # Waits up to SECONDS for a process to end.
 wait_gone() {
   for _ in $(seq 1 $(($2 * 10))); do

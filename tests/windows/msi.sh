@@ -92,12 +92,8 @@ fi
 cmp -s "$appdata/uPVelmora.conf" "$installed/uPVelmora.conf" && ok "the starter file was put into %APPDATA%\\uPVelmora" \
   || fail "no starter file in $appdata"
 win "$tools/slotsend.exe" uPVelmora || fail "slotsend.exe failed"
-for _ in $(seq 1 100); do
-  xdotool search --onlyvisible --name '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' >/dev/null 2>&1 || break
-  sleep 0.1
-done
-xdotool search --onlyvisible --name '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' >/dev/null 2>&1 \
-  && fail "still running after the close command" || ok "the close command ended it"
+wait_no_window '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' 10 && ok "the close command ended it" \
+  || fail "still running after the close command"
 wineserver -w
 
 msiexec /x "$msi" || fail "msiexec /x failed"

@@ -18,14 +18,7 @@ here=$(dirname "$(readlink -f "$0")")
 # shellcheck source=tests/windows/lib.sh
 . "$here/lib.sh"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+begin_work
 
 unzip -q "$zip" -d "$work" || fail "unzip failed"
 folder=$work/uPVelmora
@@ -64,11 +57,7 @@ wait_window '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' 60 >/dev/null && ok "started in
   || fail "started in the unzipped folder, it shows no window"
 wait_window '^ｶﾞｲﾄﾞﾒｯｾｰｼﾞ$' 60 >/dev/null && ok "the pop-up appears at the minute" || fail "no pop-up"
 line_re=$'^20261208101600[0-9]{3}\t88011\t800\tuPVelmora\t朝礼を開始します。\t会議室A$'
-for _ in $(seq 1 100); do
-  grep -qE "$line_re" "$work/rec/recorder.log" 2>/dev/null && break
-  sleep 0.1
-done
-grep -qE "$line_re" "$work/rec/recorder.log" 2>/dev/null && ok "the recorder received the record" \
+wait_line "$work/rec/recorder.log" "$line_re" 10 && ok "the recorder received the record" \
   || fail "the recorder's log lacks the record"
 
 env LC_ALL=ja_JP.UTF-8 wine "$tools/slotsend.exe" uPVelmora || fail "slotsend.exe failed"

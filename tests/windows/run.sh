@@ -21,14 +21,7 @@ here=$(dirname "$(readlink -f "$0")")
 # shellcheck source=tests/windows/lib.sh
 . "$here/lib.sh"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+begin_work
 
 mkdir "$work/app" "$work/rec"
 printf '%s\r\n' '[Section_FormStyle]' 'FormStyle=NOMAL,1,3,8,12,' '[Section_Watch]' 'Watch_Timer=1,60,1,0,' \
