@@ -92,10 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     int entriesWritten = -1, cyclesWritten = -1;
-    FUZZ_CHECK(uFConf::ConfWriteEntry(path, entries, &entriesWritten) == 0,
-               "ConfWriteEntry failed: " + uFConf::lastWriteError().toStdString());
-    FUZZ_CHECK(uFConf::ConfWriteCycle(path, cycles, &cyclesWritten) == 0,
-               "ConfWriteCycle failed: " + uFConf::lastWriteError().toStdString());
+    const uFConf::WriteResult entriesSaved = uFConf::ConfWriteEntry(path, entries, &entriesWritten);
+    FUZZ_CHECK(entriesSaved == 0, "ConfWriteEntry failed: " + entriesSaved.why.toStdString());
+    const uFConf::WriteResult cyclesSaved = uFConf::ConfWriteCycle(path, cycles, &cyclesWritten);
+    FUZZ_CHECK(cyclesSaved == 0, "ConfWriteCycle failed: " + cyclesSaved.why.toStdString());
     FUZZ_CHECK(entriesWritten == storedEntries.size() && cyclesWritten == storedCycles.size(),
                "written counts differ from the values stored");
 

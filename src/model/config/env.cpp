@@ -32,13 +32,9 @@ QString ConfCheckPath()
 
 QString ConfPath()
 {
+    // The own entry, when listed, bears the executable's name anyway.
     const QString base = g_env.BasePath.isEmpty() ? QStringLiteral(".") : g_env.BasePath;
-    int own = -1;
-    for (int i = 0; i < g_env.ProgCount; ++i) {
-        if (g_env.Progs[i].ExeName == ExeBaseName()) own = i;
-    }
-    const QString exe = own >= 0 ? g_env.Progs[own].ExeName : ExeBaseName();
-    return base + QStringLiteral("\\") + g_env.ConfDir + QStringLiteral("\\") + exe + QStringLiteral(".conf");
+    return base + QStringLiteral("\\") + g_env.ConfDir + QStringLiteral("\\") + ExeBaseName() + QStringLiteral(".conf");
 }
 
 void EnvInit(const QString& title)
@@ -78,9 +74,7 @@ void EnvInit(const QString& title)
     const QString text = trimSpaces(value);
     const QString comma = QStringLiteral(",");
     auto field = [&](int i, QString& out) {
-        const QString f = CsvFieldGet(i, text, comma);
-        if (f == kFieldMissing) return false;
-        out = trimSpaces(f);
+        out = CsvFieldTrimmed(i, text, comma);
         return !out.isEmpty();
     };
     QString f;
@@ -103,6 +97,13 @@ int ProgIndexGet(const QString& exeName)
         if (env.Progs[i].ExeName == exeName) return i;
     }
     return -1;
+}
+
+std::optional<ProgEntry> OwnEntry()
+{
+    const int i = ProgIndexGet(ExeBaseName());
+    if (i < 0) return std::nullopt;
+    return g_env.Progs[static_cast<size_t>(i)];
 }
 
 }  // namespace uFCom_Bas

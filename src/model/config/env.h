@@ -3,6 +3,7 @@
 // the small program table (the recorder and this program).
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace uFCom_Bas {
 
@@ -30,6 +31,9 @@ inline const QString kRecorderTitle = QStringLiteral("ｺｰｳﾞｪｲﾝ");
 void EnvInit(const QString& title);
 EnvRecord EnvGet();
 int ProgIndexGet(const QString& exeName);
+// This program's entry of the table (the one named after the running
+// executable); none when the table does not list it.
+std::optional<ProgEntry> OwnEntry();
 
 // The running executable's base name (no folder, no extension).
 QString ExeBaseName();

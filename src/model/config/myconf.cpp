@@ -24,16 +24,13 @@ constexpr int kCountMax = 99;
 // Room a save needs beyond the file's size (it may grow a little).
 constexpr long long kSaveSlack = 64 * 1024;
 
-QString g_lastError;
-
-// Records why a write failed, in a few words, and returns -1.
-int failed(const QString& why)
+// A write that left the file as it was, and why.
+WriteResult failed(const QString& why)
 {
-    g_lastError = why;
-    return -1;
+    return WriteResult{-1, why};
 }
 
-int failedErrno()
+WriteResult failedErrno()
 {
     return failed(QString::fromLocal8Bit(std::strerror(errno)));
 }
@@ -60,18 +57,10 @@ QString valueOf(const platform::ini::Document& doc, const QString& section, cons
     return uFCom_Bas::fromAnsi(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-// The trimmed field, or empty when it is absent.
-QString usableField(int n, const QString& value)
-{
-    const QString f = uFCom_Bas::CsvFieldGet(n, value, kComma);
-    if (f == uFCom_Bas::kFieldMissing) return QString();
-    return uFCom_Bas::trimSpaces(f);
-}
-
 // A usable numeric field, rounded; none otherwise.
 std::optional<int> numberField(int n, const QString& value)
 {
-    const QString f = usableField(n, value);
+    const QString f = uFCom_Bas::CsvFieldTrimmed(n, value, kComma);
     if (f.isEmpty() || !uFCom_Bas::isNumeric(f)) return std::nullopt;
     return uFCom_Bas::roundHalfEven(f);
 }
@@ -86,22 +75,15 @@ QString itemKey(const QString& stem, int index)
     return stem + QStringLiteral("%1").arg(index, 3, 10, QLatin1Char('0'));
 }
 
-// Loads the file for a rewrite.  False when it must not be replaced: marked
-// read-only, or there but unreadable or no regular file (it would lose
-// everything else).
-bool loadForWrite(const std::string& path, platform::ini::Document& doc)
+// Loads the file for a rewrite.  A failure when it must not be replaced:
+// marked read-only, or there but unreadable or no regular file (it would
+// lose everything else).  A missing file loads as an empty document.
+WriteResult loadForWrite(const std::string& path, platform::ini::Document& doc)
 {
-    if (FileReadOnly(QString::fromStdString(path))) {
-        failed(QStringLiteral("the file is read-only"));
-        return false;
-    }
-    if (doc.load(path)) return true;
-    if (errno == EINVAL) {
-        failed(QStringLiteral("not a regular file"));
-    } else {
-        failedErrno();
-    }
-    return !exists(path);
+    if (FileReadOnly(QString::fromStdString(path))) return failed(QStringLiteral("the file is read-only"));
+    if (doc.load(path)) return {};
+    const WriteResult why = errno == EINVAL ? failed(QStringLiteral("not a regular file")) : failedErrno();
+    return exists(path) ? why : WriteResult{};
 }
 
 std::vector<std::string> storedValues(const QStringList& items, QString (*valueFn)(const QString&), int* written)
@@ -118,54 +100,56 @@ std::vector<std::string> storedValues(const QStringList& items, QString (*valueF
     return values;
 }
 
-int saveDoc(const platform::ini::Document& doc, const std::string& path)
+WriteResult saveDoc(const platform::ini::Document& doc, const std::string& path)
 {
-    return doc.save(path) == 0 ? 0 : failedErrno();
+    return doc.save(path) == 0 ? WriteResult{} : failedErrno();
 }
 
 // What each writer changes, on the file's document in memory.
-int putWatch(platform::ini::Document& doc, const WatchSettings& watch)
+WriteResult putWatch(platform::ini::Document& doc, const WatchSettings& watch)
 {
-    return doc.put(ansi(kSectionWatch), ansi(kKeyWatch), ansi(WatchValue(watch))) ? 0 : failed("bad name");
+    return doc.put(ansi(kSectionWatch), ansi(kKeyWatch), ansi(WatchValue(watch))) ? WriteResult{}
+                                                                                  : failed(QStringLiteral("bad name"));
 }
 
-int putFormStyle(platform::ini::Document& doc, const QString& value)
+WriteResult putFormStyle(platform::ini::Document& doc, const QString& value)
 {
-    return doc.put(ansi(kSectionFormStyle), ansi(kKeyFormStyle), ansi(value)) ? 0 : failed("bad name");
+    return doc.put(ansi(kSectionFormStyle), ansi(kKeyFormStyle), ansi(value)) ? WriteResult{}
+                                                                              : failed(QStringLiteral("bad name"));
 }
 
-int putEntries(platform::ini::Document& doc, const QStringList& items, int* written)
+WriteResult putEntries(platform::ini::Document& doc, const QStringList& items, int* written)
 {
     doc.replaceNumberedKeys(ansi(kSectionEntry), ansi(kKeyEntryCount), ansi(kKeyEntryStem),
                             storedValues(items, &EntryValue, written));
-    return 0;
+    return {};
 }
 
-int putCycles(platform::ini::Document& doc, const QStringList& items, int* written)
+WriteResult putCycles(platform::ini::Document& doc, const QStringList& items, int* written)
 {
     doc.replaceNumberedKeys(ansi(kSectionCycle), ansi(kKeyCycleCount), ansi(kKeyCycleStem),
                             storedValues(items, &CycleValue, written));
-    return 0;
+    return {};
 }
 
 // The rules' section is written once there are rules, and kept up to date
 // once it exists; a file that never had a rule stays as it was.
-int putRepeats(platform::ini::Document& doc, const QStringList& rules)
+WriteResult putRepeats(platform::ini::Document& doc, const QStringList& rules)
 {
-    if (rules.isEmpty() && !doc.get(ansi(kSectionRepeat), ansi(kKeyRepeatCount))) return 0;
+    if (rules.isEmpty() && !doc.get(ansi(kSectionRepeat), ansi(kKeyRepeatCount))) return {};
     doc.replaceNumberedKeys(ansi(kSectionRepeat), ansi(kKeyRepeatCount), ansi(kKeyRepeatStem),
                             storedValues(rules, &RepeatValue, nullptr));
-    return 0;
+    return {};
 }
 
 // The file read again, changed by put, and saved.
 template <typename Put>
-int rewrite(const QString& pathIn, Put put)
+WriteResult rewrite(const QString& pathIn, Put put)
 {
     const std::string path = unixPath(pathIn);
     platform::ini::Document doc;
-    if (!loadForWrite(path, doc)) return -1;
-    if (put(doc) != 0) return -1;
+    if (WriteResult r = loadForWrite(path, doc); r != 0) return r;
+    if (WriteResult r = put(doc); r != 0) return r;
     return saveDoc(doc, path);
 }
 
@@ -281,14 +265,14 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
     return c;
 }
 
-int ConfWriteWatch(const QString& path, const WatchSettings& watch)
+WriteResult ConfWriteWatch(const QString& path, const WatchSettings& watch)
 {
     return rewrite(path, [&](platform::ini::Document& doc) { return putWatch(doc, watch); });
 }
 
-int ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSettings& watch,
-                 const QStringList& entries, const QStringList& cycles, const QStringList& repeats, int* entriesWritten,
-                 int* cyclesWritten)
+WriteResult ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSettings& watch,
+                         const QStringList& entries, const QStringList& cycles, const QStringList& repeats,
+                         int* entriesWritten, int* cyclesWritten)
 {
     platform::ini::Document doc;
     putFormStyle(doc, formStyle);
@@ -299,17 +283,12 @@ int ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSet
     return saveDoc(doc, unixPath(pathIn));
 }
 
-QString lastWriteError()
-{
-    return g_lastError;
-}
-
 QString BackupName(const QString& path, int n)
 {
     return path + kBackupSuffix + (n > 0 ? QStringLiteral(".%1").arg(n) : QString());
 }
 
-int ConfWriteBackup(const QString& pathIn, const std::string& image, unsigned mode, bool* kept)
+WriteResult ConfWriteBackup(const QString& pathIn, const std::string& image, unsigned mode, bool* kept)
 {
     namespace ini = platform::ini;
     if (kept) *kept = false;
@@ -317,7 +296,7 @@ int ConfWriteBackup(const QString& pathIn, const std::string& image, unsigned mo
     for (int n = 0; n < kBackupGenerations; ++n) names.push_back(unixPath(BackupName(pathIn, n)));
     // The same as the newest: nothing to keep.
     std::string newest;
-    if (ini::isPlainFile(names[0]) && ini::readRegularFile(names[0], newest) && newest == image) return 0;
+    if (ini::isPlainFile(names[0]) && ini::readRegularFile(names[0], newest) && newest == image) return {};
     // Only files and links move on; a folder at a backup's name stops the
     // backup, never the save.
     for (const std::string& name : names) {
@@ -354,15 +333,15 @@ int ConfWriteBackup(const QString& pathIn, const std::string& image, unsigned mo
         return failedErrno();
     }
     if (kept) *kept = true;
-    return 0;
+    return {};
 }
 
-int ConfWriteEntry(const QString& path, const QStringList& items, int* written)
+WriteResult ConfWriteEntry(const QString& path, const QStringList& items, int* written)
 {
     return rewrite(path, [&](platform::ini::Document& doc) { return putEntries(doc, items, written); });
 }
 
-int ConfWriteCycle(const QString& path, const QStringList& items, int* written)
+WriteResult ConfWriteCycle(const QString& path, const QStringList& items, int* written)
 {
     return rewrite(path, [&](platform::ini::Document& doc) { return putCycles(doc, items, written); });
 }
@@ -431,9 +410,9 @@ void MyConf::keepBackups(const QString& path, const std::vector<Pending>& backup
     const QString shown = QFileInfo(QString::fromStdString(unixPath(BackupName(path, 0)))).absoluteFilePath();
     for (const Pending& b : backups) {
         bool kept = false;
-        if (ConfWriteBackup(path, b.image, b.mode, &kept) != 0) {
+        if (const WriteResult r = ConfWriteBackup(path, b.image, b.mode, &kept); r != 0) {
             std::fprintf(stderr, "uPVelmora: cannot keep the backup %s: %s\n", shown.toLocal8Bit().constData(),
-                         lastWriteError().toLocal8Bit().constData());
+                         r.why.toLocal8Bit().constData());
         } else if (kept && b.changedOnDisk) {
             std::fprintf(stderr,
                          "uPVelmora: %s was changed by another program while this one ran; that version is "
@@ -452,7 +431,7 @@ unsigned MyConf::partsInMemory() const
     return parts;
 }
 
-int MyConf::putPart(platform::ini::Document& doc, Part part, int* entries, int* cycles) const
+WriteResult MyConf::putPart(platform::ini::Document& doc, Part part, int* entries, int* cycles) const
 {
     switch (part) {
     case Part::Watch:
@@ -462,10 +441,10 @@ int MyConf::putPart(platform::ini::Document& doc, Part part, int* entries, int* 
     case Part::Entry:
         return putEntries(doc, entries_.texts(), entries);
     case Part::Cycle:
-        if (putCycles(doc, schedule_.texts(), cycles) != 0) return -1;
+        if (WriteResult r = putCycles(doc, schedule_.texts(), cycles); r != 0) return r;
         return putRepeats(doc, repeats_.storedForms());
     }
-    return -1;
+    return failed(QStringLiteral("no such part"));
 }
 
 unsigned MyConf::partsNotIn(const platform::ini::Document& doc) const
@@ -500,7 +479,7 @@ int MyConf::save(Part part)
     if (!saveFirst) keepBackups(path, backups);
     // This part, and every part an earlier save failed to bring to disk.
     unsaved_ |= bit(part);
-    int r = -1;
+    WriteResult r;
     int entries = 0, cycles = 0;
     if (!exists(unixPath(path))) {
         // The file has gone while the program ran: all of it from memory, so
@@ -517,14 +496,15 @@ int MyConf::save(Part part)
     } else {
         r = saveFromMemory(path, stamp, &entries, &cycles);
     }
-    lastError_ = r == 0 ? QString() : lastWriteError();
+    lastError_ = r.why;
     if (saveFirst) keepBackups(path, backups);
     if (r == 0) known_ = platform::ini::fileStamp(unixPath(path));
     if (r != 0 && b_.writeFailed) b_.writeFailed();
     return r;
 }
 
-int MyConf::saveFromMemory(const QString& pathIn, const platform::ini::FileStamp& stamp, int* entries, int* cycles)
+WriteResult MyConf::saveFromMemory(const QString& pathIn, const platform::ini::FileStamp& stamp, int* entries,
+                                   int* cycles)
 {
     namespace ini = platform::ini;
     const std::string path = unixPath(pathIn);
@@ -536,7 +516,7 @@ int MyConf::saveFromMemory(const QString& pathIn, const platform::ini::FileStamp
     ini::Document* doc = &doc_;
     if (!docCurrent_ || stamp != known_) {
         docCurrent_ = false;
-        if (!loadForWrite(path, reread)) return -1;
+        if (WriteResult r = loadForWrite(path, reread); r != 0) return r;
         doc = &reread;
         // Another hand wrote the file (an editor saving its old copy): every
         // part of the operator's that it no longer holds is written again.
@@ -544,7 +524,7 @@ int MyConf::saveFromMemory(const QString& pathIn, const platform::ini::FileStamp
     } else if (FileReadOnly(QString::fromStdString(path))) {
         return failed(QStringLiteral("the file is read-only"));
     }
-    int r = 0;
+    WriteResult r;
     const unsigned parts = unsaved_ & partsInMemory();
     for (Part part : kParts)
         if (r == 0 && (parts & bit(part))) r = putPart(*doc, part, entries, cycles);
@@ -560,7 +540,7 @@ int MyConf::saveFromMemory(const QString& pathIn, const platform::ini::FileStamp
     unsaved_ = 0;
     if (doc != &doc_) doc_ = std::move(reread);
     docCurrent_ = true;
-    return 0;
+    return {};
 }
 
 int MyConf::MyConfWriteWatch()

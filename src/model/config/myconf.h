@@ -75,28 +75,34 @@ struct ConfContent {
 // gives the defaults.
 ConfContent ConfRead(const QString& path, const QString& now);
 
-// The writers; 0 when the file was replaced, -1 when it was left as it was
-// (lastWriteError() then says why).  items are the list texts in list order;
-// written counts the item keys.
-int ConfWriteWatch(const QString& path, const WatchSettings& watch);
-int ConfWriteEntry(const QString& path, const QStringList& items, int* written = nullptr);
-int ConfWriteCycle(const QString& path, const QStringList& items, int* written = nullptr);
+// What a write did: 0 when the file was replaced, -1 when it was left as
+// it was, and then why, in a few words.  It reads as its number, so callers
+// test it as before.
+struct WriteResult {
+    int code = 0;
+    QString why;
+    operator int() const { return code; }  // NOLINT(google-explicit-constructor)
+};
+
+// The writers.  items are the list texts in list order; written counts the
+// item keys.
+WriteResult ConfWriteWatch(const QString& path, const WatchSettings& watch);
+WriteResult ConfWriteEntry(const QString& path, const QStringList& items, int* written = nullptr);
+WriteResult ConfWriteCycle(const QString& path, const QStringList& items, int* written = nullptr);
 // The whole file from memory, for a file that has gone: all four sections,
 // and the repeat rules when there are any.
-int ConfWriteAll(const QString& path, const QString& formStyle, const WatchSettings& watch, const QStringList& entries,
-                 const QStringList& cycles, const QStringList& repeats, int* entriesWritten = nullptr,
-                 int* cyclesWritten = nullptr);
-// Why the last write failed, in a few words.
-QString lastWriteError();
+WriteResult ConfWriteAll(const QString& path, const QString& formStyle, const WatchSettings& watch,
+                         const QStringList& entries, const QStringList& cycles, const QStringList& repeats,
+                         int* entriesWritten = nullptr, int* cyclesWritten = nullptr);
 // Backup generations beside path, newest first: path.bak, path.bak.1, ...,
 // path.bak.4.
 constexpr int kBackupGenerations = 5;
 // Keeps image as the newest generation, with mode: the older ones move one
 // place on and the oldest goes.  Nothing changes when image equals the
 // newest one.  Each is a new file moved into place: a link at a backup's
-// name is replaced, never followed.  0 on success (lastWriteError() says why
-// not); kept is set when a new generation was written.
-int ConfWriteBackup(const QString& path, const std::string& image, unsigned mode, bool* kept = nullptr);
+// name is replaced, never followed.  kept is set when a new generation was
+// written.
+WriteResult ConfWriteBackup(const QString& path, const std::string& image, unsigned mode, bool* kept = nullptr);
 // The name of generation n (0 is the newest).
 QString BackupName(const QString& path, int n);
 
@@ -172,7 +178,7 @@ private:
     static constexpr Part kParts[] = {Part::Watch, Part::Entry, Part::Cycle, Part::FormStyle};
     static constexpr unsigned bit(Part p) { return 1u << static_cast<unsigned>(p); }
     unsigned partsInMemory() const;
-    int putPart(platform::ini::Document& doc, Part part, int* entries, int* cycles) const;
+    WriteResult putPart(platform::ini::Document& doc, Part part, int* entries, int* cycles) const;
     // The parts of the operator's that doc does not hold as they are.
     unsigned partsNotIn(const platform::ini::Document& doc) const;
     int save(Part part);
@@ -186,7 +192,7 @@ private:
     // stamp: the file's as the save begins.
     std::vector<Pending> pendingBackups(const QString& path, const platform::ini::FileStamp& stamp);
     // The part saved through the document this run holds of the file.
-    int saveFromMemory(const QString& path, const platform::ini::FileStamp& stamp, int* entries, int* cycles);
+    WriteResult saveFromMemory(const QString& path, const platform::ini::FileStamp& stamp, int* entries, int* cycles);
     void keepBackups(const QString& path, const std::vector<Pending>& backups);
     Binding b_;
     WatchSettings watch_;

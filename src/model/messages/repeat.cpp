@@ -17,8 +17,7 @@ constexpr int kDaysSearched = 8;
 
 QString field(int n, const QString& text)
 {
-    const QString f = uFCom_Bas::CsvFieldGet(n, text, kComma);
-    return f == uFCom_Bas::kFieldMissing ? QString() : uFCom_Bas::trimSpaces(f);
+    return uFCom_Bas::CsvFieldTrimmed(n, text, kComma);
 }
 
 bool twoDigits(const QString& text, int max, int* value)

@@ -108,6 +108,12 @@ QString CsvFieldGet(int index, const QString& text, const QString& delimiter)
     }
 }
 
+QString CsvFieldTrimmed(int index, const QString& text, const QString& delimiter)
+{
+    const QString f = CsvFieldGet(index, text, delimiter);
+    return f == kFieldMissing ? QString() : trimSpaces(f);
+}
+
 QString StrPad(const QString& format, const QString& value)
 {
     const QString trimmed = trimSpaces(value);

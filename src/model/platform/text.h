@@ -36,6 +36,9 @@ int ProfilePut(const QString& file, const QString& section, const QString& key, 
 
 QString TokenNext(QString& rest, const QString& delimiter);
 QString CsvFieldGet(int index, const QString& text, const QString& delimiter);
+// A field as the readers use it: trimmed of spaces, and empty when the text
+// has no such field.
+QString CsvFieldTrimmed(int index, const QString& text, const QString& delimiter);
 QString StrPad(const QString& format, const QString& value);
 
 }  // namespace uFCom_Bas
