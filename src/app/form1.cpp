@@ -59,10 +59,10 @@ const QString kSlotFailHead = QStringLiteral("【");
 const QString kSlotFailTail = QStringLiteral("】 が準備できません。終了します。");
 const QString kFileAccessNG = QStringLiteral("File Access NG");
 const QString kFileAccessNGTail = QStringLiteral(" 設定Fileに書込できません。");
-constexpr int kFileAccessNGColour = 15;
+constexpr int kFileAccessNGColour = uFCom_Bas::kColourLightRed;
 const QString kDroppedHead = QStringLiteral("起動前に経過したｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞ ");
 const QString kDroppedTail = QStringLiteral(" 件を削除しました。");
-constexpr int kDroppedColour = 15;
+constexpr int kDroppedColour = uFCom_Bas::kColourLightRed;
 
 // How long the shutdown waits for a slow recorder to take what waits for it.
 constexpr int kShutdownDrainMs = 2000;
@@ -83,11 +83,9 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
                                   FormKeyMsgHead() + kFileAccessNG, kFileAccessNGTail);
     };
     b.formStyle = [this]() {
-        uFCom_Bas::ProgEntry own;
-        if (OwnProgIndex >= 0 && OwnProgIndex < static_cast<int>(Env.Progs.size())) own = Env.Progs[OwnProgIndex];
         const QString c = QStringLiteral(",");
-        return own.StyleName + c + QString::number(own.FormTop) + c + QString::number(own.FormLeft) + c +
-               QString::number(own.FormWidth) + c + QString::number(own.FormHeight) + c;
+        return Own.StyleName + c + QString::number(Own.FormTop) + c + QString::number(Own.FormLeft) + c +
+               QString::number(Own.FormWidth) + c + QString::number(Own.FormHeight) + c;
     };
     conf_ = std::make_unique<uFConf::MyConf>(std::move(b));
     // The recorder of the program table; the head line's forwarding (modes
@@ -224,9 +222,8 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
 {
     // Environment copy, own slot, title.
     Env = uFCom_Bas::EnvGet();
-    OwnProgIndex = uFCom_Bas::ProgIndexGet(uFCom_Bas::ExeBaseName());
-    if (OwnProgIndex >= 0) meForm_StrTitle = Env.Progs[OwnProgIndex].Title;
-    uMsgBox_SetMainWindow(this);
+    Own = uFCom_Bas::OwnEntry().value_or(uFCom_Bas::ProgEntry{});
+    meForm_StrTitle = Own.Title;
 
     // Icon and caption of the start-up window.
     setWindowIcon(icon);
@@ -237,7 +234,7 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     DateTimer->setEnabled(true);
 
     // Own mailslot; without it the program cannot be closed from outside.
-    const QString exeName = OwnProgIndex >= 0 ? Env.Progs[OwnProgIndex].ExeName : uFCom_Bas::ExeBaseName();
+    const QString exeName = Own.ExeName.isEmpty() ? uFCom_Bas::ExeBaseName() : Own.ExeName;
     OwnSlotHandle = platform::mailslot::SlotCreate(exeName.toStdString(), 0);
     if (OwnSlotHandle < 0) {
         // A refusal says why, on standard error too, and ends with status 1.
@@ -276,7 +273,8 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     FormTextSet();
 
     // Status line, also to the recorder.
-    uFHLabel_Bas::HeadMsgShow(this, 11, -1, FormKeyMsgHead() + uFMsg::StatusText(uFMsg::kLoaded), QString());
+    uFHLabel_Bas::HeadMsgShow(this, uFHLabel_Bas::kModeShowSend, uFHLabel_Bas::kDesignedColour,
+                              FormKeyMsgHead() + uFMsg::StatusText(uFMsg::kLoaded), QString());
     LoadOutcomeShow();
 
     // The monitor starts with the window.
@@ -403,12 +401,10 @@ void Form1::menu_end_Click()
 
 void Form1::menu_adjust_Click()
 {
-    uFCom_Bas::ProgEntry own;
-    if (OwnProgIndex >= 0 && OwnProgIndex < static_cast<int>(Env.Progs.size())) own = Env.Progs[OwnProgIndex];
     // 適用's own failed save is also forwarded to the recorder; any other
     // save made while the dialog is open (the pop-up's 自動確認 behind it)
     // is only shown.
-    MsgAdjust_Dialog dialog(this, own, {[this](const QString& value) {
+    MsgAdjust_Dialog dialog(this, Own, {[this](const QString& value) {
                                 saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
                                 const bool ok = conf_->MyConfWriteFormStyle(value) == 0;
                                 saveFailureMode_ = uFHLabel_Bas::kModeShow;
@@ -655,7 +651,8 @@ void Form1::Form_Unload()
     }
 
     // Status line, forwarded while the recorder's handle is still open.
-    uFHLabel_Bas::HeadMsgShow(this, 11, -1, FormKeyMsgHead() + uFMsg::StatusText(uFMsg::kUnloaded), QString());
+    uFHLabel_Bas::HeadMsgShow(this, uFHLabel_Bas::kModeShowSend, uFHLabel_Bas::kDesignedColour,
+                              FormKeyMsgHead() + uFMsg::StatusText(uFMsg::kUnloaded), QString());
 
     // The catalogue goes with the window.
     if (keyCatalog_) {

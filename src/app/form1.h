@@ -8,6 +8,7 @@
 
 #include "model/config/env.h"
 #include "model/config/myconf.h"
+#include "gui/headline/headline.h"
 #include "gui/platform/timer.h"
 
 class QAction;
@@ -126,7 +127,9 @@ public:
 
     // State.
     uFCom_Bas::EnvRecord Env;
-    int OwnProgIndex = -1;
+    // This program's entry of the table, taken once at load (empty when the
+    // table does not list it).
+    uFCom_Bas::ProgEntry Own;
     int OwnSlotHandle = -1;
     int TrayShown = 0;
     bool unloading() const { return unloading_; }
@@ -216,7 +219,7 @@ private:
     bool confirmedClose_ = false;
     // Mode of the head line for a failed save: shown, and at shutdown also
     // forwarded to the recorder.
-    int saveFailureMode_ = 1;
+    int saveFailureMode_ = uFHLabel_Bas::kModeShow;
     // The exit status a refusal at load has set (the save at shutdown may
     // still make it 1).
     int endStatus_ = 0;

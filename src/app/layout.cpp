@@ -200,27 +200,25 @@ void Form1::FormPlaceInit()
 {
     uFCom_Bas::ScaleGet(this, unitsX_, unitsY_);
     const int ux = unitsX_, uy = unitsY_;
-    uFCom_Bas::ProgEntry own;
-    if (OwnProgIndex >= 0 && OwnProgIndex < static_cast<int>(Env.Progs.size())) own = Env.Progs[OwnProgIndex];
 
-    int width = own.FormWidth;
+    int width = Own.FormWidth;
     if (width > ux) width = ux;
     if (width < 0) width = 9;
-    int height = own.FormHeight;
+    int height = Own.FormHeight;
     if (height > uy) height = uy;
     if (height < 0) height = 13;
-    int top = own.FormTop;
+    int top = Own.FormTop;
     if (top < 0)
         top = 0;
     else if (top > uy - height)
         top = uy - height;
-    int left = own.FormLeft;
+    int left = Own.FormLeft;
     if (left < 0)
         left = 0;
     else if (left > ux - width)
         left = ux - width;
 
-    uFCom_Bas::PlaceCalc(this, own.StyleName, top, left, width, height);
+    uFCom_Bas::PlaceCalc(this, Own.StyleName, top, left, width, height);
     const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
     const int pw = uFCom_Bas::twipsToPixels(r.width, ux);
     const int ph = uFCom_Bas::twipsToPixels(r.height, uy);
@@ -242,7 +240,7 @@ void Form1::FormPlaceInit()
     Head_Combo->move(0, Head_Label[1]->y() + Head_Label[1]->height() + pxY(60));
     Dummy_Text->lower();
 
-    const QString style = own.StyleName;
+    const QString style = Own.StyleName;
     if (style == QStringLiteral("MIN")) {
         setWindowState(Qt::WindowMinimized);
     } else if (style == QStringLiteral("MAX")) {
@@ -348,7 +346,7 @@ void Form1::FormTextSet()
     VScroll1->setValue(watch().WatchSeconds);
     Label3->setText(QString::number(VScroll1->value()));
     Label5->setText(kWatchStopped);
-    uFCom_Bas::setTextColour(Label5, uFCom_Bas::colorFromValue(uFCom_Bas::ColorGet(10)));
+    uFCom_Bas::setTextColour(Label5, uFCom_Bas::colorFromValue(uFCom_Bas::ColorGet(uFCom_Bas::kColourRed)));
     Text3->clear();
     uFCom_Bas::setTip(Text3, QStringLiteral("入力は出来ません。ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの選択で表示されます。"));
     uFCom_Bas::setTip(List2, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));

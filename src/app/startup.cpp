@@ -54,12 +54,12 @@ bool Main::Form_Load()
         return false;
     }
     uFCom_Bas::EnvInit(kDesignCaption);
-    const int own = uFCom_Bas::ProgIndexGet(uFCom_Bas::ExeBaseName());
-    if (own < 0) {
+    const std::optional<uFCom_Bas::ProgEntry> own = uFCom_Bas::OwnEntry();
+    if (!own) {
         app::standardMessage(caption + kNoConfTail);
         return false;
     }
-    setWindowTitle(uFCom_Bas::EnvGet().Progs[own].WinCaption);
+    setWindowTitle(own->WinCaption);
     setVisible(false);
     Timer1->setInterval(1);
     Timer1->setEnabled(true);
@@ -81,7 +81,8 @@ void Main::Timer1_Timer()
     catalog_ = new CVMsgKey_Dialog(form1_, form1_->FormKeyMsgHead(), &form1_->recorder());
     form1_->setKeyCatalog(catalog_);
 
-    uFHLabel_Bas::HeadMsgShow(form1_, 1, -1, form1_->FormKeyMsgHead() + kReady, QString());
+    uFHLabel_Bas::HeadMsgShow(form1_, uFHLabel_Bas::kModeShow, uFHLabel_Bas::kDesignedColour,
+                              form1_->FormKeyMsgHead() + kReady, QString());
 }
 
 namespace app {

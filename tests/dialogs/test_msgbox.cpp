@@ -140,11 +140,9 @@ TEST(MsgBox, PlacedOverTheOwnerOrAtTheWorkAreaFallback)
     QWidget main;
     main.setGeometry(200, 100, 400, 300);
     main.showMinimized();
-    uMsgBox_SetMainWindow(&main);
     if (main.isMinimized()) {
         MsgBox_Dialog box(&main, 0, "t", "m");
         EXPECT_EQ(box.placedLeft(), fbLeft);
         EXPECT_EQ(box.placedTop(), fbTop);
     }
-    uMsgBox_SetMainWindow(nullptr);
 }

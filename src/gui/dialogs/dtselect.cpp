@@ -40,7 +40,7 @@ const QString kRepeatItems[] = {QStringLiteral("なし"), QStringLiteral("毎日
                                 QStringLiteral("毎週")};
 const QString kRepeatRules[] = {QString(), QStringLiteral("毎日"), QStringLiteral("平日"), QString()};
 constexpr int kWeeklyItem = 3;
-constexpr int kRefusedColour = 30;
+constexpr int kRefusedColour = uFCom_Bas::kColourLightYellow;
 
 QDate today()
 {
@@ -72,8 +72,7 @@ DTSelect_Dialog::DTSelect_Dialog(QWidget* mainWindow, HandOver handOver)
 
 void DTSelect_Dialog::setupControls()
 {
-    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
-    const uFCom_Bas::FormKit kit(place.twipsPerPixelX(), place.twipsPerPixelY());
+    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed();
     setFixedSize(kit.px(7575), kit.pxY(4380));
 
     Dummy_Text = kit.focusBox(this, QStringLiteral("Dummy_Text"), kCaption, 240, 120);

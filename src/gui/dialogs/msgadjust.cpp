@@ -40,8 +40,7 @@ MsgAdjust_Dialog::MsgAdjust_Dialog(QWidget* mainWindow, const uFCom_Bas::ProgEnt
 
 void MsgAdjust_Dialog::setupControls()
 {
-    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
-    const uFCom_Bas::FormKit kit(place.twipsPerPixelX(), place.twipsPerPixelY());
+    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed();
     setFixedSize(kit.px(3855), kit.pxY(2280));
     Text1 = kit.focusBox(this, QStringLiteral("Text1"), kCaption, 240, 240);
     Frame1 = kit.frame(this, QStringLiteral("Frame1"), kFrameCaption, 120, 120, 3615, 1695);

@@ -3,27 +3,20 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 
 #include "gui/platform/appicon.h"
 #include "gui/platform/fonts.h"
+#include "gui/platform/formkit.h"
 #include "model/config/env.h"
 #include "gui/platform/ufcom.h"
 #include "core/seam.h"
 
 namespace {
-QPointer<QWidget> g_mainWindow;
-
 const QString kOk = QStringLiteral("OK");
 const QString kCancel = QStringLiteral("ｷｬﾝｾﾙ");
 const QString kDefaultCaptionTail = QStringLiteral(" 【ﾒｯｾｰｼﾞ】");
 }  // namespace
-
-void uMsgBox_SetMainWindow(QWidget* mainWindow)
-{
-    g_mainWindow = mainWindow;
-}
 
 MsgBox_Dialog::MsgBox_Dialog(QWidget* arg_Form, int arg_Pbl, const QString& arg_Title, const QString& arg_Msg)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint |
@@ -35,19 +28,19 @@ MsgBox_Dialog::MsgBox_Dialog(QWidget* arg_Form, int arg_Pbl, const QString& arg_
 {
     setObjectName(QStringLiteral("MsgBox_Dialog"));
     setModal(true);
-    auto px = [](int tw) { return uFCom_Bas::twipsToPixels(tw); };
-    setFixedSize(px(6030), px(2145));
+    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed();
+    setFixedSize(kit.px(6030), kit.pxY(2145));
 
     // Created in tab order: ｷｬﾝｾﾙ first, so it holds the focus when shown.
     CancelButton = new QPushButton(kCancel, this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    CancelButton->setGeometry(px(4680), px(1680), px(1215), px(375));
+    kit.place(CancelButton, 4680, 1680, 1215, 375);
     OKButton = new QPushButton(kOk, this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setGeometry(px(120), px(1680), px(1215), px(375));
+    kit.place(OKButton, 120, 1680, 1215, 375);
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(px(120), px(120), px(5775), px(1455));
+    kit.place(Text1, 120, 120, 5775, 1455);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setFont(uFCom_Bas::gothicFont(9.75));
     Text1->setTabChangesFocus(true);
@@ -77,7 +70,8 @@ void MsgBox_Dialog::Form_Load()
     const int ux = place.twipsPerPixelX();
     const int uy = place.twipsPerPixelY();
 
-    bool fallback = g_mainWindow && g_mainWindow->isMinimized();
+    // A box asked from a minimised window goes to the work area instead.
+    bool fallback = owner_ && owner_->window()->isMinimized();
     int top = 0, left = 0;
     if (owner_) {
         const QRect g = owner_->frameGeometry();

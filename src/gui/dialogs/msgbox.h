@@ -48,6 +48,3 @@ public:
     virtual int answer(MsgBox_Dialog& box) = 0;
     static MsgBoxAnswerer& system();
 };
-
-// The window whose minimised state sends the box to the work-area fallback.
-void uMsgBox_SetMainWindow(QWidget* mainWindow);

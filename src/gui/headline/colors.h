@@ -17,6 +17,14 @@ constexpr int systemColour(int nn)
     return static_cast<int>(0x80000000u | static_cast<unsigned>(nn & 0xFF));
 }
 
+// The table's colours the program's lines and labels use.
+enum : int {
+    kColourRed = 10,          // the monitor stopped
+    kColourLightRed = 15,     // something failed or was lost
+    kColourLightYellow = 30,  // an operation refused, or nothing to do
+    kColourBlue = 60,         // the monitor running
+};
+
 // The colour value of a table index; an index outside the table is returned
 // unchanged, so callers may pass colour values (and -1) straight through.
 int ColorGet(int index);

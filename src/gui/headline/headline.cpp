@@ -205,7 +205,7 @@ void HeadMsgTimer_Tick(QWidget* window)
         timer->setEnabled(false);
         timer->setInterval(0);
     }
-    HeadMsgShow(window, kModeClear, -1, QString(), QString());
+    HeadMsgShow(window, kModeClear, kDesignedColour, QString(), QString());
 }
 
 void SetForwarder(QWidget* window, std::function<void(const QString&, const QString&)> forward)

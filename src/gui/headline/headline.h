@@ -25,6 +25,9 @@ enum : int {
     kModeSendOnly = 13,  // forward to the recorder only
 };
 
+// The colour of HeadMsgShow that keeps the label's designed background.
+constexpr int kDesignedColour = -1;
+
 // How long a shown line stays before it moves into the history.
 constexpr int kShowMs = 3000;
 // Entries of the history list: the empty entry 0 and nine lines.

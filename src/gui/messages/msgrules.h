@@ -4,6 +4,7 @@
 // show the entry collections (entries.h holds the rules themselves).
 #include <QString>
 
+#include "gui/headline/colors.h"
 #include "model/messages/entries.h"
 #include "model/messages/statustexts.h"
 
@@ -14,7 +15,7 @@ class QWidget;
 namespace uFMsg {
 
 // Colour index of the list operations' status lines (light yellow).
-constexpr int kStatusColour = 30;
+constexpr int kStatusColour = uFCom_Bas::kColourLightYellow;
 
 // The delete questions of both lists: their title and their last line.
 inline const QString kDeleteConfirmTitle = QStringLiteral("削除確認");

@@ -29,8 +29,8 @@ const QString kNextHead = QStringLiteral("次の監視まで 約[");
 const QString kNextTail = QStringLiteral("]秒です。");
 const QString kStopped = QStringLiteral("ｶﾞｲﾄﾞ部定周期監視は停止中です。");
 const QString kPad = QStringLiteral("R5");
-constexpr int kRunningColour = 60;
-constexpr int kStoppedColour = 10;
+constexpr int kRunningColour = uFCom_Bas::kColourBlue;
+constexpr int kStoppedColour = uFCom_Bas::kColourRed;
 // Further than this from where the countdown expects the clock, the clock
 // has jumped (sleep and resume, the clock set).
 constexpr long long kJumpMs = 2000;
@@ -284,7 +284,7 @@ void GuideMonitor::GuideMsgNotify(const QString& fixed, const QString& variable)
     QString v = uFCom_Bas::trimSpaces(variable);
     if (v.size() > uFMsg::MsgLenMax) v.clear();
     if (f.isEmpty()) return;
-    uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::kModeSendOnly, -1, f, v);
+    uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::kModeSendOnly, uFHLabel_Bas::kDesignedColour, f, v);
 }
 
 void GuideMonitor::GuideBeep()

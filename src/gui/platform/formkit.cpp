@@ -34,6 +34,12 @@ QStyle* filledButtonStyle()
 }
 }  // namespace
 
+FormKit FormKit::placed()
+{
+    const PlaceRecord r = PlaceGet();
+    return FormKit(r.twipsPerPixelX(), r.twipsPerPixelY());
+}
+
 int FormKit::px(int twips) const
 {
     return twipsToPixels(twips, ux_);

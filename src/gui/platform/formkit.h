@@ -20,7 +20,9 @@ namespace uFCom_Bas {
 class FormKit {
 public:
     // Twips per pixel of the screen the form is on.
-    FormKit(int unitsX = 15, int unitsY = 15) : ux_(unitsX), uy_(unitsY) {}
+    FormKit(int unitsX, int unitsY) : ux_(unitsX), uy_(unitsY) {}
+    // At the scale the main window's placement measured.
+    static FormKit placed();
 
     int px(int twips) const;
     int pxY(int twips) const;

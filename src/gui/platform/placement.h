@@ -28,6 +28,6 @@ PlaceRecord PlaceGet();
 void PlaceDialog(QWidget* dialog, int* top = nullptr, int* left = nullptr);
 
 // Twips <-> pixels for a window measured in twips.
-int twipsToPixels(int twips, int unitsPerPixel = 15);
+int twipsToPixels(int twips, int unitsPerPixel);
 
 }  // namespace uFCom_Bas

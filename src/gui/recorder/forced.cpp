@@ -15,7 +15,7 @@ const QString kForcedClose = QString(37, QLatin1Char('-')) + QStringLiteral("<<�
 const QString kNoRecorder = QStringLiteral("ｺｰｳﾞｪｲﾝは起動されていません。");
 
 namespace {
-constexpr int kNoRecorderColour = 15;
+constexpr int kNoRecorderColour = uFCom_Bas::kColourLightRed;
 }
 
 void ForcedNotifySend(RecorderLink& recorder, const QString& head, const QString& text1, const QString& text2)

@@ -72,16 +72,6 @@ QFont pGothic(int points, bool bold = false)
     return uFCom_Bas::pGothicFont(points, bold);
 }
 
-int px(int twips)
-{
-    return uFCom_Bas::twipsToPixels(twips);
-}
-
-void placeTwips(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(px(left), px(top), px(width), px(height));
-}
-
 }  // namespace
 
 CVMsgKey_Dialog::CVMsgKey_Dialog(QWidget* mainWindow, const QString& head, uFCom_Bas::RecorderLink* recorder)
@@ -101,10 +91,11 @@ void CVMsgKey_Dialog::setupControls()
     setWindowTitle(kCaption);
     setFont(pGothic(9));
 
+    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed();
     // First in the focus chain; it only holds the focus and draws nothing.
-    Dummy_Text = uFCom_Bas::FormKit().focusBox(this, QStringLiteral("Dummy_Text"), kCaption, 240, 240);
+    Dummy_Text = kit.focusBox(this, QStringLiteral("Dummy_Text"), kCaption, 240, 240);
 
-    Frame1 = uFCom_Bas::FormKit().frame(this, QStringLiteral("Frame1"), kFrameCaption, 120, 120, 8895, 5175);
+    Frame1 = kit.frame(this, QStringLiteral("Frame1"), kFrameCaption, 120, 120, 8895, 5175);
 
     for (int i = 0; i < 2; ++i) {
         auto* l = new QLabel(Frame1);
@@ -115,8 +106,8 @@ void CVMsgKey_Dialog::setupControls()
         Label1[size_t(i)] = l;
     }
     Label1[0]->setText(kCountCaption);
-    placeTwips(Label1[0], 120, 360, 855, 255);
-    placeTwips(Label1[1], 960, 360, 855, 255);
+    kit.place(Label1[0], 120, 360, 855, 255);
+    kit.place(Label1[1], 960, 360, 855, 255);
 
     List1 = new QListWidget(Frame1);
     List1->setObjectName(QStringLiteral("List1"));
@@ -124,7 +115,7 @@ void CVMsgKey_Dialog::setupControls()
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setSortingEnabled(false);  // kept in ordinal order by KeyMsgAdd
     List1->setUniformItemSizes(true);
-    placeTwips(List1, 120, 600, 8655, 2940);
+    kit.place(List1, 120, 600, 8655, 2940);
     List1->viewport()->installEventFilter(this);
 
     Label2 = new QLabel(Frame1);
@@ -138,15 +129,15 @@ void CVMsgKey_Dialog::setupControls()
         p.setColor(QPalette::WindowText, uFCom_Bas::colorFromValue(uFCom_Bas::rgbValue(0, 0, 255)));
         Label2->setPalette(p);
     }
-    placeTwips(Label2, 120, 3720, 6615, 1335);
+    kit.place(Label2, 120, 3720, 6615, 1335);
 
     Command1 = new QPushButton(kNotifyCaption, Frame1);
     Command1->setObjectName(QStringLiteral("Command1"));
-    placeTwips(Command1, 6840, 3720, 1935, 495);
+    kit.place(Command1, 6840, 3720, 1935, 495);
     uFCom_Bas::fitCaption(Command1);
     Command2 = new QPushButton(kBackCaption, Frame1);
     Command2->setObjectName(QStringLiteral("Command2"));
-    placeTwips(Command2, 6840, 4560, 1935, 495);
+    kit.place(Command2, 6840, 4560, 1935, 495);
     // Enter in the focus box must not press a button.
     for (QPushButton* b : {Command1, Command2}) {
         b->setAutoDefault(false);
@@ -169,12 +160,13 @@ void CVMsgKey_Dialog::Form_Load()
     const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
     const double top = place.top + 0.2 * place.height;
     const double left = place.left + 0.1 * place.width;
-    move(uFCom_Bas::twipsToPixels(int(std::lround(left)), place.unitsX),
-         uFCom_Bas::twipsToPixels(int(std::lround(top)), place.unitsY));
+    move(uFCom_Bas::twipsToPixels(int(std::lround(left)), place.twipsPerPixelX()),
+         uFCom_Bas::twipsToPixels(int(std::lround(top)), place.twipsPerPixelY()));
 
     // Outer size 9225 x 5895 twips: the frame is the window system's, so the
     // designed client area is what is set here.
-    setFixedSize(px(9135), px(5415));
+    const uFCom_Bas::FormKit kit(place.twipsPerPixelX(), place.twipsPerPixelY());
+    setFixedSize(kit.px(9135), kit.pxY(5415));
 
     KeyMsgListSet();
 }
@@ -257,21 +249,21 @@ void CVMsgKey_Dialog::Command1_Click()
     QWidget* head = mainWindow_.data();
 
     if (!recorder_ || recorder_->alive() != 1) {
-        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(15),
+        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(uFCom_Bas::kColourLightRed),
                                   prefix + uFCom_Bas::kNoRecorder, QString());
         focusDummy();
         return;
     }
     if (List1->count() == 0) {
-        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(30), prefix + kNoMessages,
-                                  QString());
+        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(uFCom_Bas::kColourLightYellow),
+                                  prefix + kNoMessages, QString());
         focusDummy();
         return;
     }
     const int row = selectedRow();
     if (row < 0) {
-        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(30), prefix + kSelectMessage,
-                                  QString());
+        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(uFCom_Bas::kColourLightYellow),
+                                  prefix + kSelectMessage, QString());
         focusDummy();
         return;
     }
