@@ -75,6 +75,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     uFCom_Bas::ScaleGet(this, unitsX_, unitsY_);
     setupControls();
     setupMenus();
+    wireWindow();
 
     uFConf::MyConf::Binding b;
     b.confPath = []() { return uFCom_Bas::ConfPath(); };
@@ -109,6 +110,25 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     };
     fixedForm_ = std::make_unique<uFMsg::FixedFormList>(fc, &conf_->entries(), std::move(fs));
     wireLists();
+}
+
+void Form1::wireWindow()
+{
+    connect(DateTimer, &uFCom_Bas::Timer::Tick, this, &Form1::DateTimer_Timer);
+    connect(MailRecvTimer, &uFCom_Bas::Timer::Tick, this, &Form1::MailRecvTimer_Timer);
+    connect(HeadMsgTimer, &uFCom_Bas::Timer::Tick, this, [this]() { uFHLabel_Bas::HeadMsgTimer_Tick(this); });
+    connect(Head_Combo, QOverload<int>::of(&QComboBox::activated), this, [this](int) { Head_Combo_Click(); });
+
+    connect(menu_end, &QAction::triggered, this, &Form1::menu_end_Click);
+    connect(sub1_menu_end, &QAction::triggered, this, &Form1::sub1_menu_end_Click);
+    connect(sub1_menu_dsp, &QAction::triggered, this, &Form1::sub1_menu_dsp_Click);
+    connect(menu_tomr, &QAction::triggered, this, [this]() {
+        if (keyCatalog_) keyCatalog_->exec();
+    });
+    connect(menu_explorer, &QAction::triggered, this,
+            [this]() { uFCom_Bas::ExplorerOpen(this, Env.BasePath + QStringLiteral("\\")); });
+    connect(menu_adjust, &QAction::triggered, this, &Form1::menu_adjust_Click);
+    connect(menu_help_ver, &QAction::triggered, this, &Form1::menu_help_ver_Click);
 }
 
 void Form1::wireLists()
@@ -269,8 +289,9 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     // Lists and settings.
     MyConfRead();
 
-    // Texts.
+    // Texts, and the monitor's settings as loaded.
     FormTextSet();
+    monitor_->SettingsShow();
 
     // Status line, also to the recorder.
     uFHLabel_Bas::HeadMsgShow(this, uFHLabel_Bas::kModeShowSend, uFHLabel_Bas::kDesignedColour,

@@ -205,6 +205,8 @@ protected:
 private:
     void setupControls();
     void setupMenus();
+    // Connects the window's own controls, timers and menus to its handlers.
+    void wireWindow();
     void Form_Resize();
     void Form_QueryUnload(QCloseEvent* e);
     void showSubMenuAtCursor();

@@ -15,19 +15,15 @@
 #include <QScrollBar>
 
 #include "app/form1.h"
-#include "gui/headline/colors.h"
-#include "gui/headline/headline.h"
 #include "model/messages/entries.h"
 #include "gui/platform/fonts.h"
 #include "gui/platform/formkit.h"
 #include "gui/platform/kanalabel.h"
 #include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
-#include "gui/recorder/keycatalog.h"
 
 namespace {
 
-const QString kWatchStopped = QStringLiteral("定周期監視は停止中です。");
 using uFCom_Bas::kCRLF;
 // Title bar and borders of the window, which the layout counts in its
 // height but Qt's window size leaves out.
@@ -146,10 +142,6 @@ void Form1::setupControls()
     DateTimer = new uFCom_Bas::Timer(this, QStringLiteral("DateTimer"));
     HeadMsgTimer = new uFCom_Bas::Timer(this, QStringLiteral("HeadMsgTimer"));
     MailRecvTimer = new uFCom_Bas::Timer(this, QStringLiteral("MailRecvTimer"));
-    connect(DateTimer, &uFCom_Bas::Timer::Tick, this, &Form1::DateTimer_Timer);
-    connect(MailRecvTimer, &uFCom_Bas::Timer::Tick, this, &Form1::MailRecvTimer_Timer);
-    connect(HeadMsgTimer, &uFCom_Bas::Timer::Tick, this, [this]() { uFHLabel_Bas::HeadMsgTimer_Tick(this); });
-    connect(Head_Combo, QOverload<int>::of(&QComboBox::activated), this, [this](int) { Head_Combo_Click(); });
 }
 
 void Form1::setupMenus()
@@ -183,17 +175,6 @@ void Form1::setupMenus()
     sub1_menu_end = item(sub1_menu, QStringLiteral("sub1_menu_end"), QStringLiteral("終了"), true);
     sub1_menu_dummy1 = item(sub1_menu, QStringLiteral("sub1_menu_dummy1"), QStringLiteral("-"), true);
     sub1_menu_cansel = item(sub1_menu, QStringLiteral("sub1_menu_cansel"), QStringLiteral("ｷｬﾝｾﾙ"), true);
-
-    connect(menu_end, &QAction::triggered, this, &Form1::menu_end_Click);
-    connect(sub1_menu_end, &QAction::triggered, this, &Form1::sub1_menu_end_Click);
-    connect(sub1_menu_dsp, &QAction::triggered, this, &Form1::sub1_menu_dsp_Click);
-    connect(menu_tomr, &QAction::triggered, this, [this]() {
-        if (keyCatalog_) keyCatalog_->exec();
-    });
-    connect(menu_explorer, &QAction::triggered, this,
-            [this]() { uFCom_Bas::ExplorerOpen(this, Env.BasePath + QStringLiteral("\\")); });
-    connect(menu_adjust, &QAction::triggered, this, &Form1::menu_adjust_Click);
-    connect(menu_help_ver, &QAction::triggered, this, &Form1::menu_help_ver_Click);
 }
 
 void Form1::FormPlaceInit()
@@ -343,10 +324,6 @@ void Form1::FormTextSet()
     uFCom_Bas::setTip(Command3[0], QStringLiteral("選択された定型ﾒｯｾｰｼﾞをｶﾞｲﾄﾞ部へ登録します。"));
     uFCom_Bas::setTip(Command3[1], QStringLiteral("選択されたｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞを削除します。"));
 
-    VScroll1->setValue(watch().WatchSeconds);
-    Label3->setText(QString::number(VScroll1->value()));
-    Label5->setText(kWatchStopped);
-    uFCom_Bas::setTextColour(Label5, uFCom_Bas::colorFromValue(uFCom_Bas::ColorGet(uFCom_Bas::kColourRed)));
     Text3->clear();
     uFCom_Bas::setTip(Text3, QStringLiteral("入力は出来ません。ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの選択で表示されます。"));
     uFCom_Bas::setTip(List2, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));
@@ -362,11 +339,6 @@ void Form1::FormTextSet()
                        static_cast<QWidget*>(Label5), static_cast<QWidget*>(Check1), static_cast<QWidget*>(Command4[0]),
                        static_cast<QWidget*>(Command4[1])})
         w->setVisible(panel);
-
-    VScroll1->setEnabled(true);
-    Command4[0]->setEnabled(true);
-    Command4[1]->setEnabled(false);
-    uFCom_Bas::setCheckedQuietly(Check1, watch().WatchAutoStart != 0);
 }
 
 int Form1::px(int twips) const

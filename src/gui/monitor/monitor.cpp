@@ -28,6 +28,8 @@ const QString kWatching = QStringLiteral("ｶﾞｲﾄﾞ部定周期監視中�
 const QString kNextHead = QStringLiteral("次の監視まで 約[");
 const QString kNextTail = QStringLiteral("]秒です。");
 const QString kStopped = QStringLiteral("ｶﾞｲﾄﾞ部定周期監視は停止中です。");
+// Before the first start.
+const QString kNotStarted = QStringLiteral("定周期監視は停止中です。");
 const QString kPad = QStringLiteral("R5");
 constexpr int kRunningColour = uFCom_Bas::kColourBlue;
 constexpr int kStoppedColour = uFCom_Bas::kColourRed;
@@ -89,6 +91,17 @@ void GuideMonitor::guideButtons(bool on)
 void GuideMonitor::deselect()
 {
     if (c_.List2 && c_.List2->count() > 0 && uFMsg::ListSelectedRow(c_.List2) >= 0) uFMsg::ListClearSelection(c_.List2);
+}
+
+void GuideMonitor::SettingsShow()
+{
+    if (c_.VScroll1 && st_.watch) c_.VScroll1->setValue(st_.watch->WatchSeconds);
+    if (c_.Label3 && c_.VScroll1) c_.Label3->setText(QString::number(c_.VScroll1->value()));
+    setState(kNotStarted, kStoppedColour);
+    if (c_.VScroll1) c_.VScroll1->setEnabled(true);
+    if (c_.Command4[0]) c_.Command4[0]->setEnabled(true);
+    if (c_.Command4[1]) c_.Command4[1]->setEnabled(false);
+    if (c_.Check1 && st_.watch) uFCom_Bas::setCheckedQuietly(c_.Check1, st_.watch->WatchAutoStart != 0);
 }
 
 void GuideMonitor::MonitorStart()

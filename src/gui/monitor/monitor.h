@@ -76,6 +76,9 @@ public:
     GuideMonitor(const GuideMonitor&) = delete;
     GuideMonitor& operator=(const GuideMonitor&) = delete;
 
+    // The settings as loaded (the interval, start at launch) and the
+    // monitor as not yet started.
+    void SettingsShow();
     void MonitorStart();
     void MonitorStop();
     void CountdownTick();
