@@ -83,11 +83,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
         uFHLabel_Bas::HeadMsgShow(this, saveFailureMode_, uFCom_Bas::ColorGet(kFileAccessNGColour),
                                   FormKeyMsgHead() + kFileAccessNG, kFileAccessNGTail);
     };
-    b.formStyle = [this]() {
-        const QString c = QStringLiteral(",");
-        return Own.StyleName + c + QString::number(Own.FormTop) + c + QString::number(Own.FormLeft) + c +
-               QString::number(Own.FormWidth) + c + QString::number(Own.FormHeight) + c;
-    };
+    b.formStyle = [this]() { return uFCom_Bas::FormStyleValue(Own); };
     conf_ = std::make_unique<uFConf::MyConf>(std::move(b));
     // The recorder of the program table; the head line's forwarding (modes
     // 11 and 13) goes to it.

@@ -96,15 +96,18 @@ void MsgAdjust_Dialog::VScroll1_Change(int index)
 
 QString MsgAdjust_Dialog::formStyleValue() const
 {
-    QString style = kStyles[0];
+    uFCom_Bas::ProgEntry chosen;
+    chosen.StyleName = kStyles[0];
     for (int i = 0; i < 3; ++i)
         if (Option1[i]->isChecked()) {
-            style = kStyles[i];
+            chosen.StyleName = kStyles[i];
             break;
         }
-    QString value = style;
-    for (QLabel* l : Label2) value += QStringLiteral(",") + l->text();
-    return value + QStringLiteral(",");
+    chosen.FormTop = VScroll1[0]->spinValue();
+    chosen.FormLeft = VScroll1[1]->spinValue();
+    chosen.FormWidth = VScroll1[2]->spinValue();
+    chosen.FormHeight = VScroll1[3]->spinValue();
+    return uFCom_Bas::FormStyleValue(chosen);
 }
 
 void MsgAdjust_Dialog::Command2_Click()

@@ -4,6 +4,7 @@
 
 #include "core/instancelock.h"
 #include "core/seam.h"
+#include "model/config/myconf.h"
 #include "model/platform/text.h"
 
 namespace uFCom_Bas {
@@ -69,7 +70,7 @@ void EnvInit(const QString& title)
     own.FormWidth = 8;
     own.FormHeight = 12;
 
-    const QString value = ProfileGet(check, QStringLiteral("Section_FormStyle"), QStringLiteral("FormStyle"));
+    const QString value = ProfileGet(check, uFConf::kSectionFormStyle, uFConf::kKeyFormStyle);
     if (value.isEmpty()) return;
     const QString text = trimSpaces(value);
     const QString comma = QStringLiteral(",");
@@ -83,6 +84,13 @@ void EnvInit(const QString& title)
     for (int i = 0; i < 4; ++i) {
         if (field(i + 1, f) && isNumeric(f)) *numbers[i] = roundHalfEven(f);
     }
+}
+
+QString FormStyleValue(const ProgEntry& e)
+{
+    const QString c = QStringLiteral(",");
+    return e.StyleName + c + QString::number(e.FormTop) + c + QString::number(e.FormLeft) + c +
+           QString::number(e.FormWidth) + c + QString::number(e.FormHeight) + c;
 }
 
 EnvRecord EnvGet()

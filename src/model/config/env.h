@@ -35,6 +35,10 @@ int ProgIndexGet(const QString& exeName);
 // executable); none when the table does not list it.
 std::optional<ProgEntry> OwnEntry();
 
+// The window style as the file stores it (Section_FormStyle, FormStyle):
+// "style,top,left,width,height,", as EnvInit reads it back.
+QString FormStyleValue(const ProgEntry& entry);
+
 // The running executable's base name (no folder, no extension).
 QString ExeBaseName();
 
