@@ -69,7 +69,7 @@ constexpr int kShutdownDrainMs = 2000;
 
 }  // namespace
 
-Form1::Form1(QWidget* parent) : QMainWindow(parent)
+Form1::Form1(const uFCom_Bas::EnvRecord& env, QWidget* parent) : QMainWindow(parent), Env(env)
 {
     setObjectName(QStringLiteral("Form1"));
     uFCom_Bas::ScaleGet(this, unitsX_, unitsY_);
@@ -78,7 +78,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     wireWindow();
 
     uFConf::MyConf::Binding b;
-    b.confPath = []() { return uFCom_Bas::ConfPath(); };
+    b.confPath = [this]() { return uFCom_Bas::ConfPath(Env); };
     b.writeFailed = [this]() {
         uFHLabel_Bas::HeadMsgShow(this, saveFailureMode_, uFCom_Bas::ColorGet(kFileAccessNGColour),
                                   FormKeyMsgHead() + kFileAccessNG, kFileAccessNGTail);
@@ -87,7 +87,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     conf_ = std::make_unique<uFConf::MyConf>(std::move(b));
     // The recorder of the program table; the head line's forwarding (modes
     // 11 and 13) goes to it.
-    recorder_ = std::make_unique<uFCom_Bas::RecorderLink>(uFCom_Bas::EnvGet());
+    recorder_ = std::make_unique<uFCom_Bas::RecorderLink>(Env);
     uFHLabel_Bas::SetForwarder(this,
                                [this](const QString& text1, const QString& text2) { recorder_->send(text1, text2); });
 
@@ -236,9 +236,8 @@ QString Form1::FormKeyMsgHead() const
 
 bool Form1::Form_Load(const QString& caption, const QIcon& icon)
 {
-    // Environment copy, own slot, title.
-    Env = uFCom_Bas::EnvGet();
-    Own = uFCom_Bas::OwnEntry().value_or(uFCom_Bas::ProgEntry{});
+    // Own slot, title.
+    Own = uFCom_Bas::OwnEntry(Env).value_or(uFCom_Bas::ProgEntry{});
     meForm_StrTitle = Own.Title;
 
     // Icon and caption of the start-up window.
@@ -661,7 +660,7 @@ void Form1::Form_Unload()
     saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
     if (listsLoaded_ && MyConfWriteCycle() != 0) {
         exitStatus = 1;
-        const QString path = QFileInfo(uFCom_Bas::forwardSlashes(uFCom_Bas::ConfPath())).absoluteFilePath();
+        const QString path = QFileInfo(uFCom_Bas::forwardSlashes(uFCom_Bas::ConfPath(Env))).absoluteFilePath();
         std::fprintf(stderr, "uPVelmora: the schedule was not saved to %s: %s (not on disk: %s)\n",
                      path.toLocal8Bit().constData(), conf_->lastError().toLocal8Bit().constData(),
                      conf_->unsavedParts().join(QStringLiteral(", ")).toLocal8Bit().constData());

@@ -40,7 +40,8 @@ class RecorderLink;
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form1(QWidget* parent = nullptr);
+    // env: the run's environment, as the start-up read it.
+    explicit Form1(const uFCom_Bas::EnvRecord& env, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Load sequence; returns false when the window unloaded while loading.

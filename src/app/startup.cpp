@@ -53,8 +53,8 @@ bool Main::Form_Load()
         app::standardMessage(kAlreadyHead + caption + kAlreadyTail);
         return false;
     }
-    uFCom_Bas::EnvInit(kDesignCaption);
-    const std::optional<uFCom_Bas::ProgEntry> own = uFCom_Bas::OwnEntry();
+    env_ = uFCom_Bas::EnvInit(kDesignCaption);
+    const std::optional<uFCom_Bas::ProgEntry> own = uFCom_Bas::OwnEntry(env_);
     if (!own) {
         app::standardMessage(caption + kNoConfTail);
         return false;
@@ -73,7 +73,7 @@ void Main::Timer1_Timer()
 
     // The icon's images were decoded meanwhile on a second thread.
     setWindowIcon(uFCom_Bas::programIcon());
-    form1_ = new Form1;
+    form1_ = new Form1(env_);
     form1_->setAttribute(Qt::WA_DeleteOnClose, false);
     if (!form1_->Form_Load(windowTitle(), windowIcon())) return;
     form1_->show();

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "core/instancelock.h"
+#include "model/config/env.h"
 #include "gui/platform/timer.h"
 
 class Form1;
@@ -22,6 +23,8 @@ public:
 private:
     platform::InstanceLock lock_;
     Form1* form1_ = nullptr;
+    // This run's environment, read once by Form_Load.
+    uFCom_Bas::EnvRecord env_;
     CVMsgKey_Dialog* catalog_ = nullptr;
 };
 

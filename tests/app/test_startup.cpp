@@ -92,12 +92,12 @@ TEST_F(StartupTest, OwnMailslotTakenShowsTheMessageAndShutsDown)
     const QString exe = QStringLiteral("vlslot%1").arg(::getpid());
     exeName_.set(exe.toStdString());
     testsupport::writeFile(work_.file(exe.toStdString() + ".conf"), "[Section_Watch]\r\n");
-    uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
+    const uFCom_Bas::EnvRecord env = uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
     const int taken = platform::mailslot::SlotCreate(exe.toStdString(), 0);
     ASSERT_GE(taken, 0);
     int ended = 0;
     testsupport::FakeProcessEnd processEnd([&](int) { ++ended; });
-    Form1 form;
+    Form1 form(env);
     bool loaded = true;
     const QString text = answeredText([&]() { loaded = form.Form_Load("ｳﾞｪﾙﾓﾗ [" + exe + "]", uFCom_Bas::programIcon()); });
     EXPECT_FALSE(loaded);

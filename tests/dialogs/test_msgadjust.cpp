@@ -68,8 +68,7 @@ TEST_F(AdjustTest, ApplyWritesTheStyleForTheNextStart)
     // The running window keeps its style; the next start comes up maximised.
     EXPECT_FALSE(form_->windowState() & Qt::WindowMaximized);
     deleteWindow();
-    uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
-    form_ = new Form1;
+    form_ = new Form1(uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ"));
     ASSERT_TRUE(form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", QIcon()));
     EXPECT_TRUE(form_->windowState() & Qt::WindowMaximized);
 }

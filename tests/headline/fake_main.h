@@ -83,8 +83,7 @@ public:
     {
         QDir::setCurrent(QString::fromStdString(dir_.path()));
         testsupport::writeFile(dir_.file("uPVelmora.conf"), "[Section_Watch]\r\n");
-        uFCom_Bas::EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
-        link_ = std::make_unique<uFCom_Bas::RecorderLink>(uFCom_Bas::EnvGet());
+        link_ = std::make_unique<uFCom_Bas::RecorderLink>(uFCom_Bas::EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ")));
         // Another test program may hold the name for a moment.
         testsupport::waitUntil([this] {
             slot_ = platform::mailslot::SlotCreate("uPCorvane", 0);

@@ -70,8 +70,7 @@ TEST_F(GuideConfTest, UnloadBeforeTheListsLoadedKeepsTheStoredSchedule)
 {
     const std::string text = "[Section_Cycle]\r\nCycleItems=1\r\nCycleItem_000=2099/01/01-00:00,keep,\r\n";
     testsupport::writeFile(conf(), text);
-    uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
-    form_ = new Form1;
+    form_ = new Form1(uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ"));
     // The window ends before its load got to the lists (as when its mailslot
     // could not be created).
     form_->Form_Unload();

@@ -40,48 +40,46 @@ protected:
 
 TEST_F(EnvTest, MissingFileOrFolderOfThatNameLeavesTheTableEmpty)
 {
-    EnvInit("ｳﾞｪﾙﾓﾗ");
-    EXPECT_EQ(EnvGet().ProgCount, 0);
-    EXPECT_EQ(ProgIndexGet("uPVelmora"), -1);
-    EXPECT_EQ(ProgIndexGet("uPCorvane"), -1);
+    EnvRecord env = EnvInit("ｳﾞｪﾙﾓﾗ");
+    EXPECT_EQ(env.ProgCount, 0);
+    EXPECT_EQ(ProgIndexGet(env, "uPVelmora"), -1);
+    EXPECT_EQ(ProgIndexGet(env, "uPCorvane"), -1);
 
     std::filesystem::create_directory(dir_.file("uPVelmora.conf"));
-    EnvInit("ｳﾞｪﾙﾓﾗ");
-    EXPECT_EQ(ProgIndexGet("uPVelmora"), -1);
+    env = EnvInit("ｳﾞｪﾙﾓﾗ");
+    EXPECT_EQ(ProgIndexGet(env, "uPVelmora"), -1);
     EXPECT_FALSE(std::filesystem::is_regular_file(dir_.file("uPVelmora.conf")));
 }
 
 TEST_F(EnvTest, TableHoldsTheRecorderAndThisProgram)
 {
     writeConf("uPVelmora.conf", "");
-    EnvInit("ｳﾞｪﾙﾓﾗ");
-    const EnvRecord env = EnvGet();
+    const EnvRecord env = EnvInit("ｳﾞｪﾙﾓﾗ");
     EXPECT_EQ(env.ProgCount, 2);
     EXPECT_EQ(env.BasePath, ".");
     EXPECT_EQ(env.ConfDir, "");
-    EXPECT_EQ(ProgIndexGet("uPVelmora"), 1);
-    EXPECT_EQ(ProgIndexGet("uPCorvane"), 0);
-    EXPECT_EQ(ProgIndexGet("UPCORVANE"), -1);  // case matters
+    EXPECT_EQ(ProgIndexGet(env, "uPVelmora"), 1);
+    EXPECT_EQ(ProgIndexGet(env, "uPCorvane"), 0);
+    EXPECT_EQ(ProgIndexGet(env, "UPCORVANE"), -1);  // case matters
     EXPECT_EQ(env.Progs[0].WinCaption, "ｺｰｳﾞｪｲﾝ [uPCorvane]");
     EXPECT_EQ(env.Progs[1].WinCaption, "ｳﾞｪﾙﾓﾗ [uPVelmora]");
     EXPECT_EQ(env.Progs[1].StyleName, "NOMAL");
     EXPECT_EQ(env.Progs[5].FormWidth, 9);
     EXPECT_EQ(env.Progs[5].FormHeight, 13);
     EXPECT_EQ(env.Progs[32].FormWidth, 0);
-    EXPECT_EQ(ConfPath(), ".\\\\uPVelmora.conf");
+    EXPECT_EQ(ConfPath(env), ".\\\\uPVelmora.conf");
 }
 
 TEST_F(EnvTest, RenamedExecutableLooksForItsOwnFile)
 {
     writeConf("uPVelmora.conf", "");
     exeName_.set("Renamed");
-    EnvInit("ｳﾞｪﾙﾓﾗ");
-    EXPECT_EQ(ProgIndexGet("Renamed"), -1);
+    EXPECT_EQ(ProgIndexGet(EnvInit("ｳﾞｪﾙﾓﾗ"), "Renamed"), -1);
     writeConf("Renamed.conf", "MAX,2,2,5,5,");
-    EnvInit("ｳﾞｪﾙﾓﾗ");
-    ASSERT_EQ(ProgIndexGet("Renamed"), 1);
-    EXPECT_EQ(EnvGet().Progs[1].WinCaption, "ｳﾞｪﾙﾓﾗ [Renamed]");
-    EXPECT_EQ(EnvGet().Progs[1].StyleName, "MAX");
+    const EnvRecord env = EnvInit("ｳﾞｪﾙﾓﾗ");
+    ASSERT_EQ(ProgIndexGet(env, "Renamed"), 1);
+    EXPECT_EQ(env.Progs[1].WinCaption, "ｳﾞｪﾙﾓﾗ [Renamed]");
+    EXPECT_EQ(env.Progs[1].StyleName, "MAX");
 }
 
 TEST_F(EnvTest, FormStyleFieldsAreTakenOneByOne)
@@ -101,12 +99,15 @@ TEST_F(EnvTest, FormStyleFieldsAreTakenOneByOne)
     };
     for (const Case& c : cases) {
         writeConf("uPVelmora.conf", c.value);
-        EnvInit("ｳﾞｪﾙﾓﾗ");
-        const ProgEntry own = EnvGet().Progs[1];
+        const ProgEntry own = EnvInit("ｳﾞｪﾙﾓﾗ").Progs[1];
         EXPECT_EQ(own.StyleName, c.style) << c.value;
         EXPECT_EQ(own.FormTop, c.top) << c.value;
         EXPECT_EQ(own.FormLeft, c.left) << c.value;
         EXPECT_EQ(own.FormWidth, c.width) << c.value;
         EXPECT_EQ(own.FormHeight, c.height) << c.value;
+        // What the program stores for the next start reads back as itself.
+        writeConf("uPVelmora.conf", FormStyleValue(own).toStdString());
+        const ProgEntry again = EnvInit("ｳﾞｪﾙﾓﾗ").Progs[1];
+        EXPECT_EQ(FormStyleValue(again), FormStyleValue(own)) << c.value;
     }
 }

@@ -43,9 +43,9 @@ protected:
         oldDir_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_.path());
         testsupport::writeFile(dir_.file("uPVelmora.conf"), "[Section_Watch]\r\n");
-        EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
-        ASSERT_EQ(ProgIndexGet(QStringLiteral("uPCorvane")), 0);
-        link_ = std::make_unique<RecorderLink>(EnvGet());
+        const EnvRecord env = EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
+        ASSERT_EQ(ProgIndexGet(env, QStringLiteral("uPCorvane")), 0);
+        link_ = std::make_unique<RecorderLink>(env);
     }
 
     void TearDown() override

@@ -274,8 +274,7 @@ TEST(WindowSearch, StandInRecorderIsFoundAndReceives)
     std::filesystem::current_path(dir.path());
     testsupport::writeFile(dir.file("uPVelmora.conf"), "");
     std::optional<testsupport::FakeExeName> exeName(std::in_place, "uPVelmora");
-    EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ"));
-    std::optional<RecorderLink> link(std::in_place, EnvGet());
+    std::optional<RecorderLink> link(std::in_place, EnvInit(QStringLiteral("ｳﾞｪﾙﾓﾗ")));
     EXPECT_EQ(link->alive(), 1);
     EXPECT_EQ(link->send(QStringLiteral("[ｳﾞｪﾙﾓﾗ] ｶﾞｲﾄﾞ部登録"), QStringLiteral("09:30 点検")), 800);
     link.reset();

@@ -39,8 +39,7 @@ void MainWindowTest::TearDown()
 bool MainWindowTest::loadWindow(const std::string& confBytes)
 {
     writeFile(conf(), confBytes);
-    uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ");
-    form_ = new Form1;
+    form_ = new Form1(uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ"));
     return form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", uFCom_Bas::programIcon());
 }
 

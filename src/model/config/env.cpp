@@ -10,8 +10,6 @@
 namespace uFCom_Bas {
 
 namespace {
-EnvRecord g_env;
-
 void clearSlot(ProgEntry& e, int width, int height)
 {
     e = ProgEntry{};
@@ -25,45 +23,45 @@ QString ExeBaseName()
     return QString::fromStdString(seam::current<platform::ExecutableName>().baseName());
 }
 
-QString ConfCheckPath()
+QString ConfCheckPath(const EnvRecord& env)
 {
-    const QString base = g_env.BasePath.isEmpty() ? QStringLiteral(".") : g_env.BasePath;
+    const QString base = env.BasePath.isEmpty() ? QStringLiteral(".") : env.BasePath;
     return base + QStringLiteral("\\") + ExeBaseName() + QStringLiteral(".conf");
 }
 
-QString ConfPath()
+QString ConfPath(const EnvRecord& env)
 {
     // The own entry, when listed, bears the executable's name anyway.
-    const QString base = g_env.BasePath.isEmpty() ? QStringLiteral(".") : g_env.BasePath;
-    return base + QStringLiteral("\\") + g_env.ConfDir + QStringLiteral("\\") + ExeBaseName() + QStringLiteral(".conf");
+    const QString base = env.BasePath.isEmpty() ? QStringLiteral(".") : env.BasePath;
+    return base + QStringLiteral("\\") + env.ConfDir + QStringLiteral("\\") + ExeBaseName() + QStringLiteral(".conf");
 }
 
-void EnvInit(const QString& title)
+EnvRecord EnvInit(const QString& title)
 {
-    g_env = EnvRecord{};
-    g_env.BasePath = QStringLiteral(".");
-    g_env.ConfDir = QString();
+    EnvRecord env;
+    env.BasePath = QStringLiteral(".");
+    env.ConfDir = QString();
 
     // Only a readable regular file counts; a folder of that name does not.
-    const QString check = ConfCheckPath();
+    const QString check = ConfCheckPath(env);
     const QFileInfo info(forwardSlashes(check));
-    if (!info.exists() || !info.isFile() || !info.isReadable() || info.isHidden()) return;
+    if (!info.exists() || !info.isFile() || !info.isReadable() || info.isHidden()) return env;
 
-    for (int i = 0; i <= 31; ++i) clearSlot(g_env.Progs[i], 9, 13);
-    clearSlot(g_env.Progs[32], 0, 0);
-    g_env.ProgCount = 0;
+    for (int i = 0; i <= 31; ++i) clearSlot(env.Progs[i], 9, 13);
+    clearSlot(env.Progs[32], 0, 0);
+    env.ProgCount = 0;
 
-    ProgEntry& rec = g_env.Progs[0];
+    ProgEntry& rec = env.Progs[0];
     rec.ExeName = kRecorderExeName;
     rec.Title = kRecorderTitle;
     rec.WinCaption = rec.Title + QStringLiteral(" [") + rec.ExeName + QStringLiteral("]");
-    g_env.ProgCount = 1;
+    env.ProgCount = 1;
 
-    ProgEntry& own = g_env.Progs[1];
+    ProgEntry& own = env.Progs[1];
     own.ExeName = ExeBaseName();
     own.Title = title;
     own.WinCaption = own.Title + QStringLiteral(" [") + own.ExeName + QStringLiteral("]");
-    g_env.ProgCount = 2;
+    env.ProgCount = 2;
     own.StyleName = QStringLiteral("NOMAL");
     own.FormTop = 1;
     own.FormLeft = 3;
@@ -71,7 +69,7 @@ void EnvInit(const QString& title)
     own.FormHeight = 12;
 
     const QString value = ProfileGet(check, uFConf::kSectionFormStyle, uFConf::kKeyFormStyle);
-    if (value.isEmpty()) return;
+    if (value.isEmpty()) return env;
     const QString text = trimSpaces(value);
     const QString comma = QStringLiteral(",");
     auto field = [&](int i, QString& out) {
@@ -84,6 +82,7 @@ void EnvInit(const QString& title)
     for (int i = 0; i < 4; ++i) {
         if (field(i + 1, f) && isNumeric(f)) *numbers[i] = roundHalfEven(f);
     }
+    return env;
 }
 
 QString FormStyleValue(const ProgEntry& e)
@@ -93,25 +92,19 @@ QString FormStyleValue(const ProgEntry& e)
            QString::number(e.FormWidth) + c + QString::number(e.FormHeight) + c;
 }
 
-EnvRecord EnvGet()
+int ProgIndexGet(const EnvRecord& env, const QString& exeName)
 {
-    return g_env;
-}
-
-int ProgIndexGet(const QString& exeName)
-{
-    const EnvRecord env = g_env;
     for (int i = 0; i < env.ProgCount && i < static_cast<int>(env.Progs.size()); ++i) {
         if (env.Progs[i].ExeName == exeName) return i;
     }
     return -1;
 }
 
-std::optional<ProgEntry> OwnEntry()
+std::optional<ProgEntry> OwnEntry(const EnvRecord& env)
 {
-    const int i = ProgIndexGet(ExeBaseName());
+    const int i = ProgIndexGet(env, ExeBaseName());
     if (i < 0) return std::nullopt;
-    return g_env.Progs[static_cast<size_t>(i)];
+    return env.Progs[static_cast<size_t>(i)];
 }
 
 }  // namespace uFCom_Bas

@@ -1,6 +1,7 @@
 #pragma once
-// The process-wide environment record: where the configuration file lies and
-// the small program table (the recorder and this program).
+// The environment record of a run: where the configuration file lies and
+// the small program table (the recorder and this program).  The start-up
+// reads it once and hands it to what needs it.
 #include <QString>
 #include <array>
 #include <optional>
@@ -28,12 +29,14 @@ struct EnvRecord {
 inline const QString kRecorderExeName = QStringLiteral("uPCorvane");
 inline const QString kRecorderTitle = QStringLiteral("ｺｰｳﾞｪｲﾝ");
 
-void EnvInit(const QString& title);
-EnvRecord EnvGet();
-int ProgIndexGet(const QString& exeName);
+// The record for this run: the table holds the recorder and this program
+// (named title) when the file ConfCheckPath names is there, and is empty
+// otherwise.
+EnvRecord EnvInit(const QString& title);
+int ProgIndexGet(const EnvRecord& env, const QString& exeName);
 // This program's entry of the table (the one named after the running
 // executable); none when the table does not list it.
-std::optional<ProgEntry> OwnEntry();
+std::optional<ProgEntry> OwnEntry(const EnvRecord& env);
 
 // The window style as the file stores it (Section_FormStyle, FormStyle):
 // "style,top,left,width,height,", as EnvInit reads it back.
@@ -44,8 +47,8 @@ QString ExeBaseName();
 
 // The configuration file as every reader and writer names it:
 // BasePath \ ConfDir \ ExeName .conf
-QString ConfPath();
+QString ConfPath(const EnvRecord& env);
 // The file EnvInit checks for: BasePath \ ExeName .conf
-QString ConfCheckPath();
+QString ConfCheckPath(const EnvRecord& env);
 
 }  // namespace uFCom_Bas
