@@ -179,6 +179,7 @@ void Form1::wireLists()
     shared.Form_AutoGuide = [this]() { return Form_AutoGuide(); };
     shared.Form_MyConfWriteAutoGuide = [this](int& value) { Form_MyConfWriteAutoGuide(value); };
     shared.icon = [this]() { return windowIcon(); };
+    shared.mainWindow = this;
     uFMon::GuideMonitor::Services ms;
     ms.keyMsg = keyMsg;
     ms.saveWatch = [this]() { MyConfWriteWatch(); };
@@ -504,7 +505,7 @@ void Form1::Form_Resize()
         return;
     }
     if (TrayShown == 1) return;
-    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
+    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet(this);
     if (r.areaBottom > 600 && uFCom_Bas::TrayIconAdd(this, windowIcon(), windowTitle()) == 0) {
         TrayShown = 1;
         // Hidden after the state change has been handled by the window system.

@@ -200,7 +200,7 @@ void Form1::FormPlaceInit()
         left = ux - width;
 
     uFCom_Bas::PlaceCalc(this, Own.StyleName, top, left, width, height);
-    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
+    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet(this);
     const int pw = uFCom_Bas::twipsToPixels(r.width, ux);
     const int ph = uFCom_Bas::twipsToPixels(r.height, uy);
     move(uFCom_Bas::twipsToPixels(r.left, ux), uFCom_Bas::twipsToPixels(r.top, uy));

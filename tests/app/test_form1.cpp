@@ -64,7 +64,7 @@ TEST_F(Form1Test, StoredPlacementIsClampedToTheGrid)
     };
     for (const Case& c : cases) {
         Form1* f = load(c.style);
-        const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
+        const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet(form_);
         EXPECT_EQ(r.topCells, c.top) << c.style;
         EXPECT_EQ(r.leftCells, c.left) << c.style;
         EXPECT_EQ(r.widthCells, c.width) << c.style;

@@ -28,7 +28,7 @@ TEST_F(DTSelectTest, OpensOnTodayAndTheCurrentMinuteInJapanese)
     ASSERT_TRUE(loadWindow("[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n"));
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
+    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet(form_);
     form_->move(form_->x() + 200, form_->y() + 100);  // where it opens does not follow
     DTSelect_Dialog d(form_, {&key_, &var_, &ymd_, form_->FormKeyMsgHead()});
     QLocale::setDefault(before);

@@ -105,8 +105,6 @@ TEST(MsgBox, PlacedOverTheOwnerOrAtTheWorkAreaFallback)
 {
     const QRect area(0, 0, 1024, 738);
     testsupport::FakeWorkArea workArea(area);
-    QWidget probe;
-    uFCom_Bas::PlaceCalc(&probe, "NOMAL", 1, 3, 8, 12);
     // Fallback point in twips: 30 % of the right edge, 40 % of the bottom.
     const int fbLeft = static_cast<int>(0.3 * 1024 * 15);
     const int fbTop = static_cast<int>(0.4 * 738 * 15);
@@ -123,6 +121,7 @@ TEST(MsgBox, PlacedOverTheOwnerOrAtTheWorkAreaFallback)
     for (const Case& c : cases) {
         QWidget owner;
         owner.setGeometry(c.owner);
+        uFCom_Bas::PlaceCalc(&owner, "NOMAL", 1, 3, 8, 12);
         MsgBox_Dialog box(&owner, 0, "t", "m");
         const int expLeft = static_cast<int>(owner.frameGeometry().x() * 15 + 0.3 * owner.frameGeometry().width() * 15);
         const int expTop = static_cast<int>(owner.frameGeometry().y() * 15 + 0.4 * owner.frameGeometry().height() * 15);
@@ -139,6 +138,7 @@ TEST(MsgBox, PlacedOverTheOwnerOrAtTheWorkAreaFallback)
     // A minimised main window sends every box to the fallback.
     QWidget main;
     main.setGeometry(200, 100, 400, 300);
+    uFCom_Bas::PlaceCalc(&main, "NOMAL", 1, 3, 8, 12);
     main.showMinimized();
     if (main.isMinimized()) {
         MsgBox_Dialog box(&main, 0, "t", "m");

@@ -154,7 +154,7 @@ TEST(PlaceCalc, ClampsToTheGridOfTheWorkArea)
     };
     for (const Case& c : cases) {
         PlaceCalc(&window, "NOMAL", c.top, c.left, c.width, c.height);
-        const PlaceRecord r = PlaceGet();
+        const PlaceRecord r = PlaceGet(&window);
         EXPECT_EQ(r.topCells, c.topCells) << c.top << "," << c.left << "," << c.width << "," << c.height;
         EXPECT_EQ(r.leftCells, c.leftCells) << c.top << "," << c.left << "," << c.width << "," << c.height;
         EXPECT_EQ(r.widthCells, c.widthCells);

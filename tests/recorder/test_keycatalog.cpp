@@ -239,7 +239,7 @@ TEST_F(KeyCatalogTest, OpensWhereTheMainWindowWasPlacedAtLoad)
 {
     std::optional<testsupport::FakeWorkArea> workArea(std::in_place, QRect(0, 0, 1500, 900));
     uFCom_Bas::PlaceCalc(&main->window, QStringLiteral("NOMAL"), 1, 3, 8, 12);
-    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
+    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet(&main->window);
     auto* placed = new CVMsgKey_Dialog(&main->window, kPrefix);
     workArea.reset();
 

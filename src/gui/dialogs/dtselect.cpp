@@ -72,7 +72,7 @@ DTSelect_Dialog::DTSelect_Dialog(QWidget* mainWindow, HandOver handOver)
 
 void DTSelect_Dialog::setupControls()
 {
-    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed();
+    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed(mainWindow_);
     setFixedSize(kit.px(7575), kit.pxY(4380));
 
     Dummy_Text = kit.focusBox(this, QStringLiteral("Dummy_Text"), kCaption, 240, 120);
@@ -136,7 +136,7 @@ void DTSelect_Dialog::Form_Load()
     // Icon.
     setWindowIcon(mainWindow_ ? mainWindow_->windowIcon() : uFCom_Bas::programIcon());
     // Placement from the rectangle the main window was given at its load.
-    uFCom_Bas::PlaceDialog(this, &top_, &left_);
+    uFCom_Bas::PlaceDialog(this, mainWindow_, &top_, &left_);
     // Today, and the lists on the current hour and minute.
     Dummy_Text->clear();
     const QDate d = today();

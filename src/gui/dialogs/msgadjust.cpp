@@ -40,7 +40,7 @@ MsgAdjust_Dialog::MsgAdjust_Dialog(QWidget* mainWindow, const uFCom_Bas::ProgEnt
 
 void MsgAdjust_Dialog::setupControls()
 {
-    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed();
+    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed(mainWindow_);
     setFixedSize(kit.px(3855), kit.pxY(2280));
     Text1 = kit.focusBox(this, QStringLiteral("Text1"), kCaption, 240, 240);
     Frame1 = kit.frame(this, QStringLiteral("Frame1"), kFrameCaption, 120, 120, 3615, 1695);
@@ -72,7 +72,7 @@ void MsgAdjust_Dialog::setupControls()
 void MsgAdjust_Dialog::Form_Load()
 {
     if (mainWindow_) setWindowIcon(mainWindow_->windowIcon());
-    uFCom_Bas::PlaceDialog(this);
+    uFCom_Bas::PlaceDialog(this, mainWindow_);
     Text1->clear();
     for (QLabel* l : Label2) l->clear();
     int option = 0;

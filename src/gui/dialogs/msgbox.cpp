@@ -28,7 +28,7 @@ MsgBox_Dialog::MsgBox_Dialog(QWidget* arg_Form, int arg_Pbl, const QString& arg_
 {
     setObjectName(QStringLiteral("MsgBox_Dialog"));
     setModal(true);
-    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed();
+    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed(owner_);
     setFixedSize(kit.px(6030), kit.pxY(2145));
 
     // Created in tab order: ｷｬﾝｾﾙ first, so it holds the focus when shown.
@@ -66,7 +66,7 @@ void MsgBox_Dialog::Form_Load()
     Text1->clear();
     setWindowIcon(uFCom_Bas::programIcon());
 
-    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
+    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet(owner_);
     const int ux = place.twipsPerPixelX();
     const int uy = place.twipsPerPixelY();
 

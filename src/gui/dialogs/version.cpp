@@ -28,7 +28,7 @@ Ver_Dialog::Ver_Dialog(QWidget* mainWindow)
 {
     setObjectName(QStringLiteral("Ver_Dialog"));
     setWindowModality(Qt::WindowModal);
-    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet();
+    const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet(mainWindow);
     const int ux = r.twipsPerPixelX(), uy = r.twipsPerPixelY();
     const uFCom_Bas::FormKit kit(ux, uy);
     // The four lines of Label1 need a little more than the designed 735
@@ -55,7 +55,7 @@ Ver_Dialog::Ver_Dialog(QWidget* mainWindow)
     setWindowIcon(icon);
     const QString caption = mainWindow ? mainWindow->windowTitle() : QString();
     setWindowTitle(caption + kCaptionTail);
-    uFCom_Bas::PlaceDialog(this);
+    uFCom_Bas::PlaceDialog(this, mainWindow);
     Picture1->setPixmap(icon.pixmap(32, 32));
     Picture1->setAccessibleName(caption);
     Label1->setText(caption + QStringLiteral(" Version ") + versionText() + kCRLF + kCRLF + kCopyright);

@@ -69,7 +69,7 @@ GuideMsg_Dialog::GuideMsg_Dialog(Shared shared)
 
 void GuideMsg_Dialog::setupControls()
 {
-    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
+    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet(s_.mainWindow);
     ux_ = place.twipsPerPixelX();
     uy_ = place.twipsPerPixelY();
     const uFCom_Bas::FormKit kit(ux_, uy_);

@@ -24,7 +24,8 @@ public:
         int* meLngGuideMsgDialogLoad = nullptr;  // 1 while loaded
         std::function<int()> Form_AutoGuide;
         std::function<void(int&)> Form_MyConfWriteAutoGuide;
-        std::function<QIcon()> icon;  // the main window's
+        std::function<QIcon()> icon;    // the main window's
+        QWidget* mainWindow = nullptr;  // its placement gives the scale
     };
     // Loads the window (placement, check box, focus); it is shown by
     // showMessages.

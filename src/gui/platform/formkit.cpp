@@ -34,9 +34,9 @@ QStyle* filledButtonStyle()
 }
 }  // namespace
 
-FormKit FormKit::placed()
+FormKit FormKit::placed(const QWidget* mainWindow)
 {
-    const PlaceRecord r = PlaceGet();
+    const PlaceRecord r = PlaceGet(mainWindow);
     return FormKit(r.twipsPerPixelX(), r.twipsPerPixelY());
 }
 

@@ -21,8 +21,8 @@ class FormKit {
 public:
     // Twips per pixel of the screen the form is on.
     FormKit(int unitsX, int unitsY) : ux_(unitsX), uy_(unitsY) {}
-    // At the scale the main window's placement measured.
-    static FormKit placed();
+    // At the scale mainWindow's placement measured.
+    static FormKit placed(const QWidget* mainWindow);
 
     int px(int twips) const;
     int pxY(int twips) const;

@@ -10,9 +10,23 @@
 namespace uFCom_Bas {
 
 namespace {
-// The main window's placement, computed when it loaded; its dialogs are
-// placed from it.
-PlaceRecord g_place;
+
+// The main window's placement, computed when it loaded, kept as a child
+// object of the window: its dialogs are placed from it, and it goes with
+// the window.
+struct PlaceHolder : QObject {
+    explicit PlaceHolder(QWidget* window) : QObject(window) { setObjectName(QStringLiteral("PlacementRecord")); }
+    PlaceRecord record;
+};
+
+PlaceHolder* holderOf(const QWidget* widget)
+{
+    if (!widget) return nullptr;
+    QObject* found =
+        widget->window()->findChild<QObject*>(QStringLiteral("PlacementRecord"), Qt::FindDirectChildrenOnly);
+    return dynamic_cast<PlaceHolder*>(found);
+}
+
 }  // namespace
 
 int twipsToPixels(int twips, int unitsPerPixel)
@@ -38,9 +52,9 @@ void ScaleGet(QWidget* window, int& unitsX, int& unitsY)
     if (unitsY <= 0) unitsY = 1;
 }
 
-void PlaceDialog(QWidget* dialog, int* topOut, int* leftOut)
+void PlaceDialog(QWidget* dialog, const QWidget* mainWindow, int* topOut, int* leftOut)
 {
-    const PlaceRecord r = PlaceGet();
+    const PlaceRecord r = PlaceGet(mainWindow);
     const int top = static_cast<int>(r.top + 0.2 * r.height);
     const int left = static_cast<int>(r.left + 0.1 * r.width);
     if (topOut) *topOut = top;
@@ -51,7 +65,10 @@ void PlaceDialog(QWidget* dialog, int* topOut, int* leftOut)
 void PlaceCalc(QWidget* window, const QString& /*style: applied by the caller*/, int top, int left, int width,
                int height)
 {
-    PlaceRecord& r = g_place;
+    PlaceHolder* holder = holderOf(window);
+    if (!holder) holder = new PlaceHolder(window->window());
+    PlaceRecord& r = holder->record;
+    r = PlaceRecord{};
     int ux = 15, uy = 15;
     ScaleGet(window, ux, uy);
     r.unitsX = ux;
@@ -92,9 +109,10 @@ void PlaceCalc(QWidget* window, const QString& /*style: applied by the caller*/,
     r.areaHeight = r.areaBottom * uy;
 }
 
-PlaceRecord PlaceGet()
+PlaceRecord PlaceGet(const QWidget* mainWindow)
 {
-    return g_place;
+    const PlaceHolder* holder = holderOf(mainWindow);
+    return holder ? holder->record : PlaceRecord{};
 }
 
 }  // namespace uFCom_Bas

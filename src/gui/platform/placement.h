@@ -20,12 +20,16 @@ struct PlaceRecord {
 
 // Window units (twips) per pixel of the screen the window is on.
 void ScaleGet(QWidget* window, int& unitsX, int& unitsY);
+// Computes the main window's placement on the grid and keeps it on that
+// window, for the dialogs it opens.
 void PlaceCalc(QWidget* window, const QString& style, int top, int left, int width, int height);
-PlaceRecord PlaceGet();
+// The placement kept on mainWindow's window; an empty record (15 twips per
+// pixel, no area) for none.
+PlaceRecord PlaceGet(const QWidget* mainWindow);
 // Puts a dialog where the forms open their dialogs: a fifth down and a tenth
 // across the main window's placement rectangle (the one computed when it
 // loaded).  The place in twips goes to top and left when given.
-void PlaceDialog(QWidget* dialog, int* top = nullptr, int* left = nullptr);
+void PlaceDialog(QWidget* dialog, const QWidget* mainWindow, int* top = nullptr, int* left = nullptr);
 
 // Twips <-> pixels for a window measured in twips.
 int twipsToPixels(int twips, int unitsPerPixel);

@@ -91,7 +91,7 @@ void CVMsgKey_Dialog::setupControls()
     setWindowTitle(kCaption);
     setFont(pGothic(9));
 
-    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed();
+    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed(mainWindow_);
     // First in the focus chain; it only holds the focus and draws nothing.
     Dummy_Text = kit.focusBox(this, QStringLiteral("Dummy_Text"), kCaption, 240, 240);
 
@@ -157,7 +157,7 @@ void CVMsgKey_Dialog::Form_Load()
     if (mainWindow_) setWindowIcon(mainWindow_->windowIcon());
 
     // Placed from the main window's placement record (twips), taken once.
-    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet();
+    const uFCom_Bas::PlaceRecord place = uFCom_Bas::PlaceGet(mainWindow_);
     const double top = place.top + 0.2 * place.height;
     const double left = place.left + 0.1 * place.width;
     move(uFCom_Bas::twipsToPixels(int(std::lround(left)), place.twipsPerPixelX()),
