@@ -126,12 +126,13 @@ int saveDoc(const platform::ini::Document& doc, const std::string& path)
 // What each writer changes, on the file's document in memory.
 int putWatch(platform::ini::Document& doc, const WatchSettings& watch)
 {
-    return doc.put(ansi(kSectionWatch), ansi(kKeyWatch), ansi(WatchValue(watch))) ? 0 : failed("bad name");
+    return doc.put(ansi(kSectionWatch), ansi(kKeyWatch), ansi(WatchValue(watch))) ? 0
+                                                                                  : failed(QStringLiteral("bad name"));
 }
 
 int putFormStyle(platform::ini::Document& doc, const QString& value)
 {
-    return doc.put(ansi(kSectionFormStyle), ansi(kKeyFormStyle), ansi(value)) ? 0 : failed("bad name");
+    return doc.put(ansi(kSectionFormStyle), ansi(kKeyFormStyle), ansi(value)) ? 0 : failed(QStringLiteral("bad name"));
 }
 
 int putEntries(platform::ini::Document& doc, const QStringList& items, int* written)
