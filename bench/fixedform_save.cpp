@@ -31,7 +31,7 @@ using bench::ms;
 
 QString entryText(int i)
 {
-    return QStringLiteral("定型ﾒｯｾｰｼﾞ ソフト表示 %1 をお知らせします").arg(i, 3, 10, QChar('0'));
+    return QStringLiteral("定型ﾒｯｾｰｼﾞ ソフト表示 %1 をお知らせします").arg(i, 3, 10, QLatin1Char('0'));
 }
 
 std::string startFile()
@@ -40,12 +40,12 @@ std::string startFile()
         "[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n\r\n[Section_Watch]\r\nWatch_Timer=1,60,1,0,\r\n\r\n"
         "[Section_Entry]\r\nEntryItems=99\r\n";
     for (int i = 0; i < 99; ++i)
-        t += QStringLiteral("EntryItem_%1=").arg(i, 3, 10, QChar('0')).toStdString() +
-             uFCom_Bas::toAnsi(entryText(i) + ",").toStdString() + "\r\n";
+        t += QStringLiteral("EntryItem_%1=").arg(i, 3, 10, QLatin1Char('0')).toStdString() +
+             uFCom_Bas::toAnsi(entryText(i) + QLatin1Char(',')).toStdString() + "\r\n";
     t += "\r\n[Section_Cycle]\r\nCycleItems=3\r\n";
     for (int i = 0; i < 3; ++i)
         t += QStringLiteral("CycleItem_%1=2099/01/0%2-10:00,guide,text,\r\n")
-                 .arg(i, 3, 10, QChar('0'))
+                 .arg(i, 3, 10, QLatin1Char('0'))
                  .arg(i + 1)
                  .toStdString();
     return t;
@@ -131,10 +131,13 @@ int main(int argc, char** argv)
         const QString keyQ = QString::fromStdString(keyFile);
         const auto t4 = Clock::now();
         for (int i = 0; i < 99; ++i)
-            uFCom_Bas::ProfilePut(keyQ, "Section_Entry", QStringLiteral("EntryItem_%1").arg(i, 3, 10, QChar('0')), {});
-        uFCom_Bas::ProfilePut(keyQ, "Section_Entry", "EntryItems", QString::number(list.count()));
+            uFCom_Bas::ProfilePut(keyQ, QStringLiteral("Section_Entry"),
+                                  QStringLiteral("EntryItem_%1").arg(i, 3, 10, QLatin1Char('0')), {});
+        uFCom_Bas::ProfilePut(keyQ, QStringLiteral("Section_Entry"), QStringLiteral("EntryItems"),
+                              QString::number(list.count()));
         for (int i = 0; i < list.count(); ++i)
-            uFCom_Bas::ProfilePut(keyQ, "Section_Entry", QStringLiteral("EntryItem_%1").arg(i, 3, 10, QChar('0')),
+            uFCom_Bas::ProfilePut(keyQ, QStringLiteral("Section_Entry"),
+                                  QStringLiteral("EntryItem_%1").arg(i, 3, 10, QLatin1Char('0')),
                                   uFConf::EntryValue(list.item(i)->text()));
         const auto t5 = Clock::now();
         if (r == 0 && readBytes(keyFile) != result) std::fprintf(stderr, "note: per-key file differs\n");

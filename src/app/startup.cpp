@@ -116,10 +116,10 @@ void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, co
     for (const HeldMessage& m : g_held) {
         if (!m.category.startsWith("qt.qpa")) continue;
         QString r = m.text.trimmed();
-        if (r.endsWith('.')) r.chop(1);
+        if (r.endsWith(QLatin1Char('.'))) r.chop(1);
         if (!r.isEmpty()) reasons << r;
     }
-    if (reasons.isEmpty()) reasons << text.section('\n', 0, 0).trimmed();
+    if (reasons.isEmpty()) reasons << text.section(QLatin1Char('\n'), 0, 0).trimmed();
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     const QByteArray what = g_xDisplayChosen     ? "cannot open the X display \"" + qgetenv("DISPLAY") + "\""
                             : platform.isEmpty() ? QByteArray("no Qt platform could start")

@@ -68,8 +68,9 @@ QString displayStamp(const QByteArray& s)
 {
     if (!isStamp(s)) return QString::fromLatin1(s);
     const QString t = QString::fromLatin1(s);
-    return t.mid(0, 4) + "/" + t.mid(4, 2) + "/" + t.mid(6, 2) + " " + t.mid(8, 2) + ":" + t.mid(10, 2) + ":" +
-           t.mid(12, 2) + ":" + t.mid(14, 3);
+    return t.mid(0, 4) + QLatin1Char('/') + t.mid(4, 2) + QLatin1Char('/') + t.mid(6, 2) + QLatin1Char(' ') +
+           t.mid(8, 2) + QLatin1Char(':') + t.mid(10, 2) + QLatin1Char(':') + t.mid(12, 2) + QLatin1Char(':') +
+           t.mid(14, 3);
 }
 
 class Corvane {
@@ -128,15 +129,17 @@ private:
         if (table_->rowCount() >= kRowsKept) table_->removeRow(0);
         const int row = table_->rowCount();
         table_->insertRow(row);
-        const QString senderShown = v.pid ? sender + QStringLiteral(" (") + QString::number(v.pid) + ")" : sender;
+        const QString senderShown =
+            v.pid ? sender + QStringLiteral(" (") + QString::number(v.pid) + QLatin1Char(')') : sender;
         const QString cells[4] = {displayStamp(stamp), senderShown, text1, text2};
         for (int c = 0; c < 4; ++c) table_->setItem(row, c, new QTableWidgetItem(cells[c]));
         table_->scrollToBottom();
 
         if (log_) {
-            const QString line = QString::fromLatin1(stamp) + '\t' + QString::number(v.code) + '\t' +
-                                 QString::number(message.size()) + '\t' + oneLine(sender) + '\t' + oneLine(text1) +
-                                 '\t' + oneLine(text2) + '\n';
+            const QString line = QString::fromLatin1(stamp) + QLatin1Char('\t') + QString::number(v.code) +
+                                 QLatin1Char('\t') + QString::number(message.size()) + QLatin1Char('\t') +
+                                 oneLine(sender) + QLatin1Char('\t') + oneLine(text1) + QLatin1Char('\t') +
+                                 oneLine(text2) + QLatin1Char('\n');
             log_->write(line.toUtf8());
             log_->flush();
         }
