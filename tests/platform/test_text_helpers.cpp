@@ -132,6 +132,28 @@ TEST(DateTimeText, BothTextsDescribeOneInstantAtFullWidth)
               compact);
 }
 
+// Each main window keeps its own placement: its dialogs are placed from the
+// window they belong to, never from another window placed later, and a
+// window never placed gives the empty record at 15 twips per pixel.
+TEST(PlaceCalc, EachWindowKeepsItsOwnPlacement)
+{
+    testsupport::FakeWorkArea workArea(QRect(0, 0, 1280, 738));
+    QWidget first, second, unplaced;
+    PlaceCalc(&first, "NOMAL", 1, 3, 8, 12);
+    PlaceCalc(&second, "NOMAL", 5, 0, 4, 4);
+    QWidget child(&first);
+    EXPECT_EQ(PlaceGet(&child).topCells, 1);
+    EXPECT_EQ(PlaceGet(&first).leftCells, 3);
+    EXPECT_EQ(PlaceGet(&second).topCells, 5);
+    EXPECT_EQ(PlaceGet(&second).widthCells, 4);
+    EXPECT_EQ(PlaceGet(&unplaced).areaWidth, 0);
+    EXPECT_EQ(PlaceGet(nullptr).twipsPerPixelX(), 15);
+    // Placed again, a window replaces its record instead of adding one.
+    PlaceCalc(&first, "NOMAL", 2, 2, 8, 12);
+    EXPECT_EQ(PlaceGet(&first).topCells, 2);
+    EXPECT_EQ(first.findChildren<QObject*>(QStringLiteral("PlacementRecord")).size(), 1);
+}
+
 TEST(PlaceCalc, ClampsToTheGridOfTheWorkArea)
 {
     testsupport::FakeWorkArea workArea(QRect(0, 0, 1280, 738));

@@ -88,6 +88,14 @@ void GuideMonitor::guideButtons(bool on)
         if (b) b->setEnabled(on);
 }
 
+void GuideMonitor::runningControls(bool running)
+{
+    // While it runs the interval is fixed and only 監視停止 can be pressed.
+    if (c_.VScroll1) c_.VScroll1->setEnabled(!running);
+    if (c_.Command4[0]) c_.Command4[0]->setEnabled(!running);
+    if (c_.Command4[1]) c_.Command4[1]->setEnabled(running);
+}
+
 void GuideMonitor::deselect()
 {
     if (c_.List2 && c_.List2->count() > 0 && uFMsg::ListSelectedRow(c_.List2) >= 0) uFMsg::ListClearSelection(c_.List2);
@@ -98,17 +106,13 @@ void GuideMonitor::SettingsShow()
     if (c_.VScroll1 && st_.watch) c_.VScroll1->setValue(st_.watch->WatchSeconds);
     if (c_.Label3 && c_.VScroll1) c_.Label3->setText(QString::number(c_.VScroll1->value()));
     setState(kNotStarted, kStoppedColour);
-    if (c_.VScroll1) c_.VScroll1->setEnabled(true);
-    if (c_.Command4[0]) c_.Command4[0]->setEnabled(true);
-    if (c_.Command4[1]) c_.Command4[1]->setEnabled(false);
+    runningControls(false);
     if (c_.Check1 && st_.watch) uFCom_Bas::setCheckedQuietly(c_.Check1, st_.watch->WatchAutoStart != 0);
 }
 
 void GuideMonitor::MonitorStart()
 {
-    if (c_.VScroll1) c_.VScroll1->setEnabled(false);
-    if (c_.Command4[0]) c_.Command4[0]->setEnabled(false);
-    if (c_.Command4[1]) c_.Command4[1]->setEnabled(true);
+    runningControls(true);
     expectedMs_ = -1;
     catchUp_ = false;
     if (c_.Timer1) {
@@ -125,9 +129,7 @@ void GuideMonitor::MonitorStop()
 {
     if (popupLoaded() && popup_->autoConfirm()) PopupUnload();
     guideButtons(true);
-    if (c_.VScroll1) c_.VScroll1->setEnabled(true);
-    if (c_.Command4[0]) c_.Command4[0]->setEnabled(true);
-    if (c_.Command4[1]) c_.Command4[1]->setEnabled(false);
+    runningControls(false);
     if (c_.Timer2) {
         c_.Timer2->setEnabled(false);
         c_.Timer2->setInterval(0);

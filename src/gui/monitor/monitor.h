@@ -97,6 +97,7 @@ private:
     void setState(const QString& text, int colourIndex);
     void countingText(int n);
     void guideButtons(bool on);
+    void runningControls(bool running);
     void deselect();
     void showBlock();
     bool popupLoaded() const;

@@ -165,7 +165,7 @@ void CVMsgKey_Dialog::Form_Load()
 
     // Outer size 9225 x 5895 twips: the frame is the window system's, so the
     // designed client area is what is set here.
-    const uFCom_Bas::FormKit kit(place.twipsPerPixelX(), place.twipsPerPixelY());
+    const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed(mainWindow_);
     setFixedSize(kit.px(9135), kit.pxY(5415));
 
     KeyMsgListSet();
