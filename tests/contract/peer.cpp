@@ -22,6 +22,16 @@ void sleepMs(int ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+bool pollUntil(const std::function<bool()>& done, int timeoutMs, int everyMs)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        sleepMs(everyMs);
+    }
+    return true;
+}
+
 std::string uniqueName(const std::string& stem)
 {
     static int counter = 0;
@@ -60,11 +70,7 @@ std::string readFile(const std::string& path)
 
 bool waitForFile(const std::string& path, int timeoutMs)
 {
-    for (int waited = 0; waited < timeoutMs; waited += 10) {
-        if (std::filesystem::exists(path)) return true;
-        sleepMs(10);
-    }
-    return std::filesystem::exists(path);
+    return pollUntil([&]() { return std::filesystem::exists(path); }, timeoutMs, 10);
 }
 
 namespace {
@@ -86,11 +92,8 @@ int closeSlot(const std::string& name, const std::string& ready)
     if (h < 0) return 2;
     writeFile(ready, "ok");
     char buf[ms::kMaxMessage];
-    for (int waited = 0; waited < kPatienceMs; waited += 5) {
-        if (ms::SlotTakeRecord(h, sizeof buf, buf) >= 4 && codeOf(buf) == -88888) return 0;
-        sleepMs(5);
-    }
-    return 3;
+    const auto closed = [&]() { return ms::SlotTakeRecord(h, sizeof buf, buf) >= 4 && codeOf(buf) == -88888; };
+    return pollUntil(closed, kPatienceMs, 5) ? 0 : 3;
 }
 
 // Keeps the first message its slot receives in a file.
@@ -100,15 +103,10 @@ int receiveOne(const std::string& name, const std::string& ready, const std::str
     if (h < 0) return 2;
     writeFile(ready, "ok");
     char buf[ms::kMaxMessage];
-    for (int waited = 0; waited < kPatienceMs; waited += 5) {
-        const int n = ms::SlotRead(h, sizeof buf, buf);
-        if (n > 0) {
-            writeFile(out, std::string(buf, static_cast<size_t>(n)));
-            return 0;
-        }
-        sleepMs(5);
-    }
-    return 3;
+    int n = 0;
+    if (!pollUntil([&]() { return (n = ms::SlotRead(h, sizeof buf, buf)) > 0; }, kPatienceMs, 5)) return 3;
+    writeFile(out, std::string(buf, static_cast<size_t>(n)));
+    return 0;
 }
 
 // A reader that starts reading only once the whole burst is sent (the file

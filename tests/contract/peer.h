@@ -1,5 +1,6 @@
 #pragma once
 // The peer roles of the contract tests and the helpers both sides use.
+#include <functional>
 #include <string>
 
 namespace contract {
@@ -16,5 +17,8 @@ bool waitForFile(const std::string& path, int timeoutMs);
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 void sleepMs(int ms);
+// Checks done every everyMs until it holds (true) or timeoutMs have passed
+// (false): every wait on another process goes through it.
+bool pollUntil(const std::function<bool()>& done, int timeoutMs, int everyMs);
 
 }  // namespace contract

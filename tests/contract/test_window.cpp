@@ -13,11 +13,7 @@ using contract::Peer;
 namespace {
 bool foundWithin(const std::string& caption, bool wanted, int ms)
 {
-    for (int waited = 0; waited <= ms; waited += 20) {
-        if (platform::windowExists(caption) == wanted) return true;
-        contract::sleepMs(20);
-    }
-    return false;
+    return contract::pollUntil([&]() { return platform::windowExists(caption) == wanted; }, ms, 20);
 }
 }  // namespace
 

@@ -152,7 +152,8 @@ TEST_F(GuideRunTest, AClockJumpIsCaughtUpAndAutomaticConfirmationDecidesTheClose
     ASSERT_NE(popup, 0u);
     ASSERT_TRUE(waitRecords(1, 3000));
 
-    // Five minutes on, as after a sleep: what fell due shows within 2 s.
+    // Five minutes on, as after the machine was suspended: what fell due
+    // shows within 2 s.
     QElapsedTimer jump;
     jump.start();
     setClock("10:21:10");

@@ -87,11 +87,7 @@ else
   fail "no pop-up"
 fi
 line_re=$'^20261208101600[0-9]{3}\t88011\t800\tuPVelmora\t朝礼を開始します。\t会議室A$'
-for _ in $(seq 1 100); do
-  grep -qE "$line_re" "$work/rec/recorder.log" 2>/dev/null && break
-  sleep 0.1
-done
-if grep -qE "$line_re" "$work/rec/recorder.log" 2>/dev/null; then
+if wait_line "$work/rec/recorder.log" "$line_re" 10; then
   ok "the recorder received the record over a Win32 mailslot: $(grep -E "$line_re" "$work/rec/recorder.log")"
 else
   fail "the recorder's log lacks the record:"; cat "$work/rec/recorder.log" 2>/dev/null
