@@ -2,8 +2,6 @@
 // open days, national holidays switched off and published corrections.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "model/calendar/calendar.h"
 #include "test_support.h"
 
@@ -161,25 +159,4 @@ TEST(CalendarTest, AYearHasItsWeekdaysLessItsWeekdayHolidaysToWork)
     EXPECT_EQ(working(off, 2026), 261);
     // Outside the computed years there are no national holidays at all.
     EXPECT_EQ(working(Calendar(), 2100), 261);
-}
-
-TEST(CalendarTest, CalendarsAreEqualOnlyWhenEveryPartIs)
-{
-    const Calendar a = site();
-    Calendar b = site();
-    EXPECT_EQ(a, b);
-    std::function<void(Calendar&)> changes[] = {
-        [](Calendar& c) { c.nationalHolidays = false; },
-        [](Calendar& c) { c.closed[0].name = QStringLiteral("冬季休業"); },
-        [](Calendar& c) { c.closed[1].last = c.closed[1].last.addDays(1); },
-        [](Calendar& c) { c.open.clear(); },
-        [](Calendar& c) { c.holidayAdd << NamedDay{QDate(2030, 3, 21), QStringLiteral("春分の日")}; },
-        [](Calendar& c) { c.holidayDel << QDate(2030, 3, 20); },
-        [](Calendar& c) { std::swap(c.closed[0], c.closed[1]); },
-    };
-    for (size_t i = 0; i < std::size(changes); ++i) {
-        Calendar changed = site();
-        changes[i](changed);
-        EXPECT_FALSE(changed == a) << "change " << i;
-    }
 }

@@ -30,7 +30,9 @@ const QString kLabour = QStringLiteral("勤労感謝の日");
 // a national holiday.
 const QString kCountsAsHoliday = QStringLiteral("休日（祝日扱い）");
 
-// Days set once, each by its own law.
+// Days set once, each by its own law.  The rules count every one as a
+// national holiday; no ceremony fell on a Sunday or two days from another
+// holiday, so only the two days of 2019 bring a 休日 beside them.
 struct OneOff {
     int year, month, day;
     QString name;
