@@ -100,8 +100,7 @@ int main(int argc, char** argv)
     uFMsg::FixedFormList fixed({&form, &text1, &text2, &list, &dummy}, &myconf.entries(),
                                {[]() { return QStringLiteral("[ｳﾞｪﾙﾓﾗ]"); },
                                 [](int key) { return QStringLiteral("[ｳﾞｪﾙﾓﾗ]") + uFMsg::StatusText(key); },
-                                [&myconf]() { return myconf.MyConfWriteEntry() == 0; },
-                                {}});
+                                [&myconf]() { return myconf.MyConfWriteEntry() == 0; }});
 
     const std::string start = startFile();
     std::vector<double> reg, floor, perKey, ratio, perKeyRatio;

@@ -1,33 +1,25 @@
 #include "app/form1.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
 #include <QFileInfo>
-#include <QFontMetrics>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
-#include "gui/platform/appicon.h"
-#include "gui/platform/fonts.h"
-#include "model/config/myconf.h"
-#include "gui/dialogs/dtselect.h"
+#include "core/datetime.h"
+#include "core/display.h"
+#include "core/mailslot.h"
+#include "core/seam.h"
 #include "gui/dialogs/msgadjust.h"
 #include "gui/dialogs/msgbox.h"
 #include "gui/dialogs/version.h"
@@ -38,19 +30,18 @@
 #include "gui/messages/msgrules.h"
 #include "gui/monitor/guidemsg.h"
 #include "gui/monitor/monitor.h"
-#include "core/datetime.h"
-#include "core/display.h"
-#include "core/mailslot.h"
-#include "core/seam.h"
 #include "gui/platform/formkit.h"
 #include "gui/platform/listevents.h"
-#include "gui/platform/outbox.h"
+#include "gui/platform/timer.h"
 #include "gui/platform/ufcom.h"
 #include "gui/recorder/forced.h"
 #include "gui/recorder/keycatalog.h"
+#include "gui/recorder/ownslot.h"
 #include "model/recorder/recorder.h"
 
 namespace {
+
+using uFHLabel_Bas::HeadMode;
 
 // Texts of the main window.
 const QString kCloseTitle = QStringLiteral("終了確認");
@@ -67,56 +58,46 @@ constexpr int kDroppedColour = uFCom_Bas::kColourLightRed;
 // How long the shutdown waits for a slow recorder to take what waits for it.
 constexpr int kShutdownDrainMs = 2000;
 
+void sayEach(const char* what, const QStringList& items)
+{
+    for (const QString& item : items) std::fprintf(stderr, "uPVelmora: %s: %s\n", what, item.toLocal8Bit().constData());
+    if (!items.isEmpty()) std::fflush(stderr);
+}
+
 }  // namespace
 
 Form1::Form1(const uFCom_Bas::EnvRecord& env, QWidget* parent) : QMainWindow(parent), Env(env)
 {
     setObjectName(QStringLiteral("Form1"));
     uFCom_Bas::ScaleGet(this, unitsX_, unitsY_);
-    setupControls();
-    setupMenus();
-    wireWindow();
+    setupUi();
 
+    // The recorder of the program table: the head line's forwarding, the
+    // monitor and the manual notification reach it through this one link.
+    recorder_ = std::make_unique<uFCom_Bas::RecorderLink>(Env);
+    headLine_ =
+        new uFHLabel_Bas::HeadLine(this, {Head_Label[1], Head_Combo, Dummy_Label, HeadMsgTimer}, recorder_.get());
     uFConf::MyConf::Binding b;
     b.confPath = [this]() { return uFCom_Bas::ConfPath(Env); };
     b.writeFailed = [this]() {
-        uFHLabel_Bas::HeadMsgShow(this, saveFailureMode_, uFCom_Bas::ColorGet(kFileAccessNGColour),
-                                  FormKeyMsgHead() + kFileAccessNG, kFileAccessNGTail);
+        uFHLabel_Bas::HeadMsgShow(this, saveFailureSent_ ? HeadMode::ShowSend : HeadMode::Show,
+                                  uFCom_Bas::ColorGet(kFileAccessNGColour), FormKeyMsgHead() + kFileAccessNG,
+                                  kFileAccessNGTail);
     };
     b.formStyle = [this]() { return uFCom_Bas::FormStyleValue(Own); };
     conf_ = std::make_unique<uFConf::MyConf>(std::move(b));
-    // The recorder of the program table; the head line's forwarding (modes
-    // 11 and 13) goes to it.
-    recorder_ = std::make_unique<uFCom_Bas::RecorderLink>(Env);
-    uFHLabel_Bas::SetForwarder(this,
-                               [this](const QString& text1, const QString& text2) { recorder_->send(text1, text2); });
-
-    uFMsg::FixedFormList::Controls fc;
-    fc.form = this;
-    fc.Text1 = Text1;
-    fc.Text2 = Text2;
-    fc.List1 = List1;
-    fc.Dummy_Text = Dummy_Text;
-    uFMsg::FixedFormList::Services fs;
-    fs.head = [this]() { return FormKeyMsgHead(); };
-    fs.keyMsg = [this](int key) { return statusText(key); };
-    fs.save = [this]() { return MyConfWriteEntry() == 0; };
-    fs.confirm = [this](const QString& title, const QString& question) {
-        return uMsgBox_Show(this, 0, title, question);
-    };
-    fixedForm_ = std::make_unique<uFMsg::FixedFormList>(fc, &conf_->entries(), std::move(fs));
-    wireLists();
+    ownSlot_ = new uFCom_Bas::OwnSlot(this, MailRecvTimer);
+    connect(ownSlot_, &uFCom_Bas::OwnSlot::closeCommand, this, &Form1::Form_Unload);
+    wireWindow();
+    wireParts();
 }
 
 void Form1::wireWindow()
 {
     connect(DateTimer, &uFCom_Bas::Timer::Tick, this, &Form1::DateTimer_Timer);
-    connect(MailRecvTimer, &uFCom_Bas::Timer::Tick, this, &Form1::MailRecvTimer_Timer);
-    connect(HeadMsgTimer, &uFCom_Bas::Timer::Tick, this, [this]() { uFHLabel_Bas::HeadMsgTimer_Tick(this); });
-    connect(Head_Combo, QOverload<int>::of(&QComboBox::activated), this, [this](int) { Head_Combo_Click(); });
-
+    connect(Head_Combo, QOverload<int>::of(&QComboBox::activated), this, [this](int) { Dummy_Text->setFocus(); });
     connect(menu_end, &QAction::triggered, this, &Form1::menu_end_Click);
-    connect(sub1_menu_end, &QAction::triggered, this, &Form1::sub1_menu_end_Click);
+    connect(sub1_menu_end, &QAction::triggered, this, &Form1::menu_end_Click);
     connect(sub1_menu_dsp, &QAction::triggered, this, &Form1::sub1_menu_dsp_Click);
     connect(menu_tomr, &QAction::triggered, this, [this]() {
         if (keyCatalog_) keyCatalog_->exec();
@@ -124,39 +105,23 @@ void Form1::wireWindow()
     connect(menu_explorer, &QAction::triggered, this,
             [this]() { uFCom_Bas::ExplorerOpen(this, Env.BasePath + QStringLiteral("\\")); });
     connect(menu_adjust, &QAction::triggered, this, &Form1::menu_adjust_Click);
-    connect(menu_help_ver, &QAction::triggered, this, &Form1::menu_help_ver_Click);
+    connect(menu_help_ver, &QAction::triggered, this, [this]() {
+        Ver_Dialog dialog(this);
+        dialog.exec();
+    });
 }
 
-void Form1::wireLists()
+void Form1::wireParts()
 {
+    auto head = [this]() { return FormKeyMsgHead(); };
     auto keyMsg = [this](int key) { return statusText(key); };
 
-    uFMsg::GuideList::Controls gc;
-    gc.form = this;
-    gc.Text1 = Text1;
-    gc.Text2 = Text2;
-    gc.Text3 = Text3;
-    gc.List1 = List1;
-    gc.List2 = List2;
-    gc.Dummy_Text = Dummy_Text;
-    gc.meStrVLSelectKey = &meStrVLSelectKey;
-    gc.meStrVLSelectVar = &meStrVLSelectVar;
-    gc.meStrVLSelectYMD = &meStrVLSelectYMD;
-    gc.meStrVLSelectRepeat = &meStrVLSelectRepeat;
-    uFMsg::GuideList::Services gs;
-    gs.head = [this]() { return FormKeyMsgHead(); };
-    gs.keyMsg = keyMsg;
-    gs.save = [this]() { return MyConfWriteCycle() == 0; };
-    gs.selectDueTime = [this]() {
-        DTSelect_Dialog dialog(
-            this, {&meStrVLSelectKey, &meStrVLSelectVar, &meStrVLSelectYMD, FormKeyMsgHead(), &meStrVLSelectRepeat});
-        dialog.exec();
-    };
-    gs.confirm = [this](const QString& title, const QString& question) {
-        return uMsgBox_Show(this, 0, title, question);
-    };
-    guideList_ =
-        std::make_unique<uFMsg::GuideList>(gc, &conf_->entries(), &conf_->schedule(), &conf_->repeats(), std::move(gs));
+    fixedForm_ = std::make_unique<uFMsg::FixedFormList>(
+        uFMsg::FixedFormList::Controls{this, Text1, Text2, List1, Dummy_Text}, &conf_->entries(),
+        uFMsg::FixedFormList::Services{head, keyMsg, [this]() { return conf_->MyConfWriteEntry() == 0; }});
+    guideList_ = std::make_unique<uFMsg::GuideList>(
+        uFMsg::GuideList::Controls{this, Text1, Text2, Text3, List1, List2, Dummy_Text}, &conf_->entries(),
+        &conf_->schedule(), uFMsg::GuideList::Services{head, keyMsg});
 
     uFMon::GuideMonitor::Controls mc;
     mc.form = this;
@@ -172,44 +137,41 @@ void Form1::wireLists()
     mc.Command4 = Command4;
     mc.Timer1 = Timer1;
     mc.Timer2 = Timer2;
-    GuideMsg_Dialog::Shared shared;
-    shared.meLngGuideMsgDialogTop = &meLngGuideMsgDialogTop;
-    shared.meLngGuideMsgDialogLeft = &meLngGuideMsgDialogLeft;
-    shared.meLngGuideMsgDialogLoad = &meLngGuideMsgDialogLoad;
-    shared.Form_AutoGuide = [this]() { return Form_AutoGuide(); };
-    shared.Form_MyConfWriteAutoGuide = [this](int& value) { Form_MyConfWriteAutoGuide(value); };
-    shared.icon = [this]() { return windowIcon(); };
-    shared.mainWindow = this;
+    GuideMsg_Dialog::Shared popup;
+    popup.Form_AutoGuide = [this]() { return Form_AutoGuide(); };
+    popup.Form_MyConfWriteAutoGuide = [this](int& value) { Form_MyConfWriteAutoGuide(value); };
+    popup.icon = [this]() { return windowIcon(); };
+    popup.mainWindow = this;
     uFMon::GuideMonitor::Services ms;
     ms.keyMsg = keyMsg;
-    ms.saveWatch = [this]() { MyConfWriteWatch(); };
-    ms.saveSchedule = [this]() { MyConfWriteCycle(); };
+    ms.saveWatch = [this]() { conf_->MyConfWriteWatch(); };
     ms.recorder = recorder_.get();
     monitor_ = std::make_unique<uFMon::GuideMonitor>(
-        mc, uFMon::GuideMonitor::State{&conf_->watch(), &conf_->schedule(), &meStrGuideMsg, &conf_->repeats()},
-        std::move(shared), std::move(ms));
+        mc, uFMon::GuideMonitor::State{&conf_->watch(), &conf_->schedule()}, std::move(popup), std::move(ms));
 
-    uFCom_Bas::ManualNotify::Controls nc{this, Text1, Text2, Dummy_Text};
-    manualNotify_ = std::make_unique<uFCom_Bas::ManualNotify>(
-        nc, uFCom_Bas::ManualNotify::Services{[this]() { return FormKeyMsgHead(); }, recorder_.get()});
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    manualNotify_ =
+        std::make_unique<uFCom_Bas::ManualNotify>(uFCom_Bas::ManualNotify::Controls{this, Text1, Text2, Dummy_Text},
+                                                  uFCom_Bas::ManualNotify::Services{head, recorder_.get()});
 
-    for (int i = 0; i < 2; ++i) {
-        connect(Command2[i], &QPushButton::clicked, this, [this, i]() { Command2_Click(i); });
-        connect(Command3[i], &QPushButton::clicked, this, [this, i]() { Command3_Click(i); });
-        connect(Command4[i], &QPushButton::clicked, this, [this, i]() { Command4_Click(i); });
-        connect(Command5[i], &QPushButton::clicked, this, [this, i]() { Command5_Click(i); });
-    }
+    connect(Command1, &QPushButton::clicked, this, [this]() { manualNotify_->Command1_Click(); });
+    connect(Command2[0], &QPushButton::clicked, this, [this]() { fixedForm_->Register(); });
+    connect(Command2[1], &QPushButton::clicked, this, [this]() { fixedForm_->Delete(); });
+    connect(Command5[0], &QPushButton::clicked, this, [this]() { fixedForm_->DeleteAll(); });
+    connect(Command3[0], &QPushButton::clicked, this, [this]() { guideList_->Register(); });
+    connect(Command3[1], &QPushButton::clicked, this, [this]() { guideList_->Delete(); });
+    connect(Command5[1], &QPushButton::clicked, this, [this]() { guideList_->DeleteAll(); });
+    connect(Command4[0], &QPushButton::clicked, this, [this]() { monitor_->MonitorStart(); });
+    connect(Command4[1], &QPushButton::clicked, this, [this]() { monitor_->MonitorStop(); });
     auto* list1 = new uFCom_Bas::ListEvents(List1);
-    connect(list1, &uFCom_Bas::ListEvents::Click, this, &Form1::List1_Click);
-    connect(list1, &uFCom_Bas::ListEvents::MouseDown, this, &Form1::List1_MouseDown);
+    connect(list1, &uFCom_Bas::ListEvents::Click, this, [this]() { fixedForm_->Pick(); });
+    connect(list1, &uFCom_Bas::ListEvents::MouseDown, this, [this](int button) { fixedForm_->Reset(button); });
     auto* list2 = new uFCom_Bas::ListEvents(List2);
-    connect(list2, &uFCom_Bas::ListEvents::Click, this, &Form1::List2_Click);
-    connect(list2, &uFCom_Bas::ListEvents::MouseDown, this, &Form1::List2_MouseDown);
-    connect(Timer1, &uFCom_Bas::Timer::Tick, this, &Form1::Timer1_Timer);
-    connect(Timer2, &uFCom_Bas::Timer::Tick, this, &Form1::Timer2_Timer);
-    uFCom_Bas::onClick(Check1, [this]() { Check1_Click(); });
-    connect(VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
+    connect(list2, &uFCom_Bas::ListEvents::Click, this, [this]() { guideList_->Details(); });
+    connect(list2, &uFCom_Bas::ListEvents::MouseDown, this, [this](int button) { guideList_->Reset(button); });
+    connect(Timer1, &uFCom_Bas::Timer::Tick, this, [this]() { monitor_->CountdownTick(); });
+    connect(Timer2, &uFCom_Bas::Timer::Tick, this, [this]() { monitor_->DueCheck(); });
+    uFCom_Bas::onClick(Check1, [this]() { monitor_->Check1_Click(); });
+    connect(VScroll1, &QScrollBar::valueChanged, this, [this]() { monitor_->VScroll1_Change(); });
 }
 
 GuideMsg_Dialog* Form1::guidePopup() const
@@ -219,9 +181,6 @@ GuideMsg_Dialog* Form1::guidePopup() const
 
 Form1::~Form1()
 {
-    delete slotReady_;
-    slotReady_ = nullptr;
-    if (OwnSlotHandle >= 0) platform::mailslot::HandleClose(OwnSlotHandle);
     if (TrayShown == 1) uFCom_Bas::TrayIconDelete(this, windowIcon());
 }
 
@@ -250,14 +209,8 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     DateTimer->setEnabled(true);
 
     // Own mailslot; without it the program cannot be closed from outside.
-    const QString exeName = Own.ExeName.isEmpty() ? uFCom_Bas::ExeBaseName() : Own.ExeName;
-    OwnSlotHandle = platform::mailslot::SlotCreate(exeName.toStdString(), 0);
-    if (OwnSlotHandle < 0) {
-        // A refusal says why, on standard error too, and ends with status 1.
-        const std::string why = platform::mailslot::SlotCreateProblem();
-        std::fprintf(stderr, "uPVelmora: the program's own mailslot cannot be made: %s\n",
-                     why.empty() ? "no reason given" : why.c_str());
-        std::fflush(stderr);
+    // A refusal says why, on standard error too, and ends with status 1.
+    if (!ownSlot_->create(Own.ExeName.isEmpty() ? uFCom_Bas::ExeBaseName() : Own.ExeName)) {
         endStatus_ = 1;
         QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), SlotFailText(windowTitle()),
                         QMessageBox::Ok);
@@ -266,36 +219,18 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
         return false;
     }
 
-    // Receive timer; records the recorder cannot take at once are sent
-    // from the event loop when it has room.
-    uFCom_Bas::OutboxInstall();
-    // Where the slot's handle can be waited on, the timer sleeps while the
-    // slot is empty; elsewhere (Windows) it polls every 20 ms.
-    if (platform::mailslot::SlotWaitable()) {
-        slotReady_ = new QSocketNotifier(OwnSlotHandle, QSocketNotifier::Read, this);
-        slotReady_->setEnabled(false);
-        connect(slotReady_, &QSocketNotifier::activated, this, &Form1::OwnSlotReady);
-    }
-    MailRecvTimer->setInterval(1);
-    MailRecvTimer->setEnabled(true);
-
-    // Placement.
     FormPlaceInit();
-
-    // Lists and settings.
     MyConfRead();
-
-    // Texts, and the monitor's settings as loaded.
     FormTextSet();
     monitor_->SettingsShow();
 
     // Status line, also to the recorder.
-    uFHLabel_Bas::HeadMsgShow(this, uFHLabel_Bas::kModeShowSend, uFHLabel_Bas::kDesignedColour,
+    uFHLabel_Bas::HeadMsgShow(this, HeadMode::ShowSend, uFHLabel_Bas::kDesignedColour,
                               FormKeyMsgHead() + uFMsg::StatusText(uFMsg::kLoaded), QString());
     LoadOutcomeShow();
 
     // The monitor starts with the window.
-    if (watch().WatchAutoStart != 0) monitor_->MonitorStart();
+    if (conf_->watch().WatchAutoStart != 0) monitor_->MonitorStart();
 
     loaded_ = true;
     return true;
@@ -307,19 +242,22 @@ void Form1::LoadOutcomeShow()
     // are gone from the list: the operator and the recorder are told how
     // many, standard error which (the file as found stays in the backup).
     const QStringList& dropped = conf_->droppedAtLoad();
-    for (const QString& entry : dropped)
-        std::fprintf(stderr, "uPVelmora: dropped at load, its minute had passed: %s\n",
-                     entry.toLocal8Bit().constData());
+    const uFMsg::LoadOutcome& load = conf_->loadOutcome();
+    sayEach("dropped at load, its minute had passed", dropped);
+    sayEach("removed at load, put in by a rule beyond its next occurrence", load.pruned);
+    sayEach("a repeat rule not understood (or repeated) is left out and goes at the next save", load.refusedRules);
+    // What the load put in or took out is saved at once.
+    if (load.changed()) conf_->MyConfWriteCycle();
+    // Its lines come when the start's own lines are done, each for its
+    // time; the recorder has the count at once, after the load line.
     if (!dropped.isEmpty()) {
-        std::fflush(stderr);
-        uFHLabel_Bas::HeadMsgShow(this, uFHLabel_Bas::kModeShowSend, uFCom_Bas::ColorGet(kDroppedColour),
-                                  FormKeyMsgHead() + kDroppedHead + QString::number(dropped.size()) + kDroppedTail,
-                                  QString());
+        const QString line = FormKeyMsgHead() + kDroppedHead + QString::number(dropped.size()) + kDroppedTail;
+        headLine_->show(HeadMode::SendOnly, uFHLabel_Bas::kDesignedColour, line, QString());
+        headLine_->showNext(HeadMode::Show, uFCom_Bas::ColorGet(kDroppedColour), line, QString());
     }
-    // The rules' next occurrences put in at the load are saved at once.
-    const uFMsg::RepeatRules::Outcome& placed = conf_->placedAtLoad();
-    if (placed.added > 0) MyConfWriteCycle();
-    if (placed.full > 0) uFMsg::StatusShow(this, statusText(uFMsg::kCycleFull));
+    if (load.waiting > 0)
+        headLine_->showNext(HeadMode::Show, uFCom_Bas::ColorGet(uFMsg::kStatusColour), statusText(uFMsg::kCycleFull),
+                            QString());
 }
 
 void Form1::DateTimer_Timer()
@@ -336,53 +274,9 @@ void Form1::DateTimer_Timer()
     DateTimer->restartIn(uFCom_Bas::msToNextSecond(reading.millisecond));
 }
 
-void Form1::MailRecvTimer_Timer()
-{
-    MailRecvTimer->setEnabled(false);
-    MailRecvTimer->setInterval(0);
-    char buffer[platform::mailslot::kMaxMessage];
-    std::memset(buffer, 0, sizeof buffer);
-    // Everything that is not a record (another user's, empty, oversized,
-    // shorter than the code word) goes at once, so that a flood of it never
-    // keeps the close command out of the slot's short queue.
-    const int n = platform::mailslot::SlotTakeRecord(OwnSlotHandle, platform::mailslot::kMaxMessage, buffer);
-    if (n >= 4) {
-        if (uFCom_Bas::isCloseCommand(QByteArray(buffer, n))) {
-            Form_Unload();
-            return;
-        }
-    } else if (n == platform::mailslot::kTakeDropped) {
-        // Still flooded: go on with the rest after the event loop had its turn.
-        MailRecvTimer->setInterval(1);
-        MailRecvTimer->setEnabled(true);
-        return;
-    } else if (slotReady_) {
-        // Nothing waiting: sleep until a datagram arrives instead of polling,
-        // then read again at once.  While records keep coming they are acted
-        // on one per tick, 20 ms apart.
-        slotReady_->setEnabled(true);
-        return;
-    }
-    MailRecvTimer->setInterval(20);
-    MailRecvTimer->setEnabled(true);
-}
-
-void Form1::OwnSlotReady()
-{
-    if (slotReady_) slotReady_->setEnabled(false);
-    if (unloading_) return;
-    MailRecvTimer->setInterval(1);
-    MailRecvTimer->setEnabled(true);
-}
-
-QString Form1::CloseConfirmText() const
-{
-    return FormKeyMsgHead() + kCloseQuestion;
-}
-
 int Form1::CloseConfirm()
 {
-    return uMsgBox_Show(this, 0, kCloseTitle, CloseConfirmText());
+    return uMsgBox_Show(this, 0, kCloseTitle, FormKeyMsgHead() + kCloseQuestion);
 }
 
 void Form1::closeEvent(QCloseEvent* e)
@@ -402,11 +296,8 @@ void Form1::Form_QueryUnload(QCloseEvent* e)
         TrayShown = 0;
         show();
     }
-    if (CloseConfirm() < 0) {
-        e->ignore();
-        return;
-    }
     e->ignore();
+    if (CloseConfirm() < 0) return;
     Form_Unload();
 }
 
@@ -422,28 +313,12 @@ void Form1::menu_adjust_Click()
     // save made while the dialog is open (the pop-up's 自動確認 behind it)
     // is only shown.
     MsgAdjust_Dialog dialog(this, Own, {[this](const QString& value) {
-                                saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
+                                saveFailureSent_ = true;
                                 const bool ok = conf_->MyConfWriteFormStyle(value) == 0;
-                                saveFailureMode_ = uFHLabel_Bas::kModeShow;
+                                saveFailureSent_ = false;
                                 return ok;
                             }});
     dialog.exec();
-}
-
-void Form1::menu_help_ver_Click()
-{
-    Ver_Dialog dialog(this);
-    dialog.exec();
-}
-
-void Form1::Command1_Click()
-{
-    manualNotify_->Command1_Click();
-}
-
-void Form1::sub1_menu_end_Click()
-{
-    menu_end_Click();
 }
 
 void Form1::sub1_menu_dsp_Click()
@@ -456,24 +331,14 @@ void Form1::sub1_menu_dsp_Click()
     activateWindow();
 }
 
-void Form1::Head_Combo_Click()
-{
-    Dummy_Text->setFocus();
-}
-
 void Form1::Form_MouseMove(Qt::MouseButtons buttons)
 {
-    if (isMinimized() && (buttons & Qt::RightButton)) showSubMenuAtCursor();
+    if (isMinimized() && (buttons & Qt::RightButton)) sub1_menu->popup(QCursor::pos());
 }
 
 void Form1::trayRightClicked()
 {
     Form_MouseMove(Qt::RightButton);
-}
-
-void Form1::showSubMenuAtCursor()
-{
-    sub1_menu->popup(QCursor::pos());
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
@@ -519,14 +384,9 @@ void Form1::MyConfRead()
 {
     // The list widgets follow their collections from the read on.
     uFMsg::ListFollow(List1, conf_->entries());
-    uFMsg::ListFollow(List2, conf_->schedule());
+    uFMsg::ListFollow(List2, conf_->schedule().entries());
     conf_->MyConfRead();
     listsLoaded_ = true;
-}
-
-uFConf::WatchSettings& Form1::watch()
-{
-    return conf_->watch();
 }
 
 int Form1::Form_AutoGuide() const
@@ -541,100 +401,13 @@ QString Form1::statusText(int key) const
     return text.isEmpty() ? QString() : FormKeyMsgHead() + text;
 }
 
-int Form1::MyConfWriteWatch()
-{
-    return conf_->MyConfWriteWatch();
-}
-
-int Form1::MyConfWriteEntry()
-{
-    return conf_->MyConfWriteEntry();
-}
-
-int Form1::MyConfWriteCycle()
-{
-    return conf_->MyConfWriteCycle();
-}
-
 int Form1::Form_MyConfWriteAutoGuide(int& arg_LngAutoGuide)
 {
-    if (arg_LngAutoGuide != watch().WatchAutoGuide) {
-        watch().WatchAutoGuide = arg_LngAutoGuide;
-        MyConfWriteWatch();
+    if (arg_LngAutoGuide != conf_->watch().WatchAutoGuide) {
+        conf_->watch().WatchAutoGuide = arg_LngAutoGuide;
+        conf_->MyConfWriteWatch();
     }
     return 0;
-}
-
-void Form1::Command2_Click(int index)
-{
-    if (index == 0)
-        fixedForm_->Register();
-    else if (index == 1)
-        fixedForm_->Delete();
-}
-
-void Form1::Command3_Click(int index)
-{
-    if (index == 0)
-        guideList_->Register();
-    else if (index == 1)
-        guideList_->Delete();
-}
-
-void Form1::Command4_Click(int index)
-{
-    if (index == 0)
-        monitor_->MonitorStart();
-    else if (index == 1)
-        monitor_->MonitorStop();
-}
-
-void Form1::Command5_Click(int index)
-{
-    if (index == 0)
-        fixedForm_->DeleteAll();
-    else if (index == 1)
-        guideList_->DeleteAll();
-}
-
-void Form1::List2_Click()
-{
-    guideList_->Details();
-}
-
-void Form1::List2_MouseDown(int button)
-{
-    guideList_->Reset(button);
-}
-
-void Form1::Timer1_Timer()
-{
-    monitor_->CountdownTick();
-}
-
-void Form1::Timer2_Timer()
-{
-    monitor_->DueCheck();
-}
-
-void Form1::Check1_Click()
-{
-    monitor_->Check1_Click();
-}
-
-void Form1::VScroll1_Change()
-{
-    monitor_->VScroll1_Change();
-}
-
-void Form1::List1_Click()
-{
-    fixedForm_->Pick();
-}
-
-void Form1::List1_MouseDown(int button)
-{
-    fixedForm_->Reset(button);
 }
 
 void Form1::Form_Unload()
@@ -643,14 +416,8 @@ void Form1::Form_Unload()
     unloading_ = true;
 
     // The monitor stops while it runs; the pop-up goes.
-    if (!Command4[0]->isEnabled()) monitor_->MonitorStop();
+    if (monitor_->running()) monitor_->MonitorStop();
     monitor_->PopupUnload();
-
-    // Monitor countdown off.
-    Timer1->setEnabled(false);
-    Timer1->setInterval(0);
-    Timer1->Tag.clear();
-    Timer2->setEnabled(false);
 
     // The guide list, and every part an earlier save could not bring to
     // disk.  Not when the window never got as far as loading its lists: an
@@ -658,17 +425,19 @@ void Form1::Form_Unload()
     // must be seen: forwarded with the shutdown lines, on standard error,
     // and in the exit status.
     int exitStatus = endStatus_;
-    saveFailureMode_ = uFHLabel_Bas::kModeShowSend;
-    if (listsLoaded_ && MyConfWriteCycle() != 0) {
-        exitStatus = 1;
-        const QString path = QFileInfo(uFCom_Bas::forwardSlashes(uFCom_Bas::ConfPath(Env))).absoluteFilePath();
-        std::fprintf(stderr, "uPVelmora: the schedule was not saved to %s: %s (not on disk: %s)\n",
-                     path.toLocal8Bit().constData(), conf_->lastError().toLocal8Bit().constData(),
-                     conf_->unsavedParts().join(QStringLiteral(", ")).toLocal8Bit().constData());
+    saveFailureSent_ = true;
+    if (listsLoaded_) {
+        if (const uFConf::WriteResult saved = conf_->MyConfWriteCycle(); saved != 0) {
+            exitStatus = 1;
+            const QString path = QFileInfo(uFCom_Bas::forwardSlashes(uFCom_Bas::ConfPath(Env))).absoluteFilePath();
+            std::fprintf(stderr, "uPVelmora: the schedule was not saved to %s: %s (not on disk: %s)\n",
+                         path.toLocal8Bit().constData(), saved.why.toLocal8Bit().constData(),
+                         conf_->unsavedParts().join(QStringLiteral(", ")).toLocal8Bit().constData());
+        }
     }
 
     // Status line, forwarded while the recorder's handle is still open.
-    uFHLabel_Bas::HeadMsgShow(this, uFHLabel_Bas::kModeShowSend, uFHLabel_Bas::kDesignedColour,
+    uFHLabel_Bas::HeadMsgShow(this, HeadMode::ShowSend, uFHLabel_Bas::kDesignedColour,
                               FormKeyMsgHead() + uFMsg::StatusText(uFMsg::kUnloaded), QString());
 
     // The catalogue goes with the window.
@@ -680,9 +449,6 @@ void Form1::Form_Unload()
     // Own timers off before the handles go.
     DateTimer->setEnabled(false);
     DateTimer->setInterval(0);
-    MailRecvTimer->setEnabled(false);
-    MailRecvTimer->setInterval(0);
-    if (slotReady_) slotReady_->setEnabled(false);
     HeadMsgTimer->setEnabled(false);
 
     // Icon.
@@ -693,12 +459,9 @@ void Form1::Form_Unload()
 
     // The handles, once what waits for a slow recorder has gone out (or
     // the wait is over): the UnLoad line above is among it.
+    ownSlot_->close();
     platform::mailslot::SlotDrain(kShutdownDrainMs);
     recorder_->close();
-    delete slotReady_;
-    slotReady_ = nullptr;
-    if (OwnSlotHandle >= 0) platform::mailslot::HandleClose(OwnSlotHandle);
-    OwnSlotHandle = -1;
 
     // The process ends.
     seam::current<platform::ProcessEnd>().end(exitStatus);

@@ -19,6 +19,7 @@
 #include "gui/platform/fonts.h"
 #include "gui/platform/formkit.h"
 #include "gui/platform/kanalabel.h"
+#include "gui/platform/timer.h"
 #include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 
@@ -30,6 +31,12 @@ using uFCom_Bas::kCRLF;
 constexpr int kNonClientHeightTw = 430;
 
 }  // namespace
+
+void Form1::setupUi()
+{
+    setupControls();
+    setupMenus();
+}
 
 void Form1::setupControls()
 {
@@ -328,7 +335,7 @@ void Form1::FormTextSet()
     uFCom_Bas::setTip(Text3, QStringLiteral("入力は出来ません。ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの選択で表示されます。"));
     uFCom_Bas::setTip(List2, QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞの最大登録数は[") + items + QStringLiteral("]です。"));
 
-    const bool panel = watch().WatchPanelShow != 0;
+    const bool panel = conf_->watch().WatchPanelShow != 0;
     Label6->setText(QStringLiteral("登録されているｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞより") + kCRLF +
                     QStringLiteral("指定日時にｶﾞｲﾄﾞﾒｯｾｰｼﾞの表示を行います。") + kCRLF + kCRLF +
                     QStringLiteral("経過した日時のﾒｯｾｰｼﾞは削除されます。") + kCRLF +

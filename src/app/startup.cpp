@@ -81,7 +81,7 @@ void Main::Timer1_Timer()
     catalog_ = new CVMsgKey_Dialog(form1_, form1_->FormKeyMsgHead(), &form1_->recorder());
     form1_->setKeyCatalog(catalog_);
 
-    uFHLabel_Bas::HeadMsgShow(form1_, uFHLabel_Bas::kModeShow, uFHLabel_Bas::kDesignedColour,
+    uFHLabel_Bas::HeadMsgShow(form1_, uFHLabel_Bas::HeadMode::Show, uFHLabel_Bas::kDesignedColour,
                               form1_->FormKeyMsgHead() + kReady, QString());
 }
 

@@ -2,6 +2,8 @@
 // arbitrary text: tokens put back together give the text, trimming takes
 // spaces only, a guide entry composed from its parts reads back as those
 // parts, and a rule as the same rule with its next occurrence its own.
+#include <algorithm>
+
 #include "model/config/myconf.h"
 #include "model/messages/repeat.h"
 #include "fuzz_check.h"
@@ -114,8 +116,8 @@ void checkCycle(const QString& dueIn, const QString& fixedIn, const QString& var
 }
 
 // A repeat rule's stored value reads back as the same rule, and its next
-// occurrence after any minute is later, on one of its days within a week,
-// and its own.
+// occurrence after any minute is later, on one of its days at its minute,
+// within a week of its start (or of the minute), and marked as a rule's.
 void checkRepeat(const QString& raw, const QDate& day, int hour, int minute)
 {
     const QString v = uFConf::RepeatValue(raw);
@@ -125,9 +127,16 @@ void checkRepeat(const QString& raw, const QDate& day, int hour, int minute)
                "RepeatValue(" + show(raw) + ") = " + show(v) + " does not read back");
     const uFMsg::DueMinute from = uFMsg::DueMinute::of(day, hour, minute);
     const uFMsg::DueMinute next = r->nextAfter(from);
-    const QDate nextDay = uFMsg::DayOf(next);
-    FUZZ_CHECK(next.laterThan(from) && r->onDay(nextDay) && day.daysTo(nextDay) <= 7 && r->owns(r->occurrence(next)) &&
-                   r->firstFrom(from) == (r->owns(r->occurrence(from)) ? from : next),
+    const QDate start = r->options().start;
+    const qint64 wait = start.isValid() ? std::max<qint64>(0, day.daysTo(start)) : 0;
+    if (next.isNull()) {
+        FUZZ_CHECK(wait > 300, "rule " + show(v) + " after " + show(from.text()) + ": none");
+        return;
+    }
+    const bool atFrom = r->onDay(day) && from.minuteOfDay() == r->minuteOfDay();
+    FUZZ_CHECK(next.laterThan(from) && r->onDay(next.day()) && next.minuteOfDay() == r->minuteOfDay() &&
+                   day.daysTo(next.day()) <= 7 + wait && r->occurrence(next).options().placed &&
+                   r->firstFrom(from) == (atFrom ? from : next),
                "rule " + show(v) + " after " + show(from.text()) + ": " + show(next.text()));
 }
 

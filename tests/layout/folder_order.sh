@@ -2,14 +2,13 @@
 # The folders of src/ depend one way, in this order; a file may include its
 # own folder's headers and those of the folders before it, nothing after:
 #   core <- model/platform <- model/calendar <- model/messages <- model/config
-#   <- model/recorder <- gui/platform <- gui/headline <- gui/messages
-#   <- gui/recorder, gui/dialogs, gui/monitor <- app, launcher
+#   <- model/recorder <- gui/platform <- gui/headline <- gui/dialogs
+#   <- gui/messages <- gui/recorder, gui/monitor <- app, launcher
 # (the layers' libraries check the same at link time, a layer at a time).
 set -euo pipefail
 src=${1:?usage: folder_order.sh SRC_DIR}
 order=(core model/platform model/calendar model/messages model/config model/recorder gui/platform gui/headline
-       gui/messages
-       "gui/recorder gui/dialogs gui/monitor" "app launcher")
+       gui/dialogs gui/messages "gui/recorder gui/monitor" "app launcher")
 status=0
 allowed=()
 for rank in "${order[@]}"; do

@@ -407,14 +407,14 @@ TEST_F(GuideRunTest, ARepeatingAnnouncementComesBackOnItsNextDay)
         QStringList guide, rules;
         const char* record;  // text1|text2 of the one record
         const char* stamp;   // its minute, yyyymmddhhmm
-        const char* next;    // the list's only entry afterwards
+        const char* next;    // the list's only entry afterwards, as stored
     } cases[] = {
         {"毎日: put in at the load, announced, then the next day", "2026-12-08", "10:15:56", {}, {"毎日,10:16,朝礼を開始します。,,"},
-         "朝礼を開始します。|", "202612081016", "2026/12/09-10:16,朝礼を開始します。,,"},
+         "朝礼を開始します。|", "202612081016", "2026/12/09-10:16,朝礼を開始します。,,繰り返し,"},
         {"平日 on a Friday: next the Monday", "2026-12-11", "16:59:56", {"2026/12/11-17:00,終業時刻です。,,"},
-         {"平日,17:00,終業時刻です。,,"}, "終業時刻です。|", "202612111700", "2026/12/14-17:00,終業時刻です。,,"},
+         {"平日,17:00,終業時刻です。,,"}, "終業時刻です。|", "202612111700", "2026/12/14-17:00,終業時刻です。,,繰り返し,"},
         {"毎週金: next the Friday after", "2026-12-11", "16:59:56", {}, {"毎週金,17:00,終業時刻です。,週報提出,"},
-         "終業時刻です。|週報提出", "202612111700", "2026/12/18-17:00,終業時刻です。,週報提出,"},
+         "終業時刻です。|週報提出", "202612111700", "2026/12/18-17:00,終業時刻です。,週報提出,繰り返し,"},
     };
     startRecorder();
     for (const Case& c : cases) {
@@ -458,7 +458,7 @@ TEST_F(GuideRunTest, ARepetitionChosenInTheDialogSurvivesARestart)
         testsupport::sendKeyToWindow(dialog, key);
     ASSERT_TRUE(testsupport::waitUntil([&]() { return get("Section_Repeat", "RepeatItems") == "1"; }, 5000));
     EXPECT_EQ(get("Section_Repeat", "RepeatItem_000"), "毎週水,10:15,w,,");
-    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/09-10:15,w,,");
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/09-10:15,w,,繰り返し,");
     ASSERT_TRUE(sendClose());
     ASSERT_TRUE(run->waitEnd(5000));
 
@@ -467,7 +467,7 @@ TEST_F(GuideRunTest, ARepetitionChosenInTheDialogSurvivesARestart)
     ASSERT_TRUE(sendClose());
     ASSERT_TRUE(again->waitEnd(5000));
     EXPECT_EQ(get("Section_Cycle", "CycleItems"), "1");
-    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/09-10:15,w,,");
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/09-10:15,w,,繰り返し,");
     EXPECT_EQ(get("Section_Repeat", "RepeatItem_000"), "毎週水,10:15,w,,");
 }
 
@@ -493,4 +493,72 @@ TEST_F(GuideRunTest, EntriesDroppedAtTheLoadAreCountedAndListed)
     ASSERT_EQ(dropped.size(), 3) << run->stderrText().toStdString();
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(dropped[i].endsWith(past[i])) << dropped[i].toStdString();
     EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/08-12:00,昼休みです。,,");
+}
+
+// Two rules meeting on a minute (毎週月 and 平日 on a Monday): one
+// announcement, then each rule lists its own next occurrence, and Tuesday's
+// comes at its minute.
+TEST_F(GuideRunTest, TwoRulesMeetingOnAMinuteEachAnnounceTheirOwnNext)
+{
+    writeConf(1, {}, {"毎週月,12:00,朝会,,", "平日,12:00,朝会,,"});
+    startRecorder();
+    auto run = startAt("11:59:50", nullptr, "2026-12-07");
+    ASSERT_TRUE(waitRecords(1, 15000)) << run->stderrText().toStdString();
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&]() {
+            return get("Section_Cycle", "CycleItem_000") == "2026/12/08-12:00,朝会,,繰り返し," &&
+                   get("Section_Cycle", "CycleItem_001") == "2026/12/14-12:00,朝会,,繰り返し,";
+        },
+        5000))
+        << get("Section_Cycle", "CycleItem_000").toStdString() << " " << get("Section_Cycle", "CycleItem_001").toStdString();
+    setClock("11:59:57", "2026-12-08");
+    ASSERT_TRUE(waitRecords(2, 10000));
+    const QStringList r = records();
+    EXPECT_TRUE(r[0].startsWith("20261207120000")) << r[0].toStdString();
+    EXPECT_TRUE(r[1].startsWith("20261208120000")) << r[1].toStdString();
+    EXPECT_EQ(r[1].section('|', 1), "朝会|");
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+    EXPECT_EQ(get("Section_Cycle", "CycleItems"), "2");
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/09-12:00,朝会,,繰り返し,");
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_001"), "2026/12/14-12:00,朝会,,繰り返し,");
+}
+
+// A start with the clock years ahead, then one with the clock put right: each
+// of 60 daily rules lists one occurrence, its next, and all 60 are announced
+// on the first corrected day.  What a rule put in beyond its next goes, said
+// on standard error, as is a rule that is not understood.
+TEST_F(GuideRunTest, AClockFarAheadThenPutRightListsEachRuleOnce)
+{
+    QStringList rules;
+    for (int i = 0; i < 60; ++i) rules << QStringLiteral("毎日,09:30,r%1,,").arg(i, 2, 10, QChar('0'));
+    writeConf(1, {"2031/06/03-09:30,by hand,,"}, rules + QStringList{"毎月,09:30,x,,"});
+    startRecorder();
+    QStringList errs;
+    for (const auto& [day, time] : {std::pair{"2026-12-07", "10:00:00"}, std::pair{"2031-06-02", "10:00:00"}}) {
+        auto run = startAt(time, nullptr, day);
+        ASSERT_TRUE(sendClose());
+        ASSERT_TRUE(run->waitEnd(5000));
+        errs << run->stderrText();
+    }
+    // The rule not understood is said at the first start, whose first save
+    // drops it.
+    EXPECT_EQ(errs[0].count("a repeat rule not understood"), 1) << errs[0].toStdString();
+    EXPECT_TRUE(errs[0].contains("毎月,09:30,x,,"));
+    EXPECT_EQ(errs[1].count("a repeat rule not understood"), 0);
+
+    // The rules' records on the corrected day.
+    auto announced = [&]() { return records().filter(QRegularExpression("^\\d+\\|r\\d\\d\\|$")); };
+    auto run = startAt("09:29:45", nullptr, "2026-12-08");
+    ASSERT_TRUE(testsupport::waitUntil([&]() { return announced().size() >= 60; }, 30000)) << announced().size();
+    for (const QString& r : announced()) EXPECT_TRUE(r.startsWith("20261208093000")) << r.toStdString();
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+    EXPECT_EQ(announced().size(), 60);
+    const QString err = run->stderrText();
+    EXPECT_EQ(err.count("removed at load, put in by a rule beyond its next occurrence"), 60) << err.toStdString();
+    // One occurrence per rule, the next day's, and the entry by hand.
+    EXPECT_EQ(get("Section_Cycle", "CycleItems"), "61");
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/09-09:30,r00,,繰り返し,");
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_060"), "2031/06/03-09:30,by hand,,");
 }

@@ -52,7 +52,10 @@ platform::LocalTime FakeClock::now()
 
 QStringList MainWindowTest::lines()
 {
-    uFHLabel_Bas::HeadMsgShow(form_, 0, -1, QString(), QString());
+    // The lines waiting for their turn come in as their time comes.
+    if (auto* head = uFHLabel_Bas::HeadLine::of(form_))
+        while (head->waiting() > 0) form_->HeadMsgTimer->fire();
+    uFHLabel_Bas::HeadMsgShow(form_, uFHLabel_Bas::HeadMode::Clear, -1, QString(), QString());
     QStringList out;
     for (int i = form_->Head_Combo->count() - 1; i >= 1; --i) {
         const QString t = form_->Head_Combo->itemText(i);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "fakes.h"
+#include "gui/platform/timer.h"
 #include "gui_fakes.h"
 #include "test_support.h"
 

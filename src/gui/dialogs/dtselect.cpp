@@ -21,6 +21,8 @@
 #include "gui/platform/formkit.h"
 #include "gui/platform/ufcom.h"
 
+const QString kDueTimeRefused = QStringLiteral("設定日時が現在日時より小さいです。");
+
 namespace {
 
 const QString kCaption = QStringLiteral("日付時刻選択");
@@ -32,7 +34,6 @@ const QString kHour = QStringLiteral("時");
 const QString kMinute = QStringLiteral("分");
 const QString kSet = QStringLiteral("設定");
 const QString kBack = QStringLiteral("戻る");
-const QString kRefused = QStringLiteral("設定日時が現在日時より小さいです。");
 const QString kRepeat = QStringLiteral("繰り返し");
 // The repetitions offered, and the rule word each stands for (毎週 takes
 // the weekday of the chosen day).
@@ -55,11 +56,11 @@ QString twoDigits(int n)
 
 }  // namespace
 
-DTSelect_Dialog::DTSelect_Dialog(QWidget* mainWindow, HandOver handOver)
+DTSelect_Dialog::DTSelect_Dialog(QWidget* mainWindow, Message message)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                               Qt::MSWindowsFixedSizeDialogHint),
       mainWindow_(mainWindow),
-      h_(handOver)
+      m_(std::move(message))
 {
     setObjectName(QStringLiteral("DTSelect_Dialog"));
     setWindowTitle(kCaption);
@@ -148,16 +149,13 @@ void DTSelect_Dialog::Form_Load()
     past.setForeground(palette().color(QPalette::Disabled, QPalette::Text));
     for (QDate x = d.addDays(-d.day() - 7); x < d; x = x.addDays(1)) MonthView1->setDateTextFormat(x, past);
     TimeListSet();
-    std::string display;
-    const std::string stamp = platform::DateTimeText(display);
-    TimeListSelect(QStringLiteral("H"), QString::fromStdString(stamp.substr(8, 2)));
-    TimeListSelect(QStringLiteral("M"), QString::fromStdString(stamp.substr(10, 2)));
+    const uFMsg::DueMinute now = uFMsg::DueMinute::current();
+    TimeListSelect(QStringLiteral("H"), QString::number(now.hour()));
+    TimeListSelect(QStringLiteral("M"), QString::number(now.minute()));
     // The prompt and the message.
     Label1->setText(kPrompt1 + kCRLF + kPrompt2);
     Text1->clear();
-    const QString key = h_.meStrVLSelectKey ? *h_.meStrVLSelectKey : QString();
-    const QString var = h_.meStrVLSelectVar ? *h_.meStrVLSelectVar : QString();
-    if (!key.isEmpty()) Text1->setPlainText(key + kCRLF + var);
+    if (!m_.fixed.isEmpty()) Text1->setPlainText(m_.fixed + kCRLF + m_.variable);
     // The focus on the hidden box.
     Dummy_Text->setFocus();
 }
@@ -192,11 +190,17 @@ int DTSelect_Dialog::hourOrMinute(int index) const
     return p > 0 ? p - 1 : 0;
 }
 
+std::optional<DueChoice> DTSelect_Dialog::ask(QWidget* mainWindow, const Message& message)
+{
+    DTSelect_Dialog dialog(mainWindow, message);
+    dialog.exec();
+    return dialog.choice();
+}
+
 void DTSelect_Dialog::Command1_Click(int index)
 {
-    if (h_.meStrVLSelectRepeat) h_.meStrVLSelectRepeat->clear();
+    choice_.reset();
     if (index == 1) {
-        if (h_.meStrVLSelectYMD) h_.meStrVLSelectYMD->clear();
         Dummy_Text->setFocus();
         accept();
         return;
@@ -204,19 +208,17 @@ void DTSelect_Dialog::Command1_Click(int index)
     if (index != 0) return;
     const uFMsg::DueMinute candidate =
         uFMsg::DueMinute::of(MonthView1->selectedDate(), hourOrMinute(0), hourOrMinute(1));
-    if (h_.meStrVLSelectYMD) h_.meStrVLSelectYMD->clear();
     // The clock is read when 設定 is pressed: a choice made a minute ago
     // may be refused now.
     const uFMsg::DueMinute now = uFMsg::DueMinute::current();
     Dummy_Text->setFocus();
     if (candidate.laterThan(now)) {
-        if (h_.meStrVLSelectYMD) *h_.meStrVLSelectYMD = candidate.text();
-        if (h_.meStrVLSelectRepeat) *h_.meStrVLSelectRepeat = repeatRule();
+        choice_ = DueChoice{candidate, repeatRule()};
         accept();
         return;
     }
-    uFHLabel_Bas::HeadMsgShow(mainWindow_, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(kRefusedColour),
-                              h_.head + kRefused, QString());
+    uFHLabel_Bas::HeadMsgShow(mainWindow_, uFHLabel_Bas::HeadMode::Show, uFCom_Bas::ColorGet(kRefusedColour),
+                              m_.head + kDueTimeRefused, QString());
 }
 
 QString DTSelect_Dialog::repeatRule() const

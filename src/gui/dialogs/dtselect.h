@@ -1,14 +1,15 @@
 #pragma once
 // DTSelect_Dialog "日付時刻選択": asks for the date and minute at which a
 // guide message is announced.  Modal, built afresh for every opening.  It
-// reads the message from the main window's hand-over members and, when the
-// operator confirms a minute later than the current one, writes the due
-// time (yyyy/mm/dd-hh:mm) into meStrVLSelectYMD, and the repetition chosen
-// under the time (毎日, 平日 or 毎週 + the chosen day's weekday; empty for
-// なし) into meStrVLSelectRepeat, and closes; 戻る and the close box leave
-// them as the caller set them (empty).
+// shows the message it is given and, when the operator confirms a minute
+// later than the current one, closes with that choice: the minute and the
+// repetition chosen under the time (毎日, 平日 or 毎週 + the chosen day's
+// weekday; empty for なし).  戻る and the close box close it without one.
 #include <QDialog>
 #include <array>
+#include <optional>
+
+#include "model/messages/dueminute.h"
 
 class QCalendarWidget;
 class QComboBox;
@@ -18,20 +19,33 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
+// The refusal of a minute that is not later than the current one (after
+// the status prefix).
+extern const QString kDueTimeRefused;
+
+// What the operator confirmed.
+struct DueChoice {
+    uFMsg::DueMinute minute;
+    // The rule word of the repetition; empty for なし.
+    QString rule;
+};
+
 class DTSelect_Dialog : public QDialog {
     Q_OBJECT
 public:
-    // The main window's members the dialog reads and writes.
-    struct HandOver {
-        const QString* meStrVLSelectKey = nullptr;
-        const QString* meStrVLSelectVar = nullptr;
-        QString* meStrVLSelectYMD = nullptr;
-        // The status prefix of the refusal line.
+    // The message being scheduled, and the status prefix of the refusal line.
+    struct Message {
+        QString fixed;
+        QString variable;
         QString head;
-        // The repetition chosen; none asked for when null.
-        QString* meStrVLSelectRepeat = nullptr;
     };
-    DTSelect_Dialog(QWidget* mainWindow, HandOver handOver);
+    DTSelect_Dialog(QWidget* mainWindow, Message message);
+
+    // Opens the dialog on mainWindow and waits: the choice confirmed with
+    // 設定, none after 戻る or the close box.
+    static std::optional<DueChoice> ask(QWidget* mainWindow, const Message& message);
+    // The choice once 設定 was pressed with a minute later than the current.
+    const std::optional<DueChoice>& choice() const { return choice_; }
 
     void TimeListSet();
     void TimeListSelect(const QString& kind, const QString& value);
@@ -67,7 +81,8 @@ private:
     int hourOrMinute(int index) const;
 
     QWidget* mainWindow_;
-    HandOver h_;
+    Message m_;
+    std::optional<DueChoice> choice_;
     int top_ = 0;
     int left_ = 0;
 };

@@ -3,6 +3,7 @@
 #include "gui/headline/colors.h"
 #include "core/datetime.h"
 #include "gui/platform/timer.h"
+#include "model/recorder/recorder.h"
 
 #include <QColor>
 #include <QComboBox>
@@ -16,28 +17,6 @@
 namespace uFHLabel_Bas {
 
 namespace {
-
-// What the head line of one window keeps between calls: a child object of
-// the window, so that each window starts over and the state goes with it.
-struct HeadState : QObject {
-    explicit HeadState(QWidget* window) : QObject(window) { setObjectName(QStringLiteral("HeadLineState")); }
-    bool labelColourSaved = false;
-    QColor labelColour;
-    // Set once the history got its empty entry 0.  A flag, not a colour
-    // value, so that a black background cannot repeat the set-up.
-    bool historyReady = false;
-    // Full, untruncated text of the line now shown.
-    QString pending;
-    // Where modes 11 and 13 forward.
-    std::function<void(const QString&, const QString&)> forward;
-};
-
-HeadState& stateOf(QWidget* window)
-{
-    QObject* found = window->findChild<QObject*>(QStringLiteral("HeadLineState"), Qt::FindDirectChildrenOnly);
-    if (auto* state = dynamic_cast<HeadState*>(found)) return *state;
-    return *new HeadState(window);
-}
 
 const QString kEllipsis = QStringLiteral("...");
 
@@ -99,19 +78,6 @@ QString fitLine(QLabel* measure, int available, const QString& line)
     return line.left(cuts[size_t(best)]) + kEllipsis;
 }
 
-void moveToHistory(const HeadState& state, QComboBox* history, uFCom_Bas::Timer* timer)
-{
-    if (timer) {
-        timer->setEnabled(false);
-        timer->setInterval(0);
-    }
-    if (!history) return;
-    if (!state.pending.isEmpty()) {
-        history->insertItem(1, state.pending);
-        while (history->count() > kHistoryMax) history->removeItem(history->count() - 1);
-    }
-}
-
 }  // namespace
 
 int TextWidthGet(QLabel* label, const QString& text)
@@ -128,89 +94,111 @@ int TextWidthGet(QLabel* label, const QString& text)
     return hint.width();
 }
 
-void HeadMsgShow(QWidget* window, int mode, int colour, const QString& text1, const QString& text2)
+HeadLine::HeadLine(QWidget* window, Controls controls, uFCom_Bas::RecorderLink* recorder)
+    : QObject(window), c_(controls), recorder_(recorder)
 {
-    // Without a window only the forwarding is left to do.
-    QLabel* label = nullptr;
-    QComboBox* history = nullptr;
-    QLabel* measure = nullptr;
-    uFCom_Bas::Timer* timer = nullptr;
-    if (window) {
-        label = window->findChild<QLabel*>(QStringLiteral("Head_Label_1"));
-        history = window->findChild<QComboBox*>(QStringLiteral("Head_Combo"));
-        measure = window->findChild<QLabel*>(QStringLiteral("Dummy_Label"));
-        timer = window->findChild<uFCom_Bas::Timer*>(QStringLiteral("HeadMsgTimer"));
-    }
+    setObjectName(QStringLiteral("HeadLine"));
+    if (c_.timer) connect(c_.timer, &uFCom_Bas::Timer::Tick, this, &HeadLine::timerTick);
+}
 
+HeadLine* HeadLine::of(const QWidget* window)
+{
+    return window ? window->findChild<HeadLine*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+void HeadLine::firstCallSetUp()
+{
+    // Status lines may carry text the operator typed: they are shown
+    // literally, never as rich text.
+    if (c_.label && !labelColourSaved_) {
+        labelColour_ = backgroundOf(c_.label);
+        labelColourSaved_ = true;
+        c_.label->setTextFormat(Qt::PlainText);
+    }
+    if (c_.measure) c_.measure->setTextFormat(Qt::PlainText);
+    if (c_.history && !historyReady_) {
+        c_.history->insertItem(0, QString());
+        historyReady_ = true;
+    }
+}
+
+void HeadLine::moveToHistory()
+{
+    if (c_.timer) {
+        c_.timer->setEnabled(false);
+        c_.timer->setInterval(0);
+    }
+    if (!c_.history || pending_.isEmpty()) return;
+    c_.history->insertItem(1, pending_);
+    while (c_.history->count() > kHistoryMax) c_.history->removeItem(c_.history->count() - 1);
+}
+
+void HeadLine::show(HeadMode mode, int colour, const QString& text1, const QString& text2)
+{
     const QString line = stampedLine(text1, text2);
-
-    // Without a window nothing below reads the state; the stand-in is never kept.
-    HeadState detached(nullptr);
-    HeadState& state = window ? stateOf(window) : detached;
-    // First-call set-up.  Status lines may carry text the operator typed:
-    // they are shown literally, never as rich text.
-    if (label && !state.labelColourSaved) {
-        state.labelColour = backgroundOf(label);
-        state.labelColourSaved = true;
-        label->setTextFormat(Qt::PlainText);
-    }
-    if (measure) measure->setTextFormat(Qt::PlainText);
-    if (history && !state.historyReady) {
-        history->insertItem(0, QString());
-        state.historyReady = true;
-    }
-
-    switch (window ? mode : kModeSendOnly) {
-    case kModeClear:
-        moveToHistory(state, history, timer);
-        state.pending.clear();
-        if (label) {
-            label->setText(QString());
-            if (state.labelColourSaved) setBackground(label, state.labelColour);
+    firstCallSetUp();
+    switch (mode) {
+    case HeadMode::Clear:
+        moveToHistory();
+        pending_.clear();
+        if (c_.label) {
+            c_.label->setText(QString());
+            if (labelColourSaved_) setBackground(c_.label, labelColour_);
         }
         break;
-    case kModeShow:
-    case kModeShowSend: {
-        moveToHistory(state, history, timer);
-        state.pending = line;
-        if (label) {
-            label->setText(fitLine(measure, label->width(), line));
+    case HeadMode::Show:
+    case HeadMode::ShowSend: {
+        moveToHistory();
+        pending_ = line;
+        if (c_.label) {
+            c_.label->setText(fitLine(c_.measure, c_.label->width(), line));
             const QColor wanted = uFCom_Bas::colorFromValue(colour);
             if (wanted.isValid()) {
-                setBackground(label, wanted);
-            } else if (state.labelColourSaved) {
-                setBackground(label, state.labelColour);
+                setBackground(c_.label, wanted);
+            } else if (labelColourSaved_) {
+                setBackground(c_.label, labelColour_);
             }
         }
-        if (timer) {
-            timer->setInterval(kShowMs);
-            timer->setEnabled(true);
+        if (c_.timer) {
+            c_.timer->setInterval(kShowMs);
+            c_.timer->setEnabled(true);
         }
         break;
     }
-    default:
+    case HeadMode::SendOnly:
         break;
     }
-
-    if ((mode == kModeShowSend || mode == kModeSendOnly) && state.forward) {
-        // The recorder's answer changes nothing on screen.
-        state.forward(text1, text2);
-    }
+    // The recorder's answer changes nothing on screen.
+    if ((mode == HeadMode::ShowSend || mode == HeadMode::SendOnly) && recorder_) recorder_->send(text1, text2);
 }
 
-void HeadMsgTimer_Tick(QWidget* window)
+void HeadLine::showNext(HeadMode mode, int colour, const QString& text1, const QString& text2)
 {
-    if (!window) return;
-    if (auto* timer = window->findChild<uFCom_Bas::Timer*>(QStringLiteral("HeadMsgTimer"))) {
-        timer->setEnabled(false);
-        timer->setInterval(0);
+    if (pending_.isEmpty() && queued_.empty()) {
+        show(mode, colour, text1, text2);
+        return;
     }
-    HeadMsgShow(window, kModeClear, kDesignedColour, QString(), QString());
+    queued_.push_back(Line{mode, colour, text1, text2});
 }
 
-void SetForwarder(QWidget* window, std::function<void(const QString&, const QString&)> forward)
+void HeadLine::timerTick()
 {
-    if (window) stateOf(window).forward = std::move(forward);
+    if (c_.timer) {
+        c_.timer->setEnabled(false);
+        c_.timer->setInterval(0);
+    }
+    if (!queued_.empty()) {
+        const Line next = queued_.front();
+        queued_.pop_front();
+        show(next.mode, next.colour, next.text1, next.text2);
+        return;
+    }
+    show(HeadMode::Clear, kDesignedColour, QString(), QString());
+}
+
+void HeadMsgShow(QWidget* window, HeadMode mode, int colour, const QString& text1, const QString& text2)
+{
+    if (HeadLine* head = HeadLine::of(window)) head->show(mode, colour, text1, text2);
 }
 
 }  // namespace uFHLabel_Bas

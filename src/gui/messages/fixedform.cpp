@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
+#include "gui/dialogs/msgbox.h"
 #include "gui/platform/ufcom.h"
 
 namespace uFMsg {
@@ -28,11 +29,6 @@ MsgInput FixedFormList::input() const
 void FixedFormList::status(int key)
 {
     StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(key) : QString());
-}
-
-bool FixedFormList::confirmed(const QString& question)
-{
-    return s_.confirm && s_.confirm(kDeleteConfirmTitle, question) >= 0;
 }
 
 bool FixedFormList::saved()
@@ -78,7 +74,7 @@ void FixedFormList::Delete()
     const MsgInput in = input();
     if (in.fixed.isEmpty()) return;
     const QString question = kDeleteOne + kCRLF + kCRLF + kAsk + kCRLF + kCRLF + EntryConfirmForm(in.fixed);
-    if (!confirmed(question)) {
+    if (uMsgBox_Show(c_.form, 0, kDeleteConfirmTitle, question) < 0) {
         tidyUp();
         return;
     }
@@ -97,7 +93,7 @@ void FixedFormList::DeleteAll()
 {
     if (!entries_ || entries_->isEmpty()) return;
     const QString question = kDeleteAll + kCRLF + kCRLF + kAsk + kCRLF + kCRLF;
-    if (!confirmed(question)) {
+    if (uMsgBox_Show(c_.form, 0, kDeleteConfirmTitle, question) < 0) {
         tidyUp();
         return;
     }

@@ -27,8 +27,6 @@ public:
         std::function<QString()> head;       // the status prefix
         std::function<QString(int)> keyMsg;  // catalogue line (prefix included)
         std::function<bool()> save;          // writes the whole list; false: not saved
-        // Asks title / question with OK and ｷｬﾝｾﾙ: 1 for OK, -1 otherwise.
-        std::function<int(const QString&, const QString&)> confirm;
     };
     FixedFormList(Controls c, FixedFormEntries* entries, Services s) : c_(c), entries_(entries), s_(std::move(s)) {}
 
@@ -44,8 +42,6 @@ private:
     bool saved();
     void status(int key);
     QString head() const;
-
-    bool confirmed(const QString& question);
 
     Controls c_;
     FixedFormEntries* entries_;

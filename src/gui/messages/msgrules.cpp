@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QVariant>
 
 #include "gui/headline/colors.h"
 #include "gui/headline/headline.h"
@@ -20,10 +21,13 @@ MsgInput MsgInputRead(QWidget* form, const QPlainTextEdit* text1, const QPlainTe
 void StatusShow(QWidget* form, const QString& line)
 {
     if (line.isEmpty()) return;
-    uFHLabel_Bas::HeadMsgShow(form, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(kStatusColour), line, QString());
+    uFHLabel_Bas::HeadMsgShow(form, uFHLabel_Bas::HeadMode::Show, uFCom_Bas::ColorGet(kStatusColour), line, QString());
 }
 
 namespace {
+
+// The view's observer of its entries.
+const char* const kFollowToken = "velmoraFollowToken";
 
 void show(QListWidget* list, const QStringList& texts)
 {
@@ -34,11 +38,14 @@ void show(QListWidget* list, const QStringList& texts)
 
 }  // namespace
 
-void ListFollow(QListWidget* list, ObservedList& entries)
+void ListFollow(QListWidget* list, const ObservedList& entries)
 {
     if (!list) return;
     show(list, entries.texts());
-    entries.observe([view = QPointer<QListWidget>(list)](const ListChange& c) {
+    // A list that followed these entries before follows them once.
+    const QVariant before = list->property(kFollowToken);
+    if (before.isValid()) entries.unobserve(before.toInt());
+    const int token = entries.observe([view = QPointer<QListWidget>(list)](const ListChange& c) {
         if (!view) return;
         switch (c.kind) {
         case ListChange::Insert:
@@ -55,6 +62,7 @@ void ListFollow(QListWidget* list, ObservedList& entries)
             break;
         }
     });
+    list->setProperty(kFollowToken, token);
 }
 
 int ListSelectedRow(const QListWidget* list)

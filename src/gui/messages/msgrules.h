@@ -31,7 +31,7 @@ void StatusShow(QWidget* form, const QString& line);
 // Keeps list showing entries: filled now, with no row selected, and from
 // then on every insert, replace, removal and reset of entries applied to it
 // as well.  The controllers and the monitor change only the collection.
-void ListFollow(QListWidget* list, ObservedList& entries);
+void ListFollow(QListWidget* list, const ObservedList& entries);
 // The selected row, or -1.
 int ListSelectedRow(const QListWidget* list);
 // No row selected, no current row.

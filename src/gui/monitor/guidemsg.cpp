@@ -104,8 +104,8 @@ void GuideMsg_Dialog::Form_Load()
     if (s_.icon) setWindowIcon(s_.icon());
     // At the stored place, else at the top of the screen, flush with the
     // right edge of the work area.
-    const int storedTop = s_.meLngGuideMsgDialogTop ? *s_.meLngGuideMsgDialogTop : 0;
-    const int storedLeft = s_.meLngGuideMsgDialogLeft ? *s_.meLngGuideMsgDialogLeft : 0;
+    const int storedTop = s_.top ? *s_.top : 0;
+    const int storedLeft = s_.left ? *s_.left : 0;
     top_ = storedTop != 0 ? storedTop : 0;
     flushRight_ = storedLeft == 0;
     if (flushRight_) {
@@ -119,8 +119,6 @@ void GuideMsg_Dialog::Form_Load()
     uFCom_Bas::setCheckedQuietly(Check1, s_.Form_AutoGuide && s_.Form_AutoGuide() == 1);
     Check1_Click();
     Dummy_Text->setFocus();
-    // Loaded.
-    if (s_.meLngGuideMsgDialogLoad) *s_.meLngGuideMsgDialogLoad = 1;
 }
 
 void GuideMsg_Dialog::placeFlushRight()
@@ -230,7 +228,6 @@ void GuideMsg_Dialog::Form_Unload()
     if (unloaded_) return;
     unloaded_ = true;
     const QPoint p = pos();
-    if (s_.meLngGuideMsgDialogTop) *s_.meLngGuideMsgDialogTop = p.y() * uy_;
-    if (s_.meLngGuideMsgDialogLeft) *s_.meLngGuideMsgDialogLeft = p.x() * ux_;
-    if (s_.meLngGuideMsgDialogLoad) *s_.meLngGuideMsgDialogLoad = 0;
+    if (s_.top) *s_.top = p.y() * uy_;
+    if (s_.left) *s_.left = p.x() * ux_;
 }

@@ -1,10 +1,9 @@
 #pragma once
 // GuideMsg_Dialog "ｶﾞｲﾄﾞﾒｯｾｰｼﾞ": the small window that shows the guide
 // messages that have just fallen due.  Non-modal, without owner, kept out of
-// the task bar.  It keeps nothing of its own: the text, its last position
-// and the load flag are members of the main window, handed in as Shared,
-// and the automatic-confirmation flag is read and saved through the main
-// window.  Built by a load, destroyed by its unload (close).
+// the task bar.  The monitor hands it its text and keeps its last position
+// for the run; the automatic-confirmation flag is read and saved through
+// the main window.  Built by a load, destroyed by its unload (close).
 #include <QWidget>
 #include <functional>
 
@@ -19,9 +18,10 @@ class GuideMsg_Dialog : public QWidget {
     Q_OBJECT
 public:
     struct Shared {
-        int* meLngGuideMsgDialogTop = nullptr;   // twips; 0: no position stored
-        int* meLngGuideMsgDialogLeft = nullptr;  // twips; 0: no position stored
-        int* meLngGuideMsgDialogLoad = nullptr;  // 1 while loaded
+        // Where it was when last closed, in twips (0: no position kept);
+        // the monitor's, written when the window closes.
+        int* top = nullptr;
+        int* left = nullptr;
         std::function<int()> Form_AutoGuide;
         std::function<void(int&)> Form_MyConfWriteAutoGuide;
         std::function<QIcon()> icon;    // the main window's
@@ -37,6 +37,8 @@ public:
     void showMessages(const QString& text);
     // Ticked automatic confirmation.
     bool autoConfirm() const;
+    // From its load until its unload.
+    bool loaded() const { return !unloaded_; }
 
     void Check1_Click();
     void Command1_Click();

@@ -48,6 +48,8 @@ GuideMonitor::GuideMonitor(Controls c, State st, GuideMsg_Dialog::Shared popup, 
     : c_(c), st_(st), popupShared_(std::move(popup)), s_(std::move(s))
 {
     if (!s_.beep) s_.beep = []() { uFCom_Bas::SystemBeep(); };
+    popupShared_.top = &popupTop_;
+    popupShared_.left = &popupLeft_;
 }
 
 GuideMonitor::~GuideMonitor()
@@ -62,7 +64,7 @@ GuideMsg_Dialog* GuideMonitor::popup() const
 
 bool GuideMonitor::popupLoaded() const
 {
-    return popup_ && popupShared_.meLngGuideMsgDialogLoad && *popupShared_.meLngGuideMsgDialogLoad == 1;
+    return popup_ && popup_->loaded();
 }
 
 void GuideMonitor::PopupUnload()
@@ -112,11 +114,12 @@ void GuideMonitor::SettingsShow()
 
 void GuideMonitor::MonitorStart()
 {
+    running_ = true;
     runningControls(true);
     expectedMs_ = -1;
     catchUp_ = false;
+    countdown_ = -1;
     if (c_.Timer1) {
-        c_.Timer1->Tag.clear();
         c_.Timer1->setInterval(1);
         c_.Timer1->setEnabled(true);
     }
@@ -137,8 +140,9 @@ void GuideMonitor::MonitorStop()
     if (c_.Timer1) {
         c_.Timer1->setEnabled(false);
         c_.Timer1->setInterval(0);
-        c_.Timer1->Tag.clear();
     }
+    running_ = false;
+    countdown_ = -1;
     expectedMs_ = -1;
     setState(kStopped, kStoppedColour);
     deselect();
@@ -171,9 +175,7 @@ void GuideMonitor::CountdownTick()
     t1->setEnabled(false);
     t1->setInterval(0);
 
-    std::string display;
-    platform::LocalTime reading;
-    const std::string stamp = platform::DateTimeText(display, reading);
+    const platform::LocalTime reading = platform::localNow();
     const long long now = platform::localMillis(reading);
 
     if (expectedMs_ >= 0 && std::llabs(now - expectedMs_) > kJumpMs) {
@@ -186,11 +188,10 @@ void GuideMonitor::CountdownTick()
     }
 
     const int interval = st_.watch ? st_.watch->WatchSeconds : 60;
-    if (t1->Tag.isEmpty()) {
+    if (countdown_ < 0) {
+        // A new cycle.
         guideButtons(true);
-        const QString s = QString::fromStdString(stamp.substr(12, 2));
-        int r = -1;
-        if (uFCom_Bas::isNumeric(s) && interval >= 60) r = interval - uFCom_Bas::roundHalfEven(s);
+        const int r = interval >= 60 ? interval - reading.second : -1;
         // A catch-up check that ran in the last second of a minute: the
         // check of this second 00 is due now, not a whole cycle later.
         const bool afterCatchUp = catchUp_;
@@ -200,25 +201,22 @@ void GuideMonitor::CountdownTick()
             startDueCheck();
             return;
         }
-        t1->Tag = QString::number(r >= 0 ? r : interval);
-        countingText(r >= 0 ? r : interval);
+        countdown_ = r >= 0 ? r : interval;
+        countingText(countdown_);
         expectedMs_ = secondOf(now) + 1000;
         armNextSecond(now);
         return;
     }
-    if (uFCom_Bas::isNumeric(t1->Tag)) {
-        const int n = uFCom_Bas::roundHalfEven(t1->Tag) - 1;
-        if (n >= 1) {
-            t1->Tag = QString::number(n);
-            countingText(n);
-            expectedMs_ += 1000;
-            armNextSecond(now);
-            return;
-        }
+    if (countdown_ - 1 >= 1) {
+        --countdown_;
+        countingText(countdown_);
+        expectedMs_ += 1000;
+        armNextSecond(now);
+        return;
     }
-    // Counted down (or a tag that is no number): the due check, once the
-    // wall clock has reached its second; a tick that comes early (the clock
-    // set back a little) waits for it.
+    // Counted down: the due check, once the wall clock has reached its
+    // second; a tick that comes early (the clock set back a little) waits
+    // for it.
     if (expectedMs_ >= 0 && now < expectedMs_) {
         armNextSecond(now);
         return;
@@ -236,22 +234,28 @@ void GuideMonitor::DueCheck()
     setState(kWatching, kRunningColour);
 
     QString shown;
-    uFMsg::GuideSchedule* schedule = st_.schedule;
-    if (schedule && !schedule->isEmpty()) {
-        guideButtons(false);
-        deselect();
-        if (c_.Text3) c_.Text3->clear();
-        if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
-        // Every entry once, in list order; the entry found last stands first.
-        const uFMsg::DueMinute now = uFMsg::DueMinute::current();
-        const QList<uFMsg::DueEntry> taken = schedule->takeDue(now);
-        for (const uFMsg::DueEntry& due : taken) {
-            shown = due.entry.popupBlock() + shown;
-            GuideMsgNotify(due.entry.fixed(), due.entry.variable());
+    if (uFMsg::Schedule* schedule = st_.schedule) {
+        if (!schedule->entries().isEmpty()) {
+            guideButtons(false);
+            deselect();
+            if (c_.Text3) c_.Text3->clear();
+            if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
         }
-        if (st_.meStrGuideMsg) *st_.meStrGuideMsg = shown;
-        placeRepeats(taken, now);
+        // Every entry once, in list order; the entry found last stands
+        // first.  The recorder has them before the rules' next occurrences
+        // are put in and saved.
+        const uFMsg::DueOutcome due =
+            schedule->dueCheck(uFMsg::DueMinute::current(), [&](const QList<uFMsg::DueEntry>& announced) {
+                for (const uFMsg::DueEntry& d : announced) {
+                    shown = d.entry.popupBlock() + shown;
+                    GuideMsgNotify(d.entry.fixed(), d.entry.variable());
+                }
+            });
+        // A rule whose next occurrence found the list full waits for the
+        // next check that finds room.
+        if (due.startedWaiting > 0) uFMsg::StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(uFMsg::kCycleFull) : QString());
     }
+    shown_ = shown;
 
     if (!shown.isEmpty()) {
         showBlock();
@@ -261,25 +265,11 @@ void GuideMonitor::DueCheck()
 
     // The next cycle begins just after the next full second.
     if (c_.Timer1) {
-        std::string display;
-        platform::LocalTime reading;
-        platform::DateTimeText(display, reading);
-        const long long now = platform::localMillis(reading);
-        c_.Timer1->Tag.clear();
+        const long long now = platform::localMillis(platform::localNow());
+        countdown_ = -1;
         expectedMs_ = secondOf(now) + 1000;
         armNextSecond(now);
     }
-}
-
-void GuideMonitor::placeRepeats(const QList<uFMsg::DueEntry>& taken, const uFMsg::DueMinute& now)
-{
-    if (!st_.repeats || st_.repeats->isEmpty()) return;
-    // The next occurrence of every rule just announced, from the clock as
-    // it reads now; one that finds the list full waits for the next check
-    // that finds room.
-    const uFMsg::RepeatRules::Outcome placed = st_.repeats->placeAfter(taken, *st_.schedule, now);
-    if (placed.added > 0 && s_.saveSchedule) s_.saveSchedule();
-    if (placed.full > 0) uFMsg::StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(uFMsg::kCycleFull) : QString());
 }
 
 void GuideMonitor::showBlock()
@@ -287,7 +277,7 @@ void GuideMonitor::showBlock()
     // A window that cannot be made does not keep the beep back; the entries
     // are gone from the list and forwarded already.
     if (!popupLoaded()) popup_ = new GuideMsg_Dialog(popupShared_);
-    if (popup_) popup_->showMessages(st_.meStrGuideMsg ? *st_.meStrGuideMsg : QString());
+    if (popup_) popup_->showMessages(shown_);
     GuideBeep();
 }
 
@@ -299,7 +289,7 @@ void GuideMonitor::GuideMsgNotify(const QString& fixed, const QString& variable)
     QString v = uFCom_Bas::trimSpaces(variable);
     if (v.size() > uFMsg::MsgLenMax) v.clear();
     if (f.isEmpty()) return;
-    uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::kModeSendOnly, uFHLabel_Bas::kDesignedColour, f, v);
+    uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::HeadMode::SendOnly, uFHLabel_Bas::kDesignedColour, f, v);
 }
 
 void GuideMonitor::GuideBeep()

@@ -17,7 +17,7 @@
 
 #include "model/config/myconf.h"
 #include "model/messages/entries.h"
-#include "model/messages/repeat.h"
+#include "model/messages/schedule.h"
 #include "gui/monitor/guidemsg.h"
 
 namespace uFCom_Bas {
@@ -55,22 +55,20 @@ public:
         uFCom_Bas::Timer* Timer1 = nullptr;      // countdown
         uFCom_Bas::Timer* Timer2 = nullptr;      // due check
     };
-    // What the monitor works on: the settings (start at launch, interval),
-    // the guide list (which List2 shows), the rules whose occurrences stand
-    // in it and the main window's block of the messages just due.
+    // What the monitor works on: the settings (start at launch, interval)
+    // and the schedule (whose guide list List2 shows).
     struct State {
         uFConf::WatchSettings* watch = nullptr;
-        uFMsg::GuideSchedule* schedule = nullptr;
-        QString* meStrGuideMsg = nullptr;
-        uFMsg::RepeatRules* repeats = nullptr;
+        uFMsg::Schedule* schedule = nullptr;
     };
     struct Services {
         std::function<QString(int)> keyMsg;                 // catalogue line (prefix included)
         std::function<void()> saveWatch;                    // writes the monitor settings
-        std::function<void()> saveSchedule;                 // writes the guide list and the rules
         const uFCom_Bas::RecorderLink* recorder = nullptr;  // none: never running
         std::function<void()> beep;
     };
+    // popup: what the pop-up takes from the main window (its icon, scale
+    // and the automatic confirmation); its place is the monitor's.
     GuideMonitor(Controls c, State st, GuideMsg_Dialog::Shared popup, Services s);
     ~GuideMonitor();
     GuideMonitor(const GuideMonitor&) = delete;
@@ -92,6 +90,17 @@ public:
     GuideMsg_Dialog* popup() const;
     // Unloads the pop-up if it is loaded.
     void PopupUnload();
+    // Whether the monitor runs (started and not stopped).
+    bool running() const { return running_; }
+    // Seconds left until the next check; -1 when a new cycle begins at the
+    // next tick.
+    int countdown() const { return countdown_; }
+    // The blocks of the messages the last check found due (the pop-up's
+    // text).
+    const QString& shownMessages() const { return shown_; }
+    // Where the pop-up was when last closed, in twips; 0: no place kept.
+    int popupTop() const { return popupTop_; }
+    int popupLeft() const { return popupLeft_; }
 
 private:
     void setState(const QString& text, int colourIndex);
@@ -103,13 +112,17 @@ private:
     bool popupLoaded() const;
     void armNextSecond(long long nowMs);
     void startDueCheck();
-    void placeRepeats(const QList<uFMsg::DueEntry>& taken, const uFMsg::DueMinute& now);
 
     Controls c_;
     State st_;
     GuideMsg_Dialog::Shared popupShared_;
     Services s_;
     QPointer<GuideMsg_Dialog> popup_;
+    bool running_ = false;
+    int countdown_ = -1;
+    QString shown_;
+    int popupTop_ = 0;
+    int popupLeft_ = 0;
     // The wall-clock second (local milliseconds) the next countdown tick
     // belongs to; negative while none is expected.
     long long expectedMs_ = -1;

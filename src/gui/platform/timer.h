@@ -1,6 +1,6 @@
 #pragma once
 // A window timer with the properties the forms use: Interval (ms; 0
-// disables), Enabled, Tag and one tick signal.  Precise, so a 1000 ms tick
+// disables), Enabled and one tick signal.  Precise, so a 1000 ms tick
 // never comes early.  Tests may call fire() to tick it directly.
 #include <QObject>
 #include <QString>
@@ -25,7 +25,6 @@ public:
     void setInterval(int ms);
     bool Enabled() const { return enabled_; }
     void setEnabled(bool on);
-    QString Tag;
 
     // While running: the next tick comes after firstMs instead of the
     // interval, the ticks after it at the interval again.  Used to put the

@@ -35,8 +35,8 @@ void ManualNotify::Command1_Click()
         if (c_.Dummy_Text) c_.Dummy_Text->setFocus();
     };
     if (!s_.recorder || s_.recorder->alive() < 0) {
-        uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::kModeShow, ColorGet(kNoRecorderColour), head + kNoRecorder,
-                                  QString());
+        uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::HeadMode::Show, ColorGet(kNoRecorderColour),
+                                  head + kNoRecorder, QString());
         focusDummy();
         return;
     }

@@ -249,21 +249,22 @@ void CVMsgKey_Dialog::Command1_Click()
     QWidget* head = mainWindow_.data();
 
     if (!recorder_ || recorder_->alive() != 1) {
-        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(uFCom_Bas::kColourLightRed),
+        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::HeadMode::Show, uFCom_Bas::ColorGet(uFCom_Bas::kColourLightRed),
                                   prefix + uFCom_Bas::kNoRecorder, QString());
         focusDummy();
         return;
     }
     if (List1->count() == 0) {
-        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(uFCom_Bas::kColourLightYellow),
-                                  prefix + kNoMessages, QString());
+        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::HeadMode::Show,
+                                  uFCom_Bas::ColorGet(uFCom_Bas::kColourLightYellow), prefix + kNoMessages, QString());
         focusDummy();
         return;
     }
     const int row = selectedRow();
     if (row < 0) {
-        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(uFCom_Bas::kColourLightYellow),
-                                  prefix + kSelectMessage, QString());
+        uFHLabel_Bas::HeadMsgShow(head, uFHLabel_Bas::HeadMode::Show,
+                                  uFCom_Bas::ColorGet(uFCom_Bas::kColourLightYellow), prefix + kSelectMessage,
+                                  QString());
         focusDummy();
         return;
     }

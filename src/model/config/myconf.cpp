@@ -354,10 +354,9 @@ void MyConf::MyConfRead()
     watch_ = WatchSettings{};
     entryCount_ = cycleCount_ = 0;
     entries_.clear();
-    schedule_.clear();
-    repeats_.clear();
+    schedule_.load({}, {}, uFMsg::DueMinute());
     dropped_.clear();
-    placedAtLoad_ = {};
+    loadOutcome_ = {};
     if (!b_.confPath) return;
 
     const uFMsg::DueMinute now = uFMsg::DueMinute::current();
@@ -371,12 +370,10 @@ void MyConf::MyConfRead()
     entryCount_ = c.EntryCount;
     cycleCount_ = c.CycleCount;
     entries_.assign(c.entries);
-    schedule_.assign(c.cycles);
-    repeats_.assign(c.repeats);
     dropped_ = c.dropped;
     // Each rule's next occurrence: the file may have been written before
     // the last one was announced, or by hand.
-    placedAtLoad_ = repeats_.placeAll(schedule_, now);
+    loadOutcome_ = schedule_.load(c.cycles, c.repeats, now);
     start_ = std::move(c);
 }
 
@@ -441,8 +438,8 @@ WriteResult MyConf::putPart(platform::ini::Document& doc, Part part, int* entrie
     case Part::Entry:
         return putEntries(doc, entries_.texts(), entries);
     case Part::Cycle:
-        if (WriteResult r = putCycles(doc, schedule_.texts(), cycles); r != 0) return r;
-        return putRepeats(doc, repeats_.storedForms());
+        if (WriteResult r = putCycles(doc, schedule_.storedEntries(), cycles); r != 0) return r;
+        return putRepeats(doc, schedule_.storedRules());
     }
     return failed(QStringLiteral("no such part"));
 }
@@ -460,9 +457,9 @@ unsigned MyConf::partsNotIn(const platform::ini::Document& doc) const
     return differ;
 }
 
-int MyConf::save(Part part)
+WriteResult MyConf::save(Part part)
 {
-    if (!b_.confPath) return -1;
+    if (!b_.confPath) return failed(QStringLiteral("no file"));
     const QString path = b_.confPath();
     // The backups go first where the disk has room for them and the save;
     // where it has not, the save goes first and the backups take what is left.
@@ -485,8 +482,8 @@ int MyConf::save(Part part)
         // The file has gone while the program ran: all of it from memory, so
         // that the next start finds what the operator had.
         const QString style = !formStyle_.isEmpty() ? formStyle_ : b_.formStyle ? b_.formStyle() : QString();
-        r = ConfWriteAll(path, style, watch_, entries_.texts(), schedule_.texts(), repeats_.storedForms(), &entries,
-                         &cycles);
+        r = ConfWriteAll(path, style, watch_, entries_.texts(), schedule_.storedEntries(), schedule_.storedRules(),
+                         &entries, &cycles);
         if (r == 0) {
             entryCount_ = entries;
             cycleCount_ = cycles;
@@ -496,7 +493,6 @@ int MyConf::save(Part part)
     } else {
         r = saveFromMemory(path, stamp, &entries, &cycles);
     }
-    lastError_ = r.why;
     if (saveFirst) keepBackups(path, backups);
     if (r == 0) known_ = platform::ini::fileStamp(unixPath(path));
     if (r != 0 && b_.writeFailed) b_.writeFailed();
@@ -543,22 +539,22 @@ WriteResult MyConf::saveFromMemory(const QString& pathIn, const platform::ini::F
     return {};
 }
 
-int MyConf::MyConfWriteWatch()
+WriteResult MyConf::MyConfWriteWatch()
 {
     return save(Part::Watch);
 }
 
-int MyConf::MyConfWriteEntry()
+WriteResult MyConf::MyConfWriteEntry()
 {
     return save(Part::Entry);
 }
 
-int MyConf::MyConfWriteCycle()
+WriteResult MyConf::MyConfWriteCycle()
 {
     return save(Part::Cycle);
 }
 
-int MyConf::MyConfWriteFormStyle(const QString& value)
+WriteResult MyConf::MyConfWriteFormStyle(const QString& value)
 {
     // Kept when the save fails: it is the operator's, and the next save
     // that succeeds (at the latest the one at shutdown) writes it.

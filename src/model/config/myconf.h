@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "model/messages/entries.h"
-#include "model/messages/repeat.h"
+#include "model/messages/schedule.h"
 
 namespace uFConf {
 
@@ -130,7 +130,7 @@ QString WatchValue(const WatchSettings& watch);
 // the monitor settings, the two lists and their counts as last loaded or
 // saved.  Reads fill them; each writer saves its part.  A failed write calls
 // writeFailed (the "File Access NG" line).
-class MyConf {
+class MyConf : public uFMsg::ScheduleStore {
 public:
     struct Binding {
         std::function<QString()> confPath;
@@ -140,27 +140,30 @@ public:
         std::function<QString()> formStyle;
     };
     explicit MyConf(Binding b) : b_(std::move(b)) {}
+    MyConf(const MyConf&) = delete;
+    MyConf& operator=(const MyConf&) = delete;
 
     void MyConfRead();
-    int MyConfWriteWatch();
-    int MyConfWriteEntry();
+    // Each save says why it failed with its result.
+    WriteResult MyConfWriteWatch();
+    WriteResult MyConfWriteEntry();
     // The guide list and the repeat rules, in one save.
-    int MyConfWriteCycle();
+    WriteResult MyConfWriteCycle();
     // The window style for the next start (FormStyle value).
-    int MyConfWriteFormStyle(const QString& value);
-    // Why the last save failed, in a few words.
-    QString lastError() const { return lastError_; }
+    WriteResult MyConfWriteFormStyle(const QString& value);
+    // The schedule's saves.
+    bool saveSchedule() override { return MyConfWriteCycle() == 0; }
 
     WatchSettings& watch() { return watch_; }
     const WatchSettings& watch() const { return watch_; }
     uFMsg::FixedFormEntries& entries() { return entries_; }
-    uFMsg::GuideSchedule& schedule() { return schedule_; }
-    uFMsg::RepeatRules& repeats() { return repeats_; }
+    uFMsg::Schedule& schedule() { return schedule_; }
     // What the last read did to the guide list: the entries it left out
-    // as past (as stored), and the rules' next occurrences it put in or
-    // that wait for room.
+    // as past (as stored), and what the schedule's load did (the rules'
+    // next occurrences put in or waiting for room, occurrences removed,
+    // rules left out).
     const QStringList& droppedAtLoad() const { return dropped_; }
-    const uFMsg::RepeatRules::Outcome& placedAtLoad() const { return placedAtLoad_; }
+    const uFMsg::LoadOutcome& loadOutcome() const { return loadOutcome_; }
     // Entries in the file as last loaded or saved.
     int EntryCount() const { return entryCount_; }
     int CycleCount() const { return cycleCount_; }
@@ -181,7 +184,7 @@ private:
     WriteResult putPart(platform::ini::Document& doc, Part part, int* entries, int* cycles) const;
     // The parts of the operator's that doc does not hold as they are.
     unsigned partsNotIn(const platform::ini::Document& doc) const;
-    int save(Part part);
+    WriteResult save(Part part);
     // The backups this save keeps first: the file as the run found it (the
     // first save), the file as another program changed it.
     struct Pending {
@@ -197,13 +200,11 @@ private:
     Binding b_;
     WatchSettings watch_;
     uFMsg::FixedFormEntries entries_;
-    uFMsg::GuideSchedule schedule_;
-    uFMsg::RepeatRules repeats_;
+    uFMsg::Schedule schedule_{this};
     QStringList dropped_;
-    uFMsg::RepeatRules::Outcome placedAtLoad_;
+    uFMsg::LoadOutcome loadOutcome_;
     int entryCount_ = 0;
     int cycleCount_ = 0;
-    QString lastError_;
     // The file as this run found it, kept as the backup at the first save.
     ConfContent start_;
     bool backupDone_ = false;

@@ -1,8 +1,5 @@
 #include "model/messages/entries.h"
 
-#include <string>
-
-#include "core/datetime.h"
 #include "model/platform/text.h"
 
 namespace uFMsg {
@@ -17,6 +14,9 @@ const QString kTooLongTail = QStringLiteral(" 文字を超えます。");
 const QString kNotTaken = QStringLiteral("採用されません。");
 const QString kEntryHead = QStringLiteral("[定型 Msg]");
 const QString kCycleHead = QStringLiteral("[ｶﾞｲﾄﾞﾒｯｾｰｼﾞ]");
+// The options of a guide entry.
+const QString kItemSeparator = QStringLiteral(";");
+const QString kPlacedItem = QStringLiteral("繰り返し");
 
 }  // namespace
 
@@ -47,32 +47,6 @@ bool FieldPresent(const QString& field)
     return !field.isEmpty() && field != uFCom_Bas::kFieldMissing;
 }
 
-DueMinute DueMinute::fromText(const QString& text)
-{
-    DueMinute m;
-    m.text_ = text;
-    return m;
-}
-
-DueMinute DueMinute::of(const QDate& date, int hour, int minute)
-{
-    auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
-    return fromText(date.toString(QStringLiteral("yyyy/MM/dd")) + QStringLiteral("-") + two(hour) +
-                    QStringLiteral(":") + two(minute));
-}
-
-DueMinute DueMinute::fromDisplay(const QString& display)
-{
-    return fromText(display.left(10) + QStringLiteral("-") + display.mid(11, 5));
-}
-
-DueMinute DueMinute::current()
-{
-    std::string display;
-    platform::DateTimeText(display);
-    return fromDisplay(QString::fromStdString(display));
-}
-
 FixedEntry::FixedEntry(const QString& text) : text_(text)
 {
     const QString key = uFCom_Bas::CsvFieldGet(0, text, kComma);
@@ -92,6 +66,27 @@ QString FixedEntry::storedForm() const
     return m + kComma;
 }
 
+QString EntryOptions::text() const
+{
+    return placed ? kPlacedItem : QString();
+}
+
+std::optional<EntryOptions> EntryOptions::parse(const QString& field)
+{
+    const QString f = uFCom_Bas::trimSpaces(field);
+    if (f.isEmpty()) return std::nullopt;
+    EntryOptions o;
+    for (const QString& item : f.split(kItemSeparator)) {
+        const QString i = uFCom_Bas::trimSpaces(item);
+        if (i == kPlacedItem) {
+            o.placed = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return o;
+}
+
 GuideEntry::GuideEntry(const QString& text) : text_(text)
 {
     const QString trimmed = uFCom_Bas::trimSpaces(text);
@@ -102,11 +97,29 @@ GuideEntry::GuideEntry(const QString& text) : text_(text)
     due_ = DueMinute::fromText(uFCom_Bas::trimSpaces(raw_[0]));
     fixed_ = uFCom_Bas::trimSpaces(raw_[1]);
     variable_ = uFCom_Bas::trimSpaces(raw_[2]);
+    // A fourth field of options is kept beside the entry; the list shows
+    // the three fields as a stored entry without options reads.
+    const QString fourth = uFCom_Bas::CsvFieldGet(3, trimmed, kComma);
+    if (fourth == uFCom_Bas::kFieldMissing) return;
+    if (const std::optional<EntryOptions> o = EntryOptions::parse(fourth)) {
+        options_ = *o;
+        text_ = raw_[0] + kComma + raw_[1] + kComma + raw_[2] + kComma;
+    }
 }
 
-GuideEntry GuideEntry::compose(const DueMinute& due, const QString& fixed, const QString& variable)
+GuideEntry GuideEntry::compose(const DueMinute& due, const QString& fixed, const QString& variable,
+                               const EntryOptions& options)
 {
-    return GuideEntry(due.text() + kComma + fixed + kComma + variable);
+    GuideEntry e(due.text() + kComma + fixed + kComma + variable);
+    e.options_ = options;
+    return e;
+}
+
+GuideEntry GuideEntry::withOptions(const EntryOptions& options) const
+{
+    GuideEntry e = *this;
+    e.options_ = options;
+    return e;
 }
 
 QString GuideEntry::trimmed() const
@@ -117,7 +130,8 @@ QString GuideEntry::trimmed() const
 QString GuideEntry::storedForm() const
 {
     if (trimmed().isEmpty() || due_.isNull() || due_.text() == uFCom_Bas::kFieldMissing) return QString();
-    return raw_[0] + kComma + raw_[1] + kComma + raw_[2] + kComma;
+    const QString stored = raw_[0] + kComma + raw_[1] + kComma + raw_[2] + kComma;
+    return options_.isEmpty() ? stored : stored + options_.text() + kComma;
 }
 
 QString GuideEntry::confirmForm() const
@@ -162,6 +176,21 @@ int GuideSchedule::find(const QString& text) const
     return -1;
 }
 
+int GuideSchedule::findAnnouncement(const GuideEntry& entry) const
+{
+    for (int row = 0; row < size(); ++row)
+        if (items_.at(row).sameAnnouncement(entry)) return row;
+    return -1;
+}
+
+QStringList GuideSchedule::storedForms() const
+{
+    QStringList out;
+    for (const GuideEntry& e : items_)
+        if (const QString v = e.storedForm(); !v.isEmpty()) out << v;
+    return out;
+}
+
 QList<DueEntry> GuideSchedule::takeDue(const DueMinute& now)
 {
     QList<DueEntry> taken;
@@ -169,7 +198,7 @@ QList<DueEntry> GuideSchedule::takeDue(const DueMinute& now)
     const int steps = size();
     int i = 0;
     for (int step = 0; step < steps && i < size(); ++step) {
-        const GuideEntry entry(items_.at(i).trimmed());
+        const GuideEntry entry = GuideEntry(items_.at(i).trimmed()).withOptions(items_.at(i).options());
         if (entry.text().isEmpty() || entry.due().isNull() || !entry.due().dueAt(now)) {
             ++i;
             continue;

@@ -3,11 +3,15 @@
 // their limits, the fixed-form and guide entries with their text forms and
 // the due rule, and the two lists as ordered collections.  The list widgets
 // of the main window only show these collections.
-#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "model/messages/dueminute.h"
 
 namespace uFMsg {
 
@@ -33,34 +37,6 @@ MsgInput MsgInputGet(const QString& text1, const QString& text2, const QString& 
 // marker.
 bool FieldPresent(const QString& field);
 
-// A minute of the schedule, "yyyy/mm/dd-hh:mm" of the local calendar.
-// Minutes compare in the ordinal order of that text, which for well-formed
-// minutes is the order of time; a stored minute that is not well formed
-// keeps its text and its place in that order.
-class DueMinute {
-public:
-    DueMinute() = default;
-    // From its text form as it stands (the clock's minute, a listed
-    // entry's trimmed field); null for an empty text.
-    static DueMinute fromText(const QString& text);
-    // The minute of a date, an hour and a minute.
-    static DueMinute of(const QDate& date, int hour, int minute);
-    // The minute of a 23-character display text "yyyy/mm/dd hh:mm:ss:fff".
-    static DueMinute fromDisplay(const QString& display);
-    // The program clock's minute.
-    static DueMinute current();
-    bool isNull() const { return text_.isEmpty(); }
-    const QString& text() const { return text_; }
-    // Due at now: not later than now.
-    bool dueAt(const DueMinute& now) const { return compare(now) <= 0; }
-    bool laterThan(const DueMinute& now) const { return compare(now) > 0; }
-    bool operator==(const DueMinute& o) const { return text_ == o.text_; }
-
-private:
-    int compare(const DueMinute& o) const { return QString::compare(text_, o.text_, Qt::CaseSensitive); }
-    QString text_;
-};
-
 // A fixed-form entry as listed: its text, whose first comma field is its key.
 class FixedEntry {
 public:
@@ -79,15 +55,34 @@ private:
     QString text_, key_;
 };
 
+// What a guide entry carries beyond its three fields, stored as a fourth
+// field of items separated by ';' that a reader knowing nothing of it
+// ignores.
+struct EntryOptions {
+    // Put in by a rule of the schedule (繰り返し), not registered by hand.
+    bool placed = false;
+
+    bool isEmpty() const { return !placed; }
+    // The stored field, "" when there is nothing to store.
+    QString text() const;
+    // From a stored field; none when an item is not understood (the field
+    // is then no options field, and is ignored as before).
+    static std::optional<EntryOptions> parse(const QString& field);
+    bool operator==(const EntryOptions& o) const { return placed == o.placed; }
+};
+
 // A guide entry as listed: due minute, fixed part, variable part, listed as
 // due + "," + fixed + "," + variable.  Taken apart once, from its trimmed
-// text: the fields as they stand and trimmed.
+// text: the fields as they stand and trimmed.  A fourth field of options is
+// taken off the listed text and kept beside it.
 class GuideEntry {
 public:
     GuideEntry() = default;
+    // From a listed text or a stored value.
     explicit GuideEntry(const QString& text);
     // Composed as listed; nothing trimmed or checked.
-    static GuideEntry compose(const DueMinute& due, const QString& fixed, const QString& variable);
+    static GuideEntry compose(const DueMinute& due, const QString& fixed, const QString& variable,
+                              const EntryOptions& options = {});
     const QString& text() const { return text_; }
     QString trimmed() const;
     // Null when the entry has no due minute.
@@ -95,8 +90,17 @@ public:
     // The parts trimmed; empty when absent.
     const QString& fixed() const { return fixed_; }
     const QString& variable() const { return variable_; }
-    // The stored form: the three fields as they stand and a comma; empty for
-    // an entry without a due minute.
+    const EntryOptions& options() const { return options_; }
+    GuideEntry withOptions(const EntryOptions& options) const;
+    // The same announcement: the same minute and the same parts, however the
+    // texts are spaced or ended.
+    bool sameAnnouncement(const GuideEntry& o) const
+    {
+        return due_ == o.due_ && fixed_ == o.fixed_ && variable_ == o.variable_;
+    }
+    // The stored form: the three fields as they stand and a comma, then the
+    // options and a comma when there are any; empty for an entry without a
+    // due minute.
     QString storedForm() const;
     // The delete question's block, the details box, the pop-up's block.
     QString confirmForm() const;
@@ -109,6 +113,7 @@ private:
     QString raw_[3];
     DueMinute due_;
     QString fixed_, variable_;
+    EntryOptions options_;
 };
 
 // The delete question's block of a fixed-form entry.
@@ -123,21 +128,46 @@ struct ListChange {
 };
 
 // What every list of entries offers a view: its texts, and each change.
+// Any number of observers may follow it; adding one never unhooks another.
+// A copy of a list has no observers.
 class ObservedList {
 public:
+    using Observer = std::function<void(const ListChange&)>;
+    ObservedList() = default;
+    ObservedList(const ObservedList&) {}
+    ObservedList& operator=(const ObservedList&) { return *this; }
     virtual ~ObservedList() = default;
     virtual QStringList texts() const = 0;
-    // The one observer, told of every change from now on (none: empty).
-    void observe(std::function<void(const ListChange&)> observer) { observer_ = std::move(observer); }
+    // Told of every change from now on, until unobserve with the token
+    // returned.
+    int observe(Observer observer) const
+    {
+        observers_.emplace_back(++lastToken_, std::move(observer));
+        return lastToken_;
+    }
+    void unobserve(int token) const
+    {
+        for (auto it = observers_.begin(); it != observers_.end(); ++it) {
+            if (it->first != token) continue;
+            observers_.erase(it);
+            return;
+        }
+    }
 
 protected:
     void notify(ListChange::Kind kind, int row, const QStringList& texts = {}) const
     {
-        if (observer_) observer_(ListChange{kind, row, texts});
+        if (observers_.empty()) return;
+        const ListChange change{kind, row, texts};
+        // An observer may unhook itself while it is told.
+        const auto observers = observers_;
+        for (const auto& o : observers)
+            if (o.second) o.second(change);
     }
 
 private:
-    std::function<void(const ListChange&)> observer_;
+    mutable std::vector<std::pair<int, Observer>> observers_;
+    mutable int lastToken_ = 0;
 };
 
 // Entries in the ordinal (UTF-16 code unit) order of their texts,
@@ -236,9 +266,13 @@ public:
     // -9 for an empty text, -1 for no match, else the lowest row whose
     // trimmed text is text.
     int find(const QString& text) const;
+    // The lowest row of the same announcement, or -1.
+    int findAnnouncement(const GuideEntry& entry) const;
     // Takes every entry whose due minute has come (not later than now), in
     // list order; entries that are empty or have no due minute stay.
     QList<DueEntry> takeDue(const DueMinute& now);
+    // The stored forms, in list order (entries without one left out).
+    QStringList storedForms() const;
 };
 
 }  // namespace uFMsg

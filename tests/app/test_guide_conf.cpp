@@ -42,10 +42,10 @@ TEST_F(GuideConfTest, UnloadWritesTheSurvivingGuideEntriesFromZero)
          "CycleItem_001=2025/04/01-12:00,b,v\r\n"
          "CycleItem_002=2025/04/01-09:31,a,\r\n"
          "CycleItem_003=2025/04/02-08:00,c,x,y,\r\n");
-    EXPECT_EQ(form_->watch().WatchAutoStart, 1);
-    EXPECT_EQ(form_->watch().WatchSeconds, 60);
+    EXPECT_EQ(form_->conf().watch().WatchAutoStart, 1);
+    EXPECT_EQ(form_->conf().watch().WatchSeconds, 60);
     EXPECT_EQ(form_->Form_AutoGuide(), 0);
-    EXPECT_EQ(form_->watch().WatchPanelShow, 0);
+    EXPECT_EQ(form_->conf().watch().WatchPanelShow, 0);
     ASSERT_EQ(form_->List2->count(), 3);
     // Due-time order, whatever the order of the file.
     EXPECT_EQ(form_->List2->item(0)->text(), "2025/04/01-09:31,a,");
@@ -53,7 +53,7 @@ TEST_F(GuideConfTest, UnloadWritesTheSurvivingGuideEntriesFromZero)
     EXPECT_EQ(form_->conf().CycleCount(), 3);
 
     // Fell due during the run.
-    form_->conf().schedule().removeAt(1);
+    form_->conf().schedule().remove(form_->conf().schedule().entries().at(1).trimmed(), {});
     ASSERT_EQ(form_->List2->count(), 2) << "the list follows its collection";
     form_->Form_Unload();
     EXPECT_EQ(ended_, 1);

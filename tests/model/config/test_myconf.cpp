@@ -368,7 +368,7 @@ TEST_F(MyConfTest, SavesFromMemoryEqualSavesThatReadTheFileAgain)
         ASSERT_EQ(rc, 0);
         ASSERT_EQ(ConfWriteEntry(shadowPath, conf.entries().texts()), 0);
         ASSERT_EQ(ConfWriteWatch(shadowPath, conf.watch()), 0);
-        ASSERT_EQ(ConfWriteCycle(shadowPath, conf.schedule().texts()), 0);
+        ASSERT_EQ(ConfWriteCycle(shadowPath, conf.schedule().storedEntries()), 0);
         EXPECT_EQ(read(), testsupport::readFile(shadow));
     }
     // Everything every hand added is there, and every entry of the run.

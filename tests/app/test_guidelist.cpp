@@ -14,6 +14,7 @@
 #include "model/config/myconf.h"
 #include "gui/dialogs/dtselect.h"
 #include "gui/dialogs/msgbox.h"
+#include "gui/monitor/monitor.h"
 #include "gui/platform/ufcom.h"
 #include "form_fixture.h"
 #include "test_support.h"
@@ -57,6 +58,13 @@ protected:
     {
         QStringList out;
         for (const QString& t : texts) out << uFConf::CycleValue(t);
+        return out;
+    }
+    // As the file stores occurrences a rule put in: marked.
+    static QStringList asOccurrences(const QStringList& texts)
+    {
+        QStringList out;
+        for (const QString& t : texts) out << uFConf::CycleValue(t) + "繰り返し,";
         return out;
     }
     QStringList stored(const char* section = "Section_Cycle", const char* stem = "CycleItem_") const
@@ -149,7 +157,6 @@ TEST_F(GuideListTest, RegisterThroughTheDialog)
         // Saved at once, not only when the program ends.
         EXPECT_EQ(stored(), c.shown.isEmpty() || c.shown[0] != kAdded ? before : asStored(c.after));
         EXPECT_EQ(form_->Text1->toPlainText().isEmpty(), c.inputsCleared);
-        EXPECT_TRUE(form_->meStrVLSelectYMD.isEmpty());
         deleteWindow();
     }
 }
@@ -266,8 +273,9 @@ TEST_F(GuideListTest, ARepetitionIsRegisteredShownAndDeletedWithItsOccurrence)
         QStringList after, rules, shown;
     } cases[] = {
         {"毎日 from today", {}, {}, today(), 12, 1, {"2026/12/08-11:00,a,v"}, {"毎日,11:00,a,v,"}, {kAdded}},
+        // The start is kept with the rule, so that a restart does not move it.
         {"平日 chosen on a Saturday starts on the Monday", {}, {}, saturday, 10, 2, {"2026/12/14-09:00,a,v"},
-         {"平日,09:00,a,v,"}, {kAdded}},
+         {"平日,09:00,a,v,起点=2026/12/12,"}, {kAdded}},
         {"毎週 takes the chosen day's weekday", {}, {}, wednesday, 11, 3, {"2026/12/09-10:00,a,v"}, {"毎週水,10:00,a,v,"},
          {kAdded}},
         {"the same rule again: nothing", {"2026/12/09-10:00,a,v"}, {"毎週水,10:00,a,v,"}, wednesday, 11, 3,
@@ -281,10 +289,9 @@ TEST_F(GuideListTest, ARepetitionIsRegisteredShownAndDeletedWithItsOccurrence)
         schedule(c.day, c.hour, 1, Press::Set, {}, c.repeat);
         click(form_->Command3[0]);
         EXPECT_EQ(guide(), c.after);
-        EXPECT_EQ(stored(), c.shown.isEmpty() || c.shown[0] != kAdded ? c.before : asStored(c.after));
+        EXPECT_EQ(stored(), c.shown.isEmpty() || c.shown[0] != kAdded ? c.before : asOccurrences(c.after));
         EXPECT_EQ(stored("Section_Repeat", "RepeatItem_"), c.rules);
         EXPECT_EQ(lines(), c.shown);
-        EXPECT_TRUE(form_->meStrVLSelectRepeat.isEmpty());
         deleteWindow();
     }
 
@@ -304,7 +311,7 @@ TEST_F(GuideListTest, ARepetitionIsRegisteredShownAndDeletedWithItsOccurrence)
     EXPECT_TRUE(question_.replace("\r\n", "\n").endsWith("\n2026/12/08-12:00\nb\n\n\nこの繰り返しも削除します。"))
         << question_.toStdString();
     EXPECT_EQ(stored("Section_Repeat", "RepeatItem_"), QStringList{rules[0]});
-    EXPECT_EQ(stored(), asStored({"2026/12/08-11:00,a,v", "2026/12/09-09:00,a,v"}));
+    EXPECT_EQ(stored(), asStored({"2026/12/08-11:00,a,v"}) + asOccurrences({"2026/12/09-09:00,a,v"}));
 
     // 全て削除 says that the rules go too.
     answer(true);
@@ -324,14 +331,15 @@ TEST_F(GuideListTest, AnOccurrenceWaitsForRoomInAFullList)
     for (int i = 1; i < 100; ++i)
         hundred << QStringLiteral("2026/12/09-%1:%2,m,").arg(10 + i / 60).arg(i % 60, 2, 10, QChar('0'));
     load({}, hundred, {"毎日,10:30,r,,"});
-    EXPECT_EQ(loadLines_.mid(0, 2), (QStringList{kHead + "を Load しました。", kFull}));
+    // Said when the start's own lines are done, for its own three seconds.
+    EXPECT_EQ(loadLines_, (QStringList{kHead + "を Load しました。", kHead + "ｶﾞｲﾄﾞ部監視を開始しました。", kFull}));
     EXPECT_EQ(stored("Section_Repeat", "RepeatItem_"), QStringList{"毎日,10:30,r,,"});
     EXPECT_EQ(form_->List2->count(), 100);
 
     clock_.set(QDateTime(today(), QTime(10, 16, 0, 5)));
-    form_->Timer2_Timer();
+    form_->Timer2->fire();
     EXPECT_EQ(guide().first(), "2026/12/08-10:30,r,");
-    EXPECT_EQ(stored().first(), "2026/12/08-10:30,r,,");
+    EXPECT_EQ(stored().first(), "2026/12/08-10:30,r,,繰り返し,");
     EXPECT_EQ(form_->List2->count(), 100);
 }
 
@@ -354,11 +362,41 @@ TEST_F(GuideListTest, AClockSetBackOrForwardKeepsEachOccurrenceOnce)
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.clock.toString().toStdString());
-        form_->meStrGuideMsg.clear();
         clock_.set(s.clock);
-        form_->Timer2_Timer();
+        form_->Timer2->fire();
         EXPECT_EQ(guide(), s.after);
-        EXPECT_EQ(stored(), asStored(s.after));
-        EXPECT_EQ(!form_->meStrGuideMsg.isEmpty(), s.popup);
+        EXPECT_EQ(stored(), asOccurrences(s.after));
+        EXPECT_EQ(!form_->monitor()->shownMessages().isEmpty(), s.popup);
     }
+}
+
+// 毎日 changed into 平日 the natural way, by registering again: both rules
+// share the one listed entry, the details name both, and ｶﾞｲﾄﾞ部削除 takes
+// the entry with both rules, so that neither comes back after a restart.
+TEST_F(GuideListTest, TwoRulesOnOneEntryAreShownAndDeletedTogether)
+{
+    load({"朝礼"}, {});
+    for (int repeat : {1, 2}) {  // 毎日, then 平日
+        type("朝礼");
+        schedule(today(), 12, 1, Press::Set, {}, repeat);
+        click(form_->Command3[0]);
+        EXPECT_EQ(lines(), QStringList{kAdded});
+    }
+    EXPECT_EQ(guide(), QStringList{"2026/12/08-11:00,朝礼,"});
+    EXPECT_EQ(stored("Section_Repeat", "RepeatItem_"), (QStringList{"毎日,11:00,朝礼,,", "平日,11:00,朝礼,,"}));
+    clickRow(form_->List2, 0);
+    EXPECT_EQ(form_->Text3->toPlainText(), "2026/12/08-11:00\n朝礼\n繰り返し：毎日\n繰り返し：平日\n");
+
+    clickRow(form_->List2, 0);
+    answer(true);
+    click(form_->Command3[1]);
+    EXPECT_TRUE(question_.replace("\r\n", "\n").endsWith("\n\n\nこの繰り返しも削除します。")) << question_.toStdString();
+    EXPECT_EQ(form_->List2->count(), 0);
+    EXPECT_EQ(lines(), QStringList{kDeleted});
+    EXPECT_TRUE(stored("Section_Repeat", "RepeatItem_").isEmpty());
+    EXPECT_TRUE(stored().isEmpty());
+    // A new window over the file finds nothing to announce.
+    deleteWindow();
+    ASSERT_TRUE(loadWindow(testsupport::readFile(conf())));
+    EXPECT_EQ(form_->List2->count(), 0);
 }

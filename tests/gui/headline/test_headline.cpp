@@ -19,8 +19,10 @@ protected:
     testsupport::FakeWindowSearch noRecorder_{false};
 };
 
+using uFHLabel_Bas::HeadMode;
+
 struct ModeCase {
-    int mode;
+    HeadMode mode;
     bool labelShowsNew;     // else it keeps the previous line (mode 13) or is empty (mode 0)
     bool previousArchived;  // the previous line moved into the history
     bool timerRunning;
@@ -30,19 +32,19 @@ struct ModeCase {
 TEST_F(HeadLineTest, EachModeActsOnLabelHistoryTimerAndRecorderAsItShould)
 {
     const ModeCase cases[] = {
-        {0, false, true, false, 0},
-        {1, true, true, true, 0},
-        {11, true, true, true, 1},
-        {13, false, false, true, 1},
+        {HeadMode::Clear, false, true, false, 0},
+        {HeadMode::Show, true, true, true, 0},
+        {HeadMode::ShowSend, true, true, true, 1},
+        {HeadMode::SendOnly, false, false, true, 1},
     };
     for (const ModeCase& c : cases) {
-        SCOPED_TRACE(c.mode);
+        SCOPED_TRACE(static_cast<int>(c.mode));
         FakeRecorder recorder;
         if (!recorder.ok()) GTEST_SKIP() << "the recorder's mailslot is in use";
         FakeMain main;
         recorder.forwardFrom(&main.window);
         const QString previous = kStamp + "[ｳﾞｪﾙﾓﾗ]前の行";
-        HeadMsgShow(&main.window, 1, -1, "[ｳﾞｪﾙﾓﾗ]前の行", QString());
+        HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Show, -1, "[ｳﾞｪﾙﾓﾗ]前の行", QString());
         ASSERT_EQ(main.head->text(), previous);
         main.timer->setInterval(1234);  // to see whether the call restarts it
 
@@ -50,7 +52,7 @@ TEST_F(HeadLineTest, EachModeActsOnLabelHistoryTimerAndRecorderAsItShould)
 
         if (c.labelShowsNew) {
             EXPECT_EQ(main.head->text(), kStamp + "[ｳﾞｪﾙﾓﾗ]新しい行補足");
-        } else if (c.mode == 13) {
+        } else if (c.mode == HeadMode::SendOnly) {
             EXPECT_EQ(main.head->text(), previous);
         } else {
             EXPECT_EQ(main.head->text(), QString());
@@ -59,7 +61,7 @@ TEST_F(HeadLineTest, EachModeActsOnLabelHistoryTimerAndRecorderAsItShould)
             c.previousArchived ? QStringList{QString(), previous} : QStringList{QString()};
         EXPECT_EQ(main.historyItems(), expectedHistory);
         EXPECT_EQ(main.timer->isRunning(), c.timerRunning);
-        EXPECT_EQ(main.timer->Interval(), c.mode == 13 ? 1234 : (c.timerRunning ? 3000 : 0));
+        EXPECT_EQ(main.timer->Interval(), c.mode == HeadMode::SendOnly ? 1234 : (c.timerRunning ? 3000 : 0));
 
         const QStringList sent = recorder.received();
         ASSERT_EQ(sent.size(), c.forwarded);
@@ -72,22 +74,22 @@ TEST_F(HeadLineTest, EachModeActsOnLabelHistoryTimerAndRecorderAsItShould)
 TEST_F(HeadLineTest, SendOnlyFirstCallStillPreparesTheHistoryButTouchesNothingElse)
 {
     FakeMain main;
-    HeadMsgShow(&main.window, 13, uFCom_Bas::ColorGet(10), "[ｳﾞｪﾙﾓﾗ]通知", QString());
+    HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::SendOnly, uFCom_Bas::ColorGet(10), "[ｳﾞｪﾙﾓﾗ]通知", QString());
     EXPECT_EQ(main.historyItems(), QStringList{QString()});
     EXPECT_EQ(main.head->text(), QString());
     EXPECT_EQ(main.background(), QColor(192, 192, 192));
     EXPECT_FALSE(main.timer->Enabled());
 
     // The set-up happens once: later calls add no second empty entry.
-    HeadMsgShow(&main.window, 13, -1, "x", QString());
-    HeadMsgShow(&main.window, 0, -1, QString(), QString());
+    HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::SendOnly, -1, "x", QString());
+    HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Clear, -1, QString(), QString());
     EXPECT_EQ(main.historyItems(), QStringList{QString()});
 }
 
 TEST_F(HeadLineTest, HistoryKeepsNineLinesNewestFirstBelowAnEmptyEntry)
 {
     FakeMain main;
-    for (int i = 1; i <= 12; ++i) HeadMsgShow(&main.window, 1, -1, QStringLiteral("line %1").arg(i), QString());
+    for (int i = 1; i <= 12; ++i) HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Show, -1, QStringLiteral("line %1").arg(i), QString());
 
     QStringList items = main.historyItems();
     ASSERT_EQ(items.size(), 10);
@@ -132,7 +134,7 @@ TEST_F(HeadLineTest, LongLineIsShortenedOnScreenButArchivedWhole)
         SCOPED_TRACE(c.name);
         FakeMain main(c.labelWidth);
         const QString full = kStamp + c.text;
-        HeadMsgShow(&main.window, 1, -1, c.text, QString());
+        HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Show, -1, c.text, QString());
         const QString shown = main.head->text();
         if (!c.shortened) {
             EXPECT_EQ(shown, full);
@@ -154,14 +156,14 @@ TEST_F(HeadLineTest, LongLineIsShortenedOnScreenButArchivedWhole)
 TEST_F(HeadLineTest, NothingFitsLeavesTheFirstCharacterWithoutDots)
 {
     FakeMain main(1);
-    HeadMsgShow(&main.window, 1, -1, "[ｳﾞｪﾙﾓﾗ]x", QString());
+    HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Show, -1, "[ｳﾞｪﾙﾓﾗ]x", QString());
     EXPECT_EQ(main.head->text(), QStringLiteral("["));
 }
 
 TEST_F(HeadLineTest, LinesAreShownAsPlainText)
 {
     FakeMain main;
-    HeadMsgShow(&main.window, 1, -1, "<b>太字</b>&amp;", QString());
+    HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Show, -1, "<b>太字</b>&amp;", QString());
     EXPECT_EQ(main.head->textFormat(), Qt::PlainText);
     EXPECT_EQ(main.head->text(), kStamp + "<b>太字</b>&amp;");
 }
@@ -173,17 +175,17 @@ TEST_F(HeadLineTest, ColourMinusOneAndClearingRestoreTheDesignedBackground)
         SCOPED_TRACE(designed.name().toStdString());
         FakeMain main(520, designed);
 
-        HeadMsgShow(&main.window, 1, uFCom_Bas::ColorGet(15), "赤", QString());
+        HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Show, uFCom_Bas::ColorGet(15), "赤", QString());
         EXPECT_EQ(main.background(), QColor(255, 128, 128));
-        HeadMsgShow(&main.window, 1, -1, "元", QString());
+        HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Show, -1, "元", QString());
         EXPECT_EQ(main.background(), designed);
-        HeadMsgShow(&main.window, 11, uFCom_Bas::ColorGet(60), "青", QString());
+        HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::ShowSend, uFCom_Bas::ColorGet(60), "青", QString());
         EXPECT_EQ(main.background(), QColor(0, 0, 255));
         main.timer->fire();
         EXPECT_EQ(main.background(), designed);
-        HeadMsgShow(&main.window, 1, uFCom_Bas::ColorGet(0), "黒", QString());
+        HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Show, uFCom_Bas::ColorGet(0), "黒", QString());
         EXPECT_EQ(main.background(), QColor(0, 0, 0));
-        HeadMsgShow(&main.window, 1, -1, "元", QString());
+        HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Show, -1, "元", QString());
         EXPECT_EQ(main.background(), designed);
         // Still exactly one empty entry at the top.
         EXPECT_EQ(main.historyItems().count(QString()), 1);
@@ -193,12 +195,12 @@ TEST_F(HeadLineTest, ColourMinusOneAndClearingRestoreTheDesignedBackground)
 TEST_F(HeadLineTest, ANewLineRestartsTheThreeSecondClear)
 {
     FakeMain main;
-    HeadMsgShow(&main.window, 1, -1, "一", QString());
+    HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Show, -1, "一", QString());
     ASSERT_TRUE(main.timer->isRunning());
     EXPECT_EQ(main.timer->Interval(), 3000);
     // Some of the first line's three seconds have passed.
     ASSERT_TRUE(testsupport::waitUntil([&] { return main.timer->remainingMs() <= 2900; }, 6000));
-    HeadMsgShow(&main.window, 1, -1, "二", QString());
+    HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Show, -1, "二", QString());
     // The clear counts three seconds again from the second line.
     EXPECT_GT(main.timer->remainingMs(), 2900);
     main.timer->fire();
@@ -209,15 +211,14 @@ TEST_F(HeadLineTest, ANewLineRestartsTheThreeSecondClear)
 TEST_F(HeadLineTest, MissingControlsOrWindowAreSkippedQuietly)
 {
     QWidget bare;
-    HeadMsgShow(&bare, 1, -1, "x", QString());
-    HeadMsgShow(&bare, 0, -1, QString(), QString());
-    HeadMsgShow(nullptr, 11, -1, "x", QString());
-    uFHLabel_Bas::HeadMsgTimer_Tick(nullptr);
+    HeadMsgShow(&bare, uFHLabel_Bas::HeadMode::Show, -1, "x", QString());
+    HeadMsgShow(&bare, uFHLabel_Bas::HeadMode::Clear, -1, QString(), QString());
+    HeadMsgShow(nullptr, uFHLabel_Bas::HeadMode::ShowSend, -1, "x", QString());
     EXPECT_EQ(uFHLabel_Bas::TextWidthGet(nullptr, "x"), 0);
 
     // A real window afterwards starts from a clean state.
     FakeMain main;
-    HeadMsgShow(&main.window, 1, -1, "y", QString());
+    HeadMsgShow(&main.window, uFHLabel_Bas::HeadMode::Show, -1, "y", QString());
     EXPECT_EQ(main.historyItems(), QStringList{QString()});
 }
 

@@ -5,11 +5,11 @@
 #include "model/config/myconf.h"
 #include "model/messages/repeat.h"
 #include "model/platform/text.h"
+#include "fakes.h"
 #include "test_support.h"
 
 using uFMsg::DueMinute;
 using uFMsg::GuideEntry;
-using uFMsg::GuideSchedule;
 using uFMsg::RepeatRule;
 using uFMsg::RepeatRules;
 
@@ -39,6 +39,10 @@ TEST(RepeatRuleTest, StoredTextsAreUnderstoodOrRefused)
         {"毎週金,17:00,終業時刻です。,週報提出,", "毎週金,17:00,終業時刻です。,週報提出,"},
         {" 毎日 , 12:00 , 昼休みです。 ", "毎日,12:00,昼休みです。,,"},
         {"毎週日,00:00,a\r\nb,c,", "毎週日,00:00,a\r\nb,c,"},
+        {"毎日,08:30,a,,起点=2027/01/04,", "毎日,08:30,a,,起点=2027/01/04,"},
+        {"毎日,08:30,a,, 起点=2027/01/04 ", "毎日,08:30,a,,起点=2027/01/04,"},
+        {"毎日,08:30,a,,起点=2027/13/04,", nullptr},
+        {"毎日,08:30,a,,何か,", nullptr},
         {"毎週,08:30,a,,", nullptr},
         {"毎週月火,08:30,a,,", nullptr},
         {"隔週月,08:30,a,,", nullptr},
@@ -81,6 +85,11 @@ TEST(RepeatRuleTest, NextOccurrenceFollowsTheLocalCalendar)
         {"毎週日,23:59,a,,", "2028/02/27-00:00", "2028/02/27-23:59", "2028/02/27-23:59"},
         {"毎週火,10:00,a,,", "2028/02/27-00:00", "2028/02/29-10:00", "2028/02/29-10:00"},
         {"毎日,08:30,a,,", "2026/12/08 08:30", "", ""},
+        // A start later on: nothing before it, however far.
+        {"毎日,08:30,a,,起点=2027/01/04,", "2026/12/08-08:30", "2027/01/04-08:30", "2027/01/04-08:30"},
+        {"毎週水,09:00,a,,起点=2027/06/01,", "2026/12/08-08:30", "2027/06/02-09:00", "2027/06/02-09:00"},
+        // More than a year away: none, said as none.
+        {"毎日,08:30,a,,起点=2028/01/04,", "2026/12/08-08:30", "", ""},
     };
     for (const Case& c : cases) {
         const RepeatRule r = rule(c.rule);
@@ -89,65 +98,19 @@ TEST(RepeatRuleTest, NextOccurrenceFollowsTheLocalCalendar)
     }
 }
 
-TEST(RepeatRuleTest, AnEntryIsAnOccurrenceOnlyAtTheRulesMinuteOnItsDays)
+TEST(RepeatRuleTest, AnOccurrenceIsMarkedAsPutInByARule)
 {
     const RepeatRule weekdays = rule("平日,08:30,朝礼,会議室A,");
-    EXPECT_EQ(weekdays.occurrence(minute("2026/12/08-08:30")).text(), "2026/12/08-08:30,朝礼,会議室A");
-    struct Case {
-        const char* entry;
-        bool owned;
-    } cases[] = {
-        {"2026/12/08-08:30,朝礼,会議室A", true},    {" 2026/12/08-08:30 , 朝礼 ,会議室A ", true},
-        {"2026/12/12-08:30,朝礼,会議室A", false},   {"2026/12/08-08:31,朝礼,会議室A", false},
-        {"2026/12/08-08:30,朝礼,", false},          {"2026/12/08-08:30,朝礼,会議室B", false},
-        {"2026/12/08-08:30x,朝礼,会議室A", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(weekdays.owns(GuideEntry(QString::fromUtf8(c.entry))), c.owned) << c.entry;
+    const GuideEntry o = weekdays.occurrence(minute("2026/12/08-08:30"));
+    EXPECT_EQ(o.text(), "2026/12/08-08:30,朝礼,会議室A");
+    EXPECT_TRUE(o.options().placed);
+    EXPECT_EQ(o.storedForm(), "2026/12/08-08:30,朝礼,会議室A,繰り返し,");
+    EXPECT_TRUE(weekdays.sameParts(GuideEntry(" 2026/12/09-10:00 , 朝礼 ,会議室A ")));
+    EXPECT_FALSE(weekdays.sameParts(GuideEntry("2026/12/08-08:30,朝礼,会議室B")));
+    EXPECT_TRUE(weekdays.sameRule(rule("平日,08:30,朝礼,会議室A,起点=2027/01/04,")));
+    EXPECT_FALSE(weekdays.sameRule(rule("毎日,08:30,朝礼,会議室A,")));
     EXPECT_EQ(uFMsg::WeeklyRule(QDate(2026, 12, 7)), "毎週月");
     EXPECT_EQ(uFMsg::WeeklyRule(QDate(2026, 12, 13)), "毎週日");
-}
-
-TEST(RepeatRulesTest, AnOccurrenceWaitsForRoomAndIsNeverListedTwice)
-{
-    RepeatRules rules;
-    rules.assign({"毎日,08:30,a,,", "毎日,08:30,a,,", "bad", "平日,09:00,b,,"});
-    ASSERT_EQ(rules.storedForms(), QStringList({"毎日,08:30,a,,", "平日,09:00,b,,"}));
-
-    GuideSchedule schedule;
-    const DueMinute friday = minute("2026/12/11-08:00");
-    RepeatRules::Outcome o = rules.placeAll(schedule, friday);
-    EXPECT_EQ(o.added, 2);
-    EXPECT_EQ(schedule.texts(), QStringList({"2026/12/11-08:30,a,", "2026/12/11-09:00,b,"}));
-    // Already listed, however its text ends or is spaced: nothing again.
-    o = rules.placeAll(schedule, friday);
-    EXPECT_EQ(o.added, 0);
-    schedule.replace(0, GuideEntry(" 2026/12/11-08:30, a ,,"));
-    EXPECT_EQ(rules.placeAll(schedule, friday).added, 0);
-    EXPECT_EQ(schedule.size(), 2);
-
-    // Friday's b announced while the list is full: b waits, and only a
-    // check that finds room puts Monday's in; a is not touched meanwhile.
-    const DueMinute nine = minute("2026/12/11-09:00");
-    QList<uFMsg::DueEntry> taken = schedule.takeDue(nine);
-    ASSERT_EQ(taken.size(), 2);
-    for (int i = schedule.size(); i < uFMsg::ListItemMax; ++i)
-        schedule.insertSorted(QStringLiteral("2027/01/01-00:%1,fill,").arg(i, 2, 10, QLatin1Char('0')));
-    o = rules.placeAfter(taken, schedule, nine);
-    EXPECT_EQ(o.added, 0);
-    EXPECT_EQ(o.full, 2);
-    o = rules.placeAfter({}, schedule, minute("2026/12/11-09:01"));
-    EXPECT_EQ(o.full, 0) << "a rule that waits already is not reported again";
-    schedule.removeAt(schedule.size() - 1);
-    o = rules.placeAfter({}, schedule, minute("2026/12/11-09:02"));
-    EXPECT_EQ(o.added, 1);
-    EXPECT_TRUE(schedule.isFull());
-    schedule.removeAt(schedule.size() - 1);
-    o = rules.placeAfter({}, schedule, minute("2026/12/11-09:03"));
-    EXPECT_EQ(o.added, 1);
-    EXPECT_GE(schedule.find("2026/12/12-08:30,a,"), 0);
-    EXPECT_GE(schedule.find("2026/12/14-09:00,b,"), 0);
-    EXPECT_EQ(rules.placeAfter({}, schedule, minute("2026/12/11-09:04")).added, 0);
 }
 
 TEST(RepeatRulesTest, RulesFollowTheGuideListIntoTheFileAndBack)
@@ -160,11 +123,17 @@ TEST(RepeatRulesTest, RulesFollowTheGuideListIntoTheFileAndBack)
     ASSERT_EQ(uFConf::ConfWriteCycle(path, {"2026/12/08-09:00,x,"}), 0);
     EXPECT_EQ(testsupport::readFile(path.toStdString()), without);
 
+    // Registered through the schedule, which saves at once.
+    testsupport::StillClock clock(platform::LocalTime{2026, 12, 7, 12, 0, 0, 0});
     uFConf::MyConf conf({[path]() { return path; }, {}, {}});
     conf.MyConfRead();
-    conf.repeats().add(rule("平日,08:30,朝礼を開始します。,,"));
-    conf.repeats().add(rule("毎週金,17:00,終業時刻です。,週報\r\n提出,"));
-    ASSERT_EQ(conf.MyConfWriteCycle(), 0);
+    const DueMinute now = minute("2026/12/07-12:00");
+    auto add = [&](const char* at, const char* word, const QString& fixed, const QString& variable) {
+        const GuideEntry e = GuideEntry::compose(minute(at), fixed, variable);
+        return conf.schedule().add(e, RepeatRule::at(QString::fromUtf8(word), e.due(), fixed, variable), now).result;
+    };
+    ASSERT_EQ(add("2026/12/08-08:30", "平日", "朝礼を開始します。", ""), uFMsg::AddResult::Added);
+    ASSERT_EQ(add("2026/12/11-17:00", "毎週金", "終業時刻です。", "週報\r\n提出"), uFMsg::AddResult::Added);
     const std::string written = testsupport::readFile(path.toStdString());
     const std::string section = uFCom_Bas::toAnsi("[Section_Repeat]\r\nRepeatItems=2\r\n"
                                                   "RepeatItem_000=平日,08:30,朝礼を開始します。,,\r\n"
@@ -172,6 +141,10 @@ TEST(RepeatRulesTest, RulesFollowTheGuideListIntoTheFileAndBack)
                                     .toStdString();
     EXPECT_NE(written.find(section), std::string::npos) << written;
     EXPECT_GT(written.find("[Section_Repeat]"), written.find("[Section_Cycle]"));
+    // Their occurrences, marked as put in by a rule.
+    EXPECT_NE(written.find(uFCom_Bas::toAnsi("CycleItem_000=2026/12/08-08:30,朝礼を開始します。,,繰り返し,").toStdString()),
+              std::string::npos)
+        << written;
 
     // Read back with the past entries listed as dropped, malformed rules
     // left out.
@@ -181,13 +154,12 @@ TEST(RepeatRulesTest, RulesFollowTheGuideListIntoTheFileAndBack)
     EXPECT_EQ(c.dropped, QStringList({"2026/12/08-09:00,x,,"}));
     EXPECT_TRUE(c.cycles.isEmpty());
     RepeatRules back;
-    back.assign(c.repeats);
-    EXPECT_EQ(back.storedForms(), conf.repeats().storedForms());
+    EXPECT_EQ(back.assign(c.repeats), QStringList{"毎月,08:30,x,,"});
+    EXPECT_EQ(back.storedForms(), conf.schedule().storedRules());
 
     // With no rule left, the section stays, empty.
     conf.MyConfRead();
-    conf.repeats().clear();
-    ASSERT_EQ(conf.MyConfWriteCycle(), 0);
+    ASSERT_TRUE(conf.schedule().clear().saved);
     EXPECT_EQ(uFCom_Bas::ProfileGet(path, uFConf::kSectionRepeat, uFConf::kKeyRepeatCount), "0");
     EXPECT_EQ(uFCom_Bas::ProfileGet(path, uFConf::kSectionRepeat, "RepeatItem_000"), "");
 }

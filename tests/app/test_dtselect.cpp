@@ -18,7 +18,7 @@ class DTSelectTest : public testsupport::MainWindowTest {
 protected:
     DTSelectTest() : MainWindowTest("vldtselect"), clock_(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 25))) {}
     testsupport::FakeClock clock_;
-    QString key_, var_ = "v", ymd_;
+    QString key_, var_ = "v";
 };
 
 }  // namespace
@@ -30,7 +30,7 @@ TEST_F(DTSelectTest, OpensOnTodayAndTheCurrentMinuteInJapanese)
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const uFCom_Bas::PlaceRecord r = uFCom_Bas::PlaceGet(form_);
     form_->move(form_->x() + 200, form_->y() + 100);  // where it opens does not follow
-    DTSelect_Dialog d(form_, {&key_, &var_, &ymd_, form_->FormKeyMsgHead()});
+    DTSelect_Dialog d(form_, {key_, var_, form_->FormKeyMsgHead()});
     QLocale::setDefault(before);
 
     EXPECT_EQ(d.windowTitle(), "日付時刻選択");

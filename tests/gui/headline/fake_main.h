@@ -37,6 +37,7 @@ struct FakeMain {
     QComboBox* history = nullptr;
     QLabel* dummy = nullptr;
     uFCom_Bas::Timer* timer = nullptr;
+    uFHLabel_Bas::HeadLine* line = nullptr;
 
     explicit FakeMain(int labelWidth = 520, QColor designed = QColor(192, 192, 192))
     {
@@ -60,8 +61,7 @@ struct FakeMain {
         dummy->setGeometry(80, 24, 73, 17);
         dummy->setVisible(false);
         timer = new uFCom_Bas::Timer(&window, QStringLiteral("HeadMsgTimer"));
-        QObject::connect(timer, &uFCom_Bas::Timer::Tick, &window,
-                         [this] { uFHLabel_Bas::HeadMsgTimer_Tick(&window); });
+        line = new uFHLabel_Bas::HeadLine(&window, {head, history, dummy, timer});
     }
 
     QStringList historyItems() const
@@ -102,7 +102,7 @@ public:
     // Makes the window's head line forward to it, as the program wires it.
     void forwardFrom(QWidget* window)
     {
-        uFHLabel_Bas::SetForwarder(window, [this](const QString& a, const QString& b) { link_->send(a, b); });
+        uFHLabel_Bas::HeadLine::of(window)->setRecorder(link_.get());
     }
     void setAlive(bool on) { alive_ = on; }
 

@@ -151,7 +151,7 @@ TEST_F(KeyCatalogTest, ForcedNotificationSendsThreeLinesAndLeavesTheHeadLineAlon
     if (!recorder.ok()) GTEST_SKIP() << "the recorder's mailslot is in use";
     delete dialog;
     dialog = new CVMsgKey_Dialog(&main->window, kPrefix, &recorder.link());
-    uFHLabel_Bas::HeadMsgShow(&main->window, 1, -1, "前の行", QString());
+    uFHLabel_Bas::HeadMsgShow(&main->window, uFHLabel_Bas::HeadMode::Show, -1, "前の行", QString());
     const QString shown = main->head->text();
     const QStringList history = main->historyItems();
 

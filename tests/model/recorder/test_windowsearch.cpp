@@ -3,7 +3,7 @@
 #include "model/config/env.h"
 #include "core/mailslot.h"
 #include "core/windowsearch.h"
-#include "gui/platform/ufcom.h"
+#include "model/platform/text.h"
 #include "model/recorder/recorder.h"
 #include "recorder_test_util.h"
 #include "fakes.h"

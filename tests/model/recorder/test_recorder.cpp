@@ -3,7 +3,7 @@
 #include "model/config/env.h"
 #include "core/datetime.h"
 #include "core/mailslot.h"
-#include "gui/platform/ufcom.h"
+#include "model/platform/text.h"
 #include "model/recorder/recorder.h"
 #include "expected_record.h"
 #include "recorder_test_util.h"

@@ -94,7 +94,10 @@ protected:
     }
     QString label5() const { return form_->Label5->text(); }
     // An entry put into the schedule as registering does (the list shows it).
-    void addGuideEntry(const QString& text) { form_->conf().schedule().insertSorted(text); }
+    void addGuideEntry(const QString& text)
+    {
+        form_->conf().schedule().add(uFMsg::GuideEntry(text), std::nullopt, uFMsg::DueMinute::current());
+    }
 
     testsupport::FakeClock clock_;
     int slot_ = -1;
@@ -122,7 +125,7 @@ TEST_F(MonitorTest, CountdownEndsOnTheWallClockSecond)
         SCOPED_TRACE(c.interval);
         clock_.set(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 25, 300)));
         load({});
-        form_->watch().WatchSeconds = c.interval;
+        form_->conf().watch().WatchSeconds = c.interval;
         form_->Timer1->fire();
         EXPECT_EQ(label5(), counting(c.first));
         // The next tick comes just after the next full second, not 1000 ms on.
@@ -148,20 +151,18 @@ TEST_F(MonitorTest, StopCancelsAnArmedCheckAndStartCountsAfresh)
 {
     load({"2026/12/08-10:16,a,"});
     EXPECT_EQ(lines().back(), "[ｳﾞｪﾙﾓﾗ]ｶﾞｲﾄﾞ部監視を開始しました。");
-    form_->Timer1->fire();
-    clock_.set(QDateTime(QDate(2026, 12, 8), QTime(10, 16, 0, 5)));
-    form_->Timer1->setEnabled(false);
-    form_->Timer1->Tag = "1";
-    form_->Timer1->fire();
+    // Counted down to the check, which is armed but has not run.
+    for (int i = 0; i < 100 && !form_->Timer2->isRunning(); ++i) tick();
     ASSERT_TRUE(form_->Timer2->isRunning());
-    form_->Command4_Click(1);
+    EXPECT_EQ(form_->monitor()->countdown(), 1);
+    form_->monitor()->MonitorStop();
     EXPECT_FALSE(form_->Timer2->isRunning());
     EXPECT_FALSE(form_->Timer1->isRunning());
     EXPECT_EQ(label5(), "ｶﾞｲﾄﾞ部定周期監視は停止中です。");
     EXPECT_EQ(lines(), QStringList{"[ｳﾞｪﾙﾓﾗ]ｶﾞｲﾄﾞ部監視を停止しました。"});
     EXPECT_EQ(form_->List2->count(), 1);
     // Due while stopped: shown by the first check after the next start.
-    form_->Command4_Click(0);
+    form_->monitor()->MonitorStart();
     runToCheck();
     EXPECT_EQ(form_->List2->count(), 0);
     ASSERT_NE(form_->guidePopup(), nullptr);
@@ -188,13 +189,13 @@ TEST_F(MonitorTest, SettingsControlsSaveOnlyChanges)
     // The interval is fixed while the monitor runs.
     EXPECT_FALSE(form_->VScroll1->isEnabled());
     form_->Check1->setChecked(true);
-    form_->Check1_Click();
+    form_->monitor()->Check1_Click();
     EXPECT_EQ(testsupport::readFile(conf()), before);
     form_->Check1->setChecked(false);
-    form_->Check1_Click();
+    form_->monitor()->Check1_Click();
     EXPECT_EQ(uFCom_Bas::ProfileGet(confQ(), "Section_Watch", "Watch_Timer"), "0,60,1,0,");
     EXPECT_FALSE(form_->Command4[0]->isEnabled());  // still running
-    form_->Command4_Click(1);
+    form_->monitor()->MonitorStop();
     EXPECT_TRUE(form_->VScroll1->isEnabled());
     form_->VScroll1->setValue(90);
     EXPECT_EQ(form_->Label3->text(), "90");
@@ -279,7 +280,7 @@ TEST_F(MonitorTest, DueEntriesArePoppedUpForwardedAndRemoved)
     // 自動確認 ticked: the next cycle with nothing due closes it.
     runToCheck();
     EXPECT_EQ(form_->guidePopup(), nullptr);
-    EXPECT_EQ(form_->meLngGuideMsgDialogLoad, 0);
+    EXPECT_EQ(form_->monitor()->popup(), nullptr);
     EXPECT_EQ(bell_->rings(), 2);
 }
 
@@ -330,8 +331,8 @@ TEST_F(MonitorTest, PopUpPlaceConfirmationAndAnnouncement)
     }
 
     // Not ticked: neither an empty cycle nor a stop closes it.
-    form_->Command4_Click(1);
-    form_->Command4_Click(0);
+    form_->monitor()->MonitorStop();
+    form_->monitor()->MonitorStart();
     EXPECT_EQ(form_->guidePopup(), popup);
 
     // Ticking saves at once, and the next due block announces again.
@@ -343,9 +344,9 @@ TEST_F(MonitorTest, PopUpPlaceConfirmationAndAnnouncement)
         EXPECT_EQ(std::count(g_events.begin(), g_events.end(), QAccessible::Alert), 2);
     }
     // Ticked: a stop closes it.
-    form_->Command4_Click(1);
+    form_->monitor()->MonitorStop();
     EXPECT_EQ(form_->guidePopup(), nullptr);
-    form_->Command4_Click(0);
+    form_->monitor()->MonitorStart();
 
     // Reopened where it was closed; a left edge of 0 means no place stored.
     struct Place {
@@ -358,7 +359,7 @@ TEST_F(MonitorTest, PopUpPlaceConfirmationAndAnnouncement)
         ASSERT_NE(form_->guidePopup(), nullptr);
         form_->guidePopup()->move(p.closedAt);
         QTest::mouseClick(form_->guidePopup()->Command1, Qt::LeftButton);
-        EXPECT_EQ(form_->meLngGuideMsgDialogLeft, p.closedAt.x() * 15);
+        EXPECT_EQ(form_->monitor()->popupLeft(), p.closedAt.x() * 15);
         addGuideEntry(QStringLiteral("2026/12/08-10:%1,again,").arg(++minute));
         runToCheck();
         ASSERT_NE(form_->guidePopup(), nullptr);

@@ -2,6 +2,7 @@
 // the due check takes.  New rules of the lists are tested here.
 #include <gtest/gtest.h>
 
+#include "core/datetime.h"
 #include "model/messages/entries.h"
 #include "model/messages/statustexts.h"
 #include "test_support.h"
@@ -122,6 +123,8 @@ TEST(GuideEntry, FieldsAndStoredFormOfListedTexts)
 {
     struct Case {
         QString text, due, fixed, variable, stored, confirm;
+        QString listed = QString();  // the listed text when it differs from text
+        bool placed = false;
     } cases[] = {
         {"2026/12/08-10:00,a,b", "2026/12/08-10:00", "a", "b", "2026/12/08-10:00,a,b,", "2026/12/08-10:00|a|b"},
         {" 2026/12/08-10:00 , a , b ", "2026/12/08-10:00", "a", "b", "2026/12/08-10:00 , a , b,",
@@ -131,11 +134,22 @@ TEST(GuideEntry, FieldsAndStoredFormOfListedTexts)
         {"2026/12/08-10:00", "2026/12/08-10:00", "", "", "2026/12/08-10:00,,,", "2026/12/08-10:00||"},
         {",nodue,", "", "nodue", "", "", "|nodue|"},
         {"   ", "", "", "", "", "||"},
+        // A fourth field of options is kept beside the entry, not listed.
+        {"2026/12/08-10:00,a,b,繰り返し,", "2026/12/08-10:00", "a", "b", "2026/12/08-10:00,a,b,繰り返し,",
+         "2026/12/08-10:00|a|b", "2026/12/08-10:00,a,b,", true},
+        {" 2026/12/08-10:00,a,, 繰り返し ", "2026/12/08-10:00", "a", "", "2026/12/08-10:00,a,,繰り返し,",
+         "2026/12/08-10:00|a|", "2026/12/08-10:00,a,,", true},
+        // One item not understood: no options field, ignored as before.
+        {"2026/12/08-10:00,a,b,繰り返し;x,", "2026/12/08-10:00", "a", "b", "2026/12/08-10:00,a,b,",
+         "2026/12/08-10:00|a|b"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
         const GuideEntry e(c.text);
-        EXPECT_EQ(e.text(), c.text);
+        EXPECT_EQ(e.text(), c.listed.isNull() ? c.text : c.listed);
+        EXPECT_EQ(e.options().placed, c.placed);
+        // The stored form reads back as the same entry.
+        EXPECT_EQ(GuideEntry(e.storedForm()).storedForm(), e.storedForm());
         EXPECT_EQ(e.due().text(), c.due);
         EXPECT_EQ(e.due().isNull(), c.due.isEmpty());
         EXPECT_EQ(e.fixed(), c.fixed);
@@ -148,20 +162,64 @@ TEST(GuideEntry, FieldsAndStoredFormOfListedTexts)
     EXPECT_FALSE(DueMinute::of(QDate(2026, 1, 5), 7, 3).laterThan(DueMinute::of(QDate(2026, 1, 5), 7, 3)));
 }
 
+// A minute's text is taken apart once: its day, its minute of the day, and
+// minutes on; a stored text that is no minute keeps its text and no day.
+TEST(DueMinute, TakenApartOnceFromItsText)
+{
+    struct Case {
+        QString text;
+        QDate day;         // invalid: not well formed
+        int minuteOfDay;   // -1: not well formed
+        int add;
+        QString added;     // text + add minutes
+    } cases[] = {
+        {"2026/12/08-10:16", QDate(2026, 12, 8), 616, 1, "2026/12/08-10:17"},
+        {"2026/12/31-23:59", QDate(2026, 12, 31), 1439, 1, "2027/01/01-00:00"},
+        {"2028/03/01-00:05", QDate(2028, 3, 1), 5, -10, "2028/02/29-23:55"},
+        {"2026/12/08-10:16", QDate(2026, 12, 8), 616, 7 * 1440, "2026/12/15-10:16"},
+        {"2026/02/30-10:00", QDate(), -1, 1, ""},  // no such day
+        {"2026/12/08-24:00", QDate(), -1, 1, ""},
+        {"2026/12/08 10:16", QDate(), -1, 1, ""},
+        {"2026/1/08-10:16x", QDate(), -1, 1, ""},
+        {"２０２６/12/08-10:16", QDate(), -1, 1, ""},
+        {"", QDate(), -1, 1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        const DueMinute m = DueMinute::fromText(c.text);
+        EXPECT_EQ(m.text(), c.text);
+        EXPECT_EQ(m.day(), c.day);
+        EXPECT_EQ(m.minuteOfDay(), c.minuteOfDay);
+        EXPECT_EQ(m.isValid(), c.day.isValid());
+        EXPECT_EQ(m.addMinutes(c.add).text(), c.added);
+        if (m.isValid()) {
+            EXPECT_EQ(DueMinute::of(c.day, c.minuteOfDay), m);
+            EXPECT_EQ(m.minutesTo(m.addMinutes(c.add)), c.add);
+        }
+    }
+    EXPECT_TRUE(DueMinute::of(QDate(2026, 12, 8), 24, 0).isNull());
+    EXPECT_EQ(DueMinute::fromReading(platform::LocalTime{2026, 12, 8, 9, 5, 59, 999}).text(), "2026/12/08-09:05");
+}
+
 // A view that follows a list through its changes holds the list's texts
 // after every kind of change, the due check's removals included.
 TEST(ObservedList, AFollowerSeesEveryChange)
 {
     GuideSchedule schedule;
-    QStringList mirror;
-    schedule.observe([&](const ListChange& c) {
-        switch (c.kind) {
-        case ListChange::Insert: mirror.insert(c.row, c.texts.value(0)); break;
-        case ListChange::Replace: mirror[c.row] = c.texts.value(0); break;
-        case ListChange::Remove: mirror.removeAt(c.row); break;
-        case ListChange::Reset: mirror = c.texts; break;
-        }
-    });
+    QStringList mirror, second;
+    auto follow = [](QStringList& m) {
+        return [&m](const ListChange& c) {
+            switch (c.kind) {
+            case ListChange::Insert: m.insert(c.row, c.texts.value(0)); break;
+            case ListChange::Replace: m[c.row] = c.texts.value(0); break;
+            case ListChange::Remove: m.removeAt(c.row); break;
+            case ListChange::Reset: m = c.texts; break;
+            }
+        };
+    };
+    schedule.observe(follow(mirror));
+    // A second follower never unhooks the first.
+    const int token = schedule.observe(follow(second));
     const std::function<void()> steps[] = {
         [&] { schedule.assign({"2026/12/08-10:20,c,", "2026/12/08-10:00,a,", "2026/12/08-10:10,b,"}); },
         [&] { schedule.insertSorted(QString("2026/12/08-10:05,x,")); },
@@ -173,5 +231,11 @@ TEST(ObservedList, AFollowerSeesEveryChange)
     for (const auto& step : steps) {
         step();
         EXPECT_EQ(mirror, schedule.texts());
+        EXPECT_EQ(second, schedule.texts());
     }
+    // One that leaves stops hearing; the other goes on.
+    schedule.unobserve(token);
+    schedule.insertSorted(QString("2026/12/08-11:00,y,"));
+    EXPECT_EQ(mirror, schedule.texts());
+    EXPECT_TRUE(second.isEmpty());
 }

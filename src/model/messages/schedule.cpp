@@ -1,0 +1,253 @@
+#include "model/messages/schedule.h"
+
+namespace uFMsg {
+
+Schedule::Batch::~Batch()
+{
+    close();
+}
+
+bool Schedule::Batch::close()
+{
+    if (!open_) return saved_;
+    open_ = false;
+    if (--s_.batch_ == 0 && s_.batchChanged_) {
+        s_.batchChanged_ = false;
+        saved_ = s_.store_ ? s_.store_->saveSchedule() : true;
+    }
+    return saved_;
+}
+
+bool Schedule::commit()
+{
+    if (batch_ > 0) {
+        batchChanged_ = true;
+        return true;
+    }
+    return store_ ? store_->saveSchedule() : true;
+}
+
+int Schedule::listedRow(int i) const
+{
+    const RepeatRules::Held& h = rules_.held(i);
+    if (h.placed.isNull()) return -1;
+    return list_.findAnnouncement(h.rule.occurrence(h.placed));
+}
+
+bool Schedule::sharedAt(int i, const DueMinute& due) const
+{
+    const RepeatRule& rule = rules_.at(i);
+    for (int j = 0; j < rules_.size(); ++j) {
+        if (j == i || !(rules_.held(j).placed == due)) continue;
+        const RepeatRule& other = rules_.at(j);
+        if (other.fixed() == rule.fixed() && other.variable() == rule.variable()) return true;
+    }
+    return false;
+}
+
+void Schedule::release(int i)
+{
+    RepeatRules::Held& h = rules_.held(i);
+    if (h.placed.isNull()) return;
+    const int row = listedRow(i);
+    // Only what a rule put in goes; an entry the operator registered, or
+    // one another rule lists too, stays.
+    if (row >= 0 && list_.at(row).options().placed && !sharedAt(i, h.placed)) list_.removeAt(row);
+    h.placed = DueMinute();
+}
+
+Schedule::Placed Schedule::place(int i, const DueMinute& now)
+{
+    RepeatRules::Held& h = rules_.held(i);
+    const DueMinute next = h.rule.nextAfter(now);
+    if (next.isNull()) {
+        // No occurrence within a year: tried again at each check.
+        release(i);
+        h.waiting = true;
+        return Placed::None;
+    }
+    if (!h.placed.isNull()) {
+        if (h.placed == next && listedRow(i) >= 0) {
+            h.waiting = false;
+            return Placed::Present;
+        }
+        release(i);
+    }
+    const GuideEntry occurrence = h.rule.occurrence(next);
+    if (list_.findAnnouncement(occurrence) >= 0) {
+        // Listed already (by another rule, or by the operator): shared.
+        h.placed = next;
+        h.waiting = false;
+        return Placed::Present;
+    }
+    if (list_.isFull()) {
+        h.waiting = true;
+        return Placed::Full;
+    }
+    list_.insertSorted(occurrence);
+    h.placed = next;
+    h.waiting = false;
+    return Placed::Added;
+}
+
+LoadOutcome Schedule::load(const QStringList& storedEntries, const QStringList& storedRules, const DueMinute& now)
+{
+    LoadOutcome out;
+    list_.assign(storedEntries);
+    out.refusedRules = rules_.assign(storedRules);
+
+    // An occurrence a rule put in that is not the rule's next one (the clock
+    // stood far ahead when it was put in, or its day no longer counts) goes;
+    // one no rule of the same message and minute of the day would put in is
+    // left as an ordinary entry.
+    QList<DueMinute> next;
+    for (int i = 0; i < rules_.size(); ++i) next << rules_.at(i).nextAfter(now);
+    for (int row = list_.size() - 1; row >= 0; --row) {
+        const GuideEntry& e = list_.at(row);
+        if (!e.options().placed || !e.due().isValid()) continue;
+        bool ruled = false, claimed = false;
+        for (int i = 0; i < rules_.size(); ++i) {
+            const RepeatRule& r = rules_.at(i);
+            if (!r.sameParts(e) || r.minuteOfDay() != e.due().minuteOfDay()) continue;
+            ruled = true;
+            if (next.at(i) == e.due()) claimed = true;
+        }
+        if (!ruled || claimed) continue;
+        out.pruned << e.storedForm();
+        list_.removeAt(row);
+    }
+    for (int i = 0; i < rules_.size(); ++i) {
+        const Placed p = place(i, now);
+        if (p == Placed::Added) ++out.placed;
+        if (p == Placed::Full) ++out.waiting;
+    }
+    return out;
+}
+
+AddOutcome Schedule::add(const GuideEntry& entry, const std::optional<RepeatRule>& rule, const DueMinute& now)
+{
+    if (!entry.due().isValid() || entry.fixed().isEmpty()) return {AddResult::Invalid, true};
+    if (!entry.due().laterThan(now)) return {AddResult::NotLater, true};
+
+    if (rule) {
+        RepeatRule r = *rule;
+        if (rules_.find(r) >= 0) return {AddResult::Same, true};
+        DueMinute first = r.firstFrom(entry.due());
+        if (first.isNull()) return {AddResult::Invalid, true};
+        // A start later than the rule's next occurrence is kept with the
+        // rule, so that a restart does not announce before it.
+        if (!(first == r.nextAfter(now))) {
+            RuleOptions o = r.options();
+            o.start = entry.due().day();
+            r.setOptions(o);
+            first = r.firstFrom(entry.due());
+        }
+        const bool listed = list_.findAnnouncement(r.occurrence(first)) >= 0;
+        if (rules_.isFull() || (!listed && list_.isFull())) return {AddResult::Full, true};
+        rules_.add(r);
+        rules_.held(rules_.size() - 1).placed = first;
+        if (!listed) list_.insertSorted(r.occurrence(first));
+        // The rule and its first occurrence reach the file in one save.
+        return {AddResult::Added, commit()};
+    }
+
+    const int row = list_.findAnnouncement(entry);
+    if (row < 0) {
+        if (list_.isFull()) return {AddResult::Full, true};
+        list_.insertSorted(entry.withOptions(EntryOptions{}));
+        return {AddResult::Added, commit()};
+    }
+    // The same announcement: registered by the operator from now on, even
+    // where a rule put it in.
+    const GuideEntry& listed = list_.at(row);
+    EntryOptions options = listed.options();
+    const bool wasPlaced = options.placed;
+    options.placed = false;
+    if (listed.text() != entry.text()) {
+        list_.replace(row, entry.withOptions(options));
+        return {AddResult::Updated, commit()};
+    }
+    if (wasPlaced) {
+        list_.replace(row, listed.withOptions(options));
+        return {AddResult::Same, commit()};
+    }
+    return {AddResult::Same, true};
+}
+
+QList<RepeatRule> Schedule::rulesOf(const GuideEntry& entry) const
+{
+    QList<RepeatRule> out;
+    if (entry.due().isNull()) return out;
+    for (int i = 0; i < rules_.size(); ++i) {
+        const RepeatRules::Held& h = rules_.held(i);
+        if (h.placed == entry.due() && h.rule.sameParts(entry)) out << h.rule;
+    }
+    return out;
+}
+
+RemoveOutcome Schedule::remove(const QString& entryText, const QList<RepeatRule>& rules)
+{
+    RemoveOutcome out;
+    if (const int row = list_.find(entryText); row >= 0) {
+        list_.removeAt(row);
+        out.removed = true;
+    }
+    for (const RepeatRule& r : rules) {
+        const int i = rules_.find(r);
+        if (i < 0) continue;
+        release(i);
+        rules_.removeAt(i);
+        out.removed = true;
+    }
+    if (out.removed) out.saved = commit();
+    return out;
+}
+
+RemoveOutcome Schedule::clear()
+{
+    RemoveOutcome out;
+    if (list_.isEmpty() && rules_.isEmpty()) return out;
+    list_.clear();
+    rules_.clear();
+    out.removed = true;
+    out.saved = commit();
+    return out;
+}
+
+DueOutcome Schedule::dueCheck(const DueMinute& now, const std::function<void(const QList<DueEntry>&)>& announce)
+{
+    DueOutcome out;
+    out.announced = list_.takeDue(now);
+    if (announce && !out.announced.isEmpty()) announce(out.announced);
+    for (int i = 0; i < rules_.size(); ++i) {
+        RepeatRules::Held& h = rules_.held(i);
+        bool announced = false;
+        for (const DueEntry& d : out.announced)
+            if (!h.placed.isNull() && d.entry.due() == h.placed && h.rule.sameParts(d.entry)) announced = true;
+        if (announced) h.placed = DueMinute();
+        if (!announced && !h.waiting) continue;
+        // The next occurrence from the clock as it reads now; one that
+        // finds the list full waits for the next check that finds room.
+        const bool waited = h.waiting;
+        const Placed p = place(i, now);
+        if (p == Placed::Added) ++out.placed;
+        if (p == Placed::Full && !waited) ++out.startedWaiting;
+    }
+    if (out.placed > 0) out.saved = commit();
+    return out;
+}
+
+QList<DueMinute> Schedule::nextOccurrences(int row, const DueMinute& from, int n) const
+{
+    QList<DueMinute> out;
+    if (row < 0 || row >= rules_.size()) return out;
+    DueMinute m = from;
+    while (out.size() < n) {
+        m = rules_.at(row).nextAfter(m);
+        if (m.isNull()) break;
+        out << m;
+    }
+    return out;
+}
+
+}  // namespace uFMsg
