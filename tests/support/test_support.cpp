@@ -11,6 +11,20 @@
 
 namespace testsupport {
 
+OwnRuntimeFolder::OwnRuntimeFolder()
+{
+    std::string runtime = (std::filesystem::temp_directory_path() / "velmora-runtime-XXXXXX").string();
+    if (mkdtemp(runtime.data()) == nullptr) return;
+    path_ = runtime;
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(path_));
+}
+
+OwnRuntimeFolder::~OwnRuntimeFolder()
+{
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
 TempDir::TempDir()
 {
     std::string tmpl = (std::filesystem::temp_directory_path() / "velmora-test-XXXXXX").string();

@@ -30,6 +30,18 @@ private:
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 
+// A runtime folder of the test process's own (XDG_RUNTIME_DIR, mode 0700)
+// while it lives, so that the mailslots and instance locks of everything
+// the process runs meet no other test program; removed at its end.
+class OwnRuntimeFolder {
+public:
+    OwnRuntimeFolder();
+    ~OwnRuntimeFolder();
+
+private:
+    std::string path_;
+};
+
 // The X display that scripts/test started, or empty when none runs.
 std::string xDisplay();
 
