@@ -8,6 +8,7 @@
 // close command out of the slot's short queue.
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class QSocketNotifier;
@@ -43,7 +44,8 @@ signals:
 
 private:
     void ready();
-    Timer* timer_;
+    // A sibling of the window's: it may go first when the window goes.
+    QPointer<Timer> timer_;
     int handle_ = -1;
     QSocketNotifier* notifier_ = nullptr;
 };
