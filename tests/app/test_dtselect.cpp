@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QCheckBox>
+#include <QTest>
 
 #include "app/form1.h"
 #include "gui/dialogs/dtselect.h"
@@ -51,4 +53,39 @@ TEST_F(DTSelectTest, OpensOnTodayAndTheCurrentMinuteInJapanese)
     EXPECT_EQ(d.Combo1[1]->itemText(60), "59 分");
     EXPECT_EQ(d.Combo1[0]->currentText(), "10 時");
     EXPECT_EQ(d.Combo1[1]->currentText(), "15 分");
+}
+
+// 休日は鳴らさない follows the repetition: ticked and greyed for 平日, greyed
+// for なし, the operator's for 毎日 and 毎週, and only there part of the choice.
+TEST_F(DTSelectTest, TheHolidayBoxFollowsTheRepetition)
+{
+    ASSERT_TRUE(loadWindow("[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n"));
+    DTSelect_Dialog d(form_, {"a", "", form_->FormKeyMsgHead()});
+    struct Step {
+        int repeat;     // 0 なし, 1 毎日, 2 平日, 3 毎週
+        bool click;     // the operator clicks the box
+        bool enabled, checked;
+        bool chosen;    // skipHolidays of the choice
+    } steps[] = {
+        {0, false, false, false, false},
+        {1, false, true, false, false},
+        {1, true, true, true, true},
+        {2, false, false, true, false},
+        {3, false, true, true, true},   // the operator's choice comes back
+        {3, true, true, false, false},
+        {2, false, false, true, false},
+        {0, false, false, false, false},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(std::to_string(s.repeat) + (s.click ? " clicked" : ""));
+        d.Combo2->setCurrentIndex(s.repeat);
+        if (s.click) QTest::mouseClick(d.Check1, Qt::LeftButton, {}, QPoint(5, d.Check1->height() / 2));
+        EXPECT_EQ(d.Check1->isEnabled(), s.enabled);
+        EXPECT_EQ(d.Check1->isChecked(), s.checked);
+        d.MonthView1->setSelectedDate(QDate(2026, 12, 9));
+        d.Command1_Click(0);
+        ASSERT_TRUE(d.choice().has_value());
+        EXPECT_EQ(d.choice()->skipHolidays, s.chosen);
+    }
+    EXPECT_EQ(d.Check1->text(), "休日は鳴らさない");
 }

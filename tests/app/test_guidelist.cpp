@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -91,6 +92,7 @@ protected:
             d->Combo1[0]->setCurrentIndex(hourPos);
             d->Combo1[1]->setCurrentIndex(minutePos);
             d->Combo2->setCurrentIndex(repeat);
+            if (tickHolidays_) d->Check1->click();
             if (how == Press::Set) click(d->Command1[0]);
             if (how == Press::Back) click(d->Command1[1]);
             if (how == Press::CloseBox) d->close();
@@ -101,6 +103,8 @@ protected:
     static QDate today() { return QDate(2026, 12, 8); }
 
     testsupport::FakeClock clock_;
+    // 休日は鳴らさない is clicked in the dialog.
+    bool tickHolidays_ = false;
     QString seen_;
     bool stillOpen_ = false;
     QStringList loadLines_;  // the status lines of the load
@@ -271,8 +275,11 @@ TEST_F(GuideListTest, ARepetitionIsRegisteredShownAndDeletedWithItsOccurrence)
         QDate day;
         int hour, repeat;  // hour list position; 0 なし, 1 毎日, 2 平日, 3 毎週
         QStringList after, rules, shown;
+        bool tickHolidays = false;
     } cases[] = {
         {"毎日 from today", {}, {}, today(), 12, 1, {"2026/12/08-11:00,a,v"}, {"毎日,11:00,a,v,"}, {kAdded}},
+        {"毎週 with 休日は鳴らさない", {}, {}, wednesday, 11, 3, {"2026/12/09-10:00,a,v"},
+         {"毎週水,10:00,a,v,休日=除く,"}, {kAdded}, true},
         // The start is kept with the rule, so that a restart does not move it.
         {"平日 chosen on a Saturday starts on the Monday", {}, {}, saturday, 10, 2, {"2026/12/14-09:00,a,v"},
          {"平日,09:00,a,v,起点=2026/12/12,"}, {kAdded}},
@@ -286,6 +293,7 @@ TEST_F(GuideListTest, ARepetitionIsRegisteredShownAndDeletedWithItsOccurrence)
         SCOPED_TRACE(c.name);
         load({"a"}, c.before, c.rulesBefore);
         type("a", "v");
+        tickHolidays_ = c.tickHolidays;
         schedule(c.day, c.hour, 1, Press::Set, {}, c.repeat);
         click(form_->Command3[0]);
         EXPECT_EQ(guide(), c.after);
@@ -294,6 +302,7 @@ TEST_F(GuideListTest, ARepetitionIsRegisteredShownAndDeletedWithItsOccurrence)
         EXPECT_EQ(lines(), c.shown);
         deleteWindow();
     }
+    tickHolidays_ = false;
 
     // Shown under the occurrence's fields; an ordinary entry has no such line.
     const QStringList rules = {"平日,09:00,a,v,", "毎日,12:00,b,,"};

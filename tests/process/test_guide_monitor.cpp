@@ -436,7 +436,11 @@ TEST_F(GuideRunTest, ARepeatingAnnouncementComesBackOnItsNextDay)
         ASSERT_TRUE(run->waitEnd(5000));
         EXPECT_EQ(get("Section_Cycle", "CycleItems"), "1");
         EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), c.next);
-        EXPECT_EQ(get("Section_Repeat", "RepeatItem_000"), c.rules[0]);
+        // The rule remembers the occurrence it announced.
+        const QString stamp = QString(c.stamp);
+        EXPECT_EQ(get("Section_Repeat", "RepeatItem_000"),
+                  c.rules[0] + "前回=" + stamp.left(4) + "/" + stamp.mid(4, 2) + "/" + stamp.mid(6, 2) + "-" +
+                      stamp.mid(8, 2) + ":" + stamp.mid(10, 2) + ",");
         EXPECT_EQ(records().mid(before).filter(c.record).size(), 1);
     }
 }
@@ -561,4 +565,73 @@ TEST_F(GuideRunTest, AClockFarAheadThenPutRightListsEachRuleOnce)
     EXPECT_EQ(get("Section_Cycle", "CycleItems"), "61");
     EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/09-09:30,r00,,繰り返し,");
     EXPECT_EQ(get("Section_Cycle", "CycleItem_060"), "2031/06/03-09:30,by hand,,");
+}
+
+// The occurrence each rule lists at the load, written to the file, keeps to
+// the site's calendar ([Section_Calendar]) and to the rule's options.
+TEST_F(GuideRunTest, TheOccurrenceWrittenAtTheLoadKeepsToTheCalendar)
+{
+    struct Case {
+        const char* what;
+        const char* calendar;  // the section's lines
+        const char* rule;
+        const char* day;       // the start
+        const char* next;      // CycleItem_000 afterwards
+    } cases[] = {
+        // 2027/01/11 is 成人の日, a Monday.
+        {"平日 on the Friday before a Happy Monday", "", "平日,09:00,朝礼,,", "2027-01-08", "2027/01/12-09:00"},
+        {"年末年始 closed", "ClosedItems=1\r\nClosedItem_000=2026/12/29,2027/01/03,年末年始,\r\n", "平日,09:00,朝礼,,",
+         "2026-12-28", "2027/01/04-09:00"},
+        {"27 closed days", "ClosedItems=1\r\nClosedItem_000=2027/08/01,2027/08/27,設備工事,\r\n", "平日,09:00,朝礼,,",
+         "2027-07-30", "2027/08/30-09:00"},
+        {"NationalHoliday=0", "NationalHoliday=0\r\n", "平日,09:00,朝礼,,", "2027-01-08", "2027/01/11-09:00"},
+        {"an open day", "OpenItems=1\r\nOpenItem_000=2027/01/11,出勤日,\r\n", "平日,09:00,朝礼,,", "2027-01-08",
+         "2027/01/11-09:00"},
+        {"毎日 with 休日=除く", "", "毎日,09:00,朝礼,,休日=除く,", "2027-01-10", "2027/01/12-09:00"},
+        {"毎週月 with 休日=除く", "", "毎週月,09:00,朝礼,,休日=除く,", "2027-01-08", "2027/01/18-09:00"},
+        {"毎週月 without", "", "毎週月,09:00,朝礼,,", "2027-01-08", "2027/01/11-09:00"},
+        {"a malformed item is skipped", "ClosedItems=2\r\nClosedItem_000=2027/01/12,2027/01/10,逆,\r\n"
+                                         "ClosedItem_001=x,y,z,\r\n",
+         "平日,09:00,朝礼,,", "2027-01-08", "2027/01/12-09:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeConf(1, {}, {c.rule});
+        if (*c.calendar) {
+            const std::string section = uFCom_Bas::toAnsi(QString("[Section_Calendar]\r\n") + c.calendar).toStdString();
+            testsupport::writeFile(conf(), testsupport::readFile(conf()) + section);
+        }
+        auto run = startAt("10:00:00", nullptr, c.day);
+        ASSERT_TRUE(sendClose());
+        ASSERT_TRUE(run->waitEnd(5000));
+        EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), QString(c.next) + ",朝礼,,繰り返し,");
+        EXPECT_EQ(get("Section_Repeat", "RepeatItem_000"), c.rule);
+    }
+}
+
+// An announced occurrence is remembered with its rule (前回): a restart with
+// the clock set back across it does not announce it again.
+TEST_F(GuideRunTest, AClockSetBackAcrossAnAnnouncedOccurrenceAnnouncesItOnce)
+{
+    writeConf(1, {}, {"毎日,10:16,点呼,,"});
+    startRecorder();
+    auto run = startAt("10:15:56");
+    ASSERT_TRUE(waitRecords(1, 10000));
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&]() { return get("Section_Repeat", "RepeatItem_000") == "毎日,10:16,点呼,,前回=2026/12/08-10:16,"; }, 5000))
+        << get("Section_Repeat", "RepeatItem_000").toStdString();
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+
+    // Set back before the minute, with an entry by hand at that minute
+    // whose record shows that the minute's check has run.
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/09-10:16,点呼,,繰り返し,");
+    ASSERT_EQ(uFCom_Bas::ProfilePut(QString::fromStdString(conf()), "Section_Cycle", "CycleItem_001",
+                                    "2026/12/08-10:16,marker,,"),
+              0);
+    auto again = startAt("10:15:55");
+    ASSERT_TRUE(testsupport::waitUntil([&]() { return !records().filter("marker").isEmpty(); }, 15000));
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(again->waitEnd(5000));
+    EXPECT_EQ(records().filter("点呼").size(), 1);
 }

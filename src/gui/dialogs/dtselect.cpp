@@ -1,6 +1,7 @@
 #include "gui/dialogs/dtselect.h"
 
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -35,12 +36,14 @@ const QString kMinute = QStringLiteral("分");
 const QString kSet = QStringLiteral("設定");
 const QString kBack = QStringLiteral("戻る");
 const QString kRepeat = QStringLiteral("繰り返し");
+const QString kSkipHolidays = QStringLiteral("休日は鳴らさない");
 // The repetitions offered, and the rule word each stands for (毎週 takes
 // the weekday of the chosen day).
 const QString kRepeatItems[] = {QStringLiteral("なし"), QStringLiteral("毎日"), QStringLiteral("平日(月～金)"),
                                 QStringLiteral("毎週")};
 const QString kRepeatRules[] = {QString(), QStringLiteral("毎日"), QStringLiteral("平日"), QString()};
 constexpr int kWeeklyItem = 3;
+constexpr int kWeekdaysItem = 2;
 constexpr int kRefusedColour = uFCom_Bas::kColourLightYellow;
 
 QDate today()
@@ -74,10 +77,10 @@ DTSelect_Dialog::DTSelect_Dialog(QWidget* mainWindow, Message message)
 void DTSelect_Dialog::setupControls()
 {
     const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed(mainWindow_);
-    setFixedSize(kit.px(7575), kit.pxY(4380));
+    setFixedSize(kit.px(7575), kit.pxY(4740));
 
     Dummy_Text = kit.focusBox(this, QStringLiteral("Dummy_Text"), kCaption, 240, 120);
-    Frame1 = kit.frame(this, QStringLiteral("Frame1"), QString(), 120, 120, 7335, 4155);
+    Frame1 = kit.frame(this, QStringLiteral("Frame1"), QString(), 120, 120, 7335, 4515);
     Label1 = kit.label(Frame1, QStringLiteral("Label1"), QString(), 120, 240, 7095, 495);
     Label1->setFont(uFCom_Bas::gothicFont(9, true));
     uFCom_Bas::setTextColour(Label1, QColor(0, 0, 255));
@@ -112,6 +115,9 @@ void DTSelect_Dialog::setupControls()
     for (const QString& item : kRepeatItems) Combo2->addItem(item);
     Label4->setBuddy(Combo2);
     Label4->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    Check1 = new QCheckBox(kSkipHolidays, Frame1);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    kit.place(Check1, 1000, 3900, 2400, 300);
     Command1[0] = kit.button(Frame1, QStringLiteral("Command1_0"), kSet, 2640, 3000, 1455, 495, QColor(128, 255, 255));
     Command1[1] = kit.button(Frame1, QStringLiteral("Command1_1"), kBack, 5760, 3000, 1455, 495, QColor(255, 192, 128));
     // Enter presses the focused button (設定 when none has the focus).
@@ -121,7 +127,8 @@ void DTSelect_Dialog::setupControls()
     setTabOrder(MonthView1, Combo1[0]);
     setTabOrder(Combo1[0], Combo1[1]);
     setTabOrder(Combo1[1], Combo2);
-    setTabOrder(Combo2, Text1);
+    setTabOrder(Combo2, Check1);
+    setTabOrder(Check1, Text1);
     setTabOrder(Text1, Command1[0]);
     setTabOrder(Command1[0], Command1[1]);
 
@@ -130,6 +137,19 @@ void DTSelect_Dialog::setupControls()
         connect(Combo1[i], QOverload<int>::of(&QComboBox::activated), this, [this, i](int) { Combo1_Click(i); });
     }
     connect(MonthView1, &QCalendarWidget::clicked, this, [this](QDate) { MonthView1_DateClick(); });
+    connect(Combo2, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int) { Combo2_Change(); });
+    uFCom_Bas::onClick(Check1, [this]() { skipHolidays_ = Check1->isChecked(); });
+    Combo2_Change();
+}
+
+void DTSelect_Dialog::Combo2_Change()
+{
+    // 平日 never announces on a 休日, なし repeats nothing; for 毎日 and 毎週
+    // the box shows what the operator chose for them.
+    const int i = Combo2->currentIndex();
+    const bool own = i > 0 && i != kWeekdaysItem;
+    Check1->setEnabled(own);
+    uFCom_Bas::setCheckedQuietly(Check1, own ? skipHolidays_ : i == kWeekdaysItem);
 }
 
 void DTSelect_Dialog::Form_Load()
@@ -213,7 +233,7 @@ void DTSelect_Dialog::Command1_Click(int index)
     const uFMsg::DueMinute now = uFMsg::DueMinute::current();
     Dummy_Text->setFocus();
     if (candidate.laterThan(now)) {
-        choice_ = DueChoice{candidate, repeatRule()};
+        choice_ = DueChoice{candidate, repeatRule(), Check1->isEnabled() && Check1->isChecked()};
         accept();
         return;
     }

@@ -12,6 +12,7 @@
 #include "model/messages/dueminute.h"
 
 class QCalendarWidget;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -28,6 +29,8 @@ struct DueChoice {
     uFMsg::DueMinute minute;
     // The rule word of the repetition; empty for なし.
     QString rule;
+    // 休日は鳴らさない, for a repetition that may announce on a 休日.
+    bool skipHolidays = false;
 };
 
 class DTSelect_Dialog : public QDialog {
@@ -69,6 +72,7 @@ public:
     std::array<QPushButton*, 2> Command1{};
     QLabel* Label4 = nullptr;
     QComboBox* Combo2 = nullptr;  // 繰り返し
+    QCheckBox* Check1 = nullptr;  // 休日は鳴らさない
 
     // The rule word of the repetition chosen for the calendar's day; empty
     // for なし.
@@ -77,12 +81,17 @@ public:
 private:
     void setupControls();
     void Form_Load();
+    // 休日は鳴らさない as the repetition allows: ticked and greyed for 平日,
+    // greyed for なし, the operator's for 毎日 and 毎週.
+    void Combo2_Change();
     // The hour (0) or minute (1) chosen; 0 when none is.
     int hourOrMinute(int index) const;
 
     QWidget* mainWindow_;
     Message m_;
     std::optional<DueChoice> choice_;
+    // 休日は鳴らさない as the operator set it for 毎日 and 毎週.
+    bool skipHolidays_ = false;
     int top_ = 0;
     int left_ = 0;
 };

@@ -51,8 +51,13 @@ void GuideList::Register()
     tidyInputs();
     if (!schedule_) return;
     const GuideEntry entry = GuideEntry::compose(choice->minute, in.fixed, in.variable);
-    const std::optional<RepeatRule> rule =
+    std::optional<RepeatRule> rule =
         choice->rule.isEmpty() ? std::nullopt : RepeatRule::at(choice->rule, choice->minute, in.fixed, in.variable);
+    if (rule && choice->skipHolidays) {
+        RuleOptions o = rule->options();
+        o.skipHolidays = true;
+        rule->setOptions(o);
+    }
     // A due check may have changed the list while the dialog was open: the
     // schedule looks the entry up afresh.
     const AddOutcome added = schedule_->add(entry, rule, DueMinute::current());

@@ -142,6 +142,86 @@ WriteResult putRepeats(platform::ini::Document& doc, const QStringList& rules)
     return {};
 }
 
+// The calendar's items as stored: days "yyyy/mm/dd", each field followed
+// by a comma.
+QString closedValue(const uFCal::ClosedPeriod& p)
+{
+    return uFMsg::DayText(p.first) + kComma + uFMsg::DayText(p.last) + kComma + p.name + kComma;
+}
+
+QString namedDayValue(const uFCal::NamedDay& d)
+{
+    return uFMsg::DayText(d.day) + kComma + d.name + kComma;
+}
+
+std::vector<std::string> calendarValues(const QStringList& values)
+{
+    std::vector<std::string> out;
+    for (const QString& v : values) {
+        if (static_cast<int>(out.size()) >= kItemKeysRead) break;
+        out.push_back(ansi(v));
+    }
+    return out;
+}
+
+// The calendar's section is written once the operator set a calendar, and
+// kept up to date once it exists; a file without it stays as it was.
+WriteResult putCalendar(platform::ini::Document& doc, const uFCal::Calendar& c, bool stored)
+{
+    if (!stored) return {};
+    const std::string section = ansi(kSectionCalendar);
+    if (!doc.put(section, ansi(kKeyNationalHoliday), c.nationalHolidays ? "1" : "0"))
+        return failed(QStringLiteral("bad name"));
+    QStringList closed, open, added, removed;
+    for (const uFCal::ClosedPeriod& p : c.closed) closed << closedValue(p);
+    for (const uFCal::NamedDay& d : c.open) open << namedDayValue(d);
+    for (const uFCal::NamedDay& d : c.holidayAdd) added << namedDayValue(d);
+    for (const QDate& d : c.holidayDel) removed << uFMsg::DayText(d) + kComma;
+    doc.replaceNumberedKeys(section, ansi(kKeyClosedCount), ansi(kKeyClosedStem), calendarValues(closed));
+    doc.replaceNumberedKeys(section, ansi(kKeyOpenCount), ansi(kKeyOpenStem), calendarValues(open));
+    doc.replaceNumberedKeys(section, ansi(kKeyHolidayAddCount), ansi(kKeyHolidayAddStem), calendarValues(added));
+    doc.replaceNumberedKeys(section, ansi(kKeyHolidayDelCount), ansi(kKeyHolidayDelStem), calendarValues(removed));
+    return {};
+}
+
+// The calendar's section; a malformed item is skipped.
+void readCalendar(const platform::ini::Document& doc, ConfContent& c)
+{
+    const std::string section = ansi(kSectionCalendar);
+    for (const QString& key :
+         {kKeyNationalHoliday, kKeyClosedCount, kKeyOpenCount, kKeyHolidayAddCount, kKeyHolidayDelCount})
+        if (doc.get(section, ansi(key))) c.calendarStored = true;
+    if (!c.calendarStored) return;
+    // Only a stored 0 turns the national holidays off.
+    if (auto v = numberField(0, valueOf(doc, kSectionCalendar, kKeyNationalHoliday)))
+        c.calendar.nationalHolidays = *v != 0;
+    auto items = [&](const QString& stem, const std::function<void(const QString&)>& take) {
+        for (int i = 0; i < kItemKeysRead; ++i) {
+            const QString value = valueOf(doc, kSectionCalendar, itemKey(stem, i));
+            if (value.isEmpty()) break;
+            take(value);
+        }
+    };
+    auto day = [](int n, const QString& value) {
+        return uFMsg::DayFromText(uFCom_Bas::CsvFieldTrimmed(n, value, kComma));
+    };
+    auto name = [](int n, const QString& value) { return uFCom_Bas::CsvFieldTrimmed(n, value, kComma); };
+    items(kKeyClosedStem, [&](const QString& v) {
+        const QDate first = day(0, v), last = day(1, v);
+        if (first.isValid() && last.isValid() && first <= last)
+            c.calendar.closed << uFCal::ClosedPeriod{first, last, name(2, v)};
+    });
+    items(kKeyOpenStem, [&](const QString& v) {
+        if (day(0, v).isValid()) c.calendar.open << uFCal::NamedDay{day(0, v), name(1, v)};
+    });
+    items(kKeyHolidayAddStem, [&](const QString& v) {
+        if (day(0, v).isValid()) c.calendar.holidayAdd << uFCal::NamedDay{day(0, v), name(1, v)};
+    });
+    items(kKeyHolidayDelStem, [&](const QString& v) {
+        if (day(0, v).isValid()) c.calendar.holidayDel << day(0, v);
+    });
+}
+
 // The file read again, changed by put, and saved.
 template <typename Put>
 WriteResult rewrite(const QString& pathIn, Put put)
@@ -262,6 +342,7 @@ ConfContent ConfRead(const QString& pathIn, const QString& now)
         if (value.isEmpty()) break;
         c.repeats.append(value);
     }
+    readCalendar(doc, c);
     return c;
 }
 
@@ -271,15 +352,16 @@ WriteResult ConfWriteWatch(const QString& path, const WatchSettings& watch)
 }
 
 WriteResult ConfWriteAll(const QString& pathIn, const QString& formStyle, const WatchSettings& watch,
-                         const QStringList& entries, const QStringList& cycles, const QStringList& repeats,
-                         int* entriesWritten, int* cyclesWritten)
+                         const QStringList& entries, const uFMsg::Schedule& schedule, int* entriesWritten,
+                         int* cyclesWritten)
 {
     platform::ini::Document doc;
     putFormStyle(doc, formStyle);
     putWatch(doc, watch);
     putEntries(doc, entries, entriesWritten);
-    putCycles(doc, cycles, cyclesWritten);
-    putRepeats(doc, repeats);
+    putCycles(doc, schedule.storedEntries(), cyclesWritten);
+    putRepeats(doc, schedule.storedRules());
+    putCalendar(doc, schedule.calendar(), schedule.calendarStored());
     return saveDoc(doc, unixPath(pathIn));
 }
 
@@ -354,7 +436,7 @@ void MyConf::MyConfRead()
     watch_ = WatchSettings{};
     entryCount_ = cycleCount_ = 0;
     entries_.clear();
-    schedule_.load({}, {}, uFMsg::DueMinute());
+    schedule_.load(uFMsg::StoredSchedule{}, uFMsg::DueMinute());
     dropped_.clear();
     loadOutcome_ = {};
     if (!b_.confPath) return;
@@ -373,7 +455,7 @@ void MyConf::MyConfRead()
     dropped_ = c.dropped;
     // Each rule's next occurrence: the file may have been written before
     // the last one was announced, or by hand.
-    loadOutcome_ = schedule_.load(c.cycles, c.repeats, now);
+    loadOutcome_ = schedule_.load(uFMsg::StoredSchedule{c.cycles, c.repeats, c.calendar, c.calendarStored}, now);
     start_ = std::move(c);
 }
 
@@ -439,7 +521,8 @@ WriteResult MyConf::putPart(platform::ini::Document& doc, Part part, int* entrie
         return putEntries(doc, entries_.texts(), entries);
     case Part::Cycle:
         if (WriteResult r = putCycles(doc, schedule_.storedEntries(), cycles); r != 0) return r;
-        return putRepeats(doc, schedule_.storedRules());
+        if (WriteResult r = putRepeats(doc, schedule_.storedRules()); r != 0) return r;
+        return putCalendar(doc, schedule_.calendar(), schedule_.calendarStored());
     }
     return failed(QStringLiteral("no such part"));
 }
@@ -482,8 +565,7 @@ WriteResult MyConf::save(Part part)
         // The file has gone while the program ran: all of it from memory, so
         // that the next start finds what the operator had.
         const QString style = !formStyle_.isEmpty() ? formStyle_ : b_.formStyle ? b_.formStyle() : QString();
-        r = ConfWriteAll(path, style, watch_, entries_.texts(), schedule_.storedEntries(), schedule_.storedRules(),
-                         &entries, &cycles);
+        r = ConfWriteAll(path, style, watch_, entries_.texts(), schedule_, &entries, &cycles);
         if (r == 0) {
             entryCount_ = entries;
             cycleCount_ = cycles;

@@ -35,6 +35,16 @@ inline const QString kKeyCycleStem = QStringLiteral("CycleItem_");
 inline const QString kSectionRepeat = QStringLiteral("Section_Repeat");
 inline const QString kKeyRepeatCount = QStringLiteral("RepeatItems");
 inline const QString kKeyRepeatStem = QStringLiteral("RepeatItem_");
+inline const QString kSectionCalendar = QStringLiteral("Section_Calendar");
+inline const QString kKeyNationalHoliday = QStringLiteral("NationalHoliday");
+inline const QString kKeyClosedCount = QStringLiteral("ClosedItems");
+inline const QString kKeyClosedStem = QStringLiteral("ClosedItem_");
+inline const QString kKeyOpenCount = QStringLiteral("OpenItems");
+inline const QString kKeyOpenStem = QStringLiteral("OpenItem_");
+inline const QString kKeyHolidayAddCount = QStringLiteral("HolidayAddItems");
+inline const QString kKeyHolidayAddStem = QStringLiteral("HolidayAddItem_");
+inline const QString kKeyHolidayDelCount = QStringLiteral("HolidayDelItems");
+inline const QString kKeyHolidayDelStem = QStringLiteral("HolidayDelItem_");
 inline const QString kSectionFormStyle = QStringLiteral("Section_FormStyle");
 inline const QString kKeyFormStyle = QStringLiteral("FormStyle");
 inline const QString kBackupSuffix = QStringLiteral(".bak");
@@ -60,6 +70,9 @@ struct ConfContent {
     // Guide entries left out because their minute had passed, as stored.
     QStringList dropped;
     QStringList repeats;  // repeat rules as stored, in file order
+    // The calendar; calendarStored when the file has its section.
+    uFCal::Calendar calendar;
+    bool calendarStored = false;
     // The file as it was read, and its permissions (for the backup).
     bool read = false;
     std::string image;
@@ -90,10 +103,11 @@ WriteResult ConfWriteWatch(const QString& path, const WatchSettings& watch);
 WriteResult ConfWriteEntry(const QString& path, const QStringList& items, int* written = nullptr);
 WriteResult ConfWriteCycle(const QString& path, const QStringList& items, int* written = nullptr);
 // The whole file from memory, for a file that has gone: all four sections,
-// and the repeat rules when there are any.
+// the repeat rules when there are any and the calendar when the operator
+// set one.
 WriteResult ConfWriteAll(const QString& path, const QString& formStyle, const WatchSettings& watch,
-                         const QStringList& entries, const QStringList& cycles, const QStringList& repeats,
-                         int* entriesWritten = nullptr, int* cyclesWritten = nullptr);
+                         const QStringList& entries, const uFMsg::Schedule& schedule, int* entriesWritten = nullptr,
+                         int* cyclesWritten = nullptr);
 // Backup generations beside path, newest first: path.bak, path.bak.1, ...,
 // path.bak.4.
 constexpr int kBackupGenerations = 5;

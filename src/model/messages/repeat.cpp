@@ -1,5 +1,7 @@
 #include "model/messages/repeat.h"
 
+#include <algorithm>
+
 #include "model/platform/text.h"
 
 namespace uFMsg {
@@ -13,7 +15,11 @@ const QString kWeekly = QStringLiteral("毎週");
 // Monday first, as QDate::dayOfWeek counts.
 const QString kWeekdayNames = QStringLiteral("月火水木金土日");
 const QString kItemSeparator = QStringLiteral(";");
+const QString kSkipHolidaysItem = QStringLiteral("休日=除く");
+const QString kPausedItem = QStringLiteral("停止");
+const QString kSkippedItem = QStringLiteral("休止=");
 const QString kStartItem = QStringLiteral("起点=");
+const QString kLastItem = QStringLiteral("前回=");
 
 QString field(int n, const QString& text)
 {
@@ -25,7 +31,11 @@ QString field(int n, const QString& text)
 QString RuleOptions::text() const
 {
     QStringList items;
+    if (skipHolidays) items << kSkipHolidaysItem;
+    if (paused) items << kPausedItem;
+    for (const DueMinute& m : skipped) items << kSkippedItem + m.text();
     if (start.isValid()) items << kStartItem + DayText(start);
+    if (!last.isNull()) items << kLastItem + last.text();
     return items.join(kItemSeparator);
 }
 
@@ -36,13 +46,22 @@ std::optional<RuleOptions> RuleOptions::parse(const QString& field)
     if (f.isEmpty()) return o;
     for (const QString& item : f.split(kItemSeparator)) {
         const QString i = uFCom_Bas::trimSpaces(item);
-        if (i.startsWith(kStartItem)) {
+        auto minuteAfter = [&](const QString& word) { return DueMinute::fromText(i.mid(word.size())); };
+        if (i == kSkipHolidaysItem) {
+            o.skipHolidays = true;
+        } else if (i == kPausedItem) {
+            o.paused = true;
+        } else if (i.startsWith(kSkippedItem) && minuteAfter(kSkippedItem).isValid()) {
+            if (!o.skipped.contains(minuteAfter(kSkippedItem))) o.skipped << minuteAfter(kSkippedItem);
+        } else if (i.startsWith(kStartItem) && DayFromText(i.mid(kStartItem.size())).isValid()) {
             o.start = DayFromText(i.mid(kStartItem.size()));
-            if (!o.start.isValid()) return std::nullopt;
+        } else if (i.startsWith(kLastItem) && minuteAfter(kLastItem).isValid()) {
+            o.last = minuteAfter(kLastItem);
         } else {
             return std::nullopt;
         }
     }
+    std::sort(o.skipped.begin(), o.skipped.end());
     return o;
 }
 
@@ -116,6 +135,11 @@ bool RepeatRule::sameRule(const RepeatRule& o) const
            variable_ == o.variable_;
 }
 
+bool RepeatRule::skipsHolidays() const
+{
+    return kind_ == Kind::Weekdays || options_.skipHolidays;
+}
+
 bool RepeatRule::onDay(const QDate& day) const
 {
     if (!day.isValid()) return false;
@@ -131,27 +155,39 @@ bool RepeatRule::onDay(const QDate& day) const
     return false;
 }
 
-DueMinute RepeatRule::earliest(const DueMinute& from, bool orAt) const
+DueMinute RepeatRule::earliest(const DueMinute& from, bool orAt, const uFCal::Calendar& calendar,
+                               QList<PassedOver>* passed) const
 {
-    if (!from.isValid()) return DueMinute();
+    if (!from.isValid() || options_.paused) return DueMinute();
     const QDate first = from.day();
     for (int n = 0; n < kRuleSearchDays; ++n) {
         const QDate day = first.addDays(n);
         if (!onDay(day)) continue;
         const DueMinute m = DueMinute::of(day, minuteOfDay_);
-        if (m.laterThan(from) || (orAt && m == from)) return m;
+        if (!(m.laterThan(from) || (orAt && m == from))) continue;
+        if (skipsHolidays() && calendar.isHoliday(day)) {
+            if (passed) passed->append(PassedOver{m, calendar.holidayReason(day)});
+            continue;
+        }
+        if (options_.skipped.contains(m)) {
+            if (passed) passed->append(PassedOver{m, kSkippedReason});
+            continue;
+        }
+        // Announced already (a clock set back, a restart): never again.
+        if (m == options_.last) continue;
+        return m;
     }
     return DueMinute();
 }
 
-DueMinute RepeatRule::firstFrom(const DueMinute& from) const
+DueMinute RepeatRule::firstFrom(const DueMinute& from, const uFCal::Calendar& calendar) const
 {
-    return earliest(from, true);
+    return earliest(from, true, calendar, nullptr);
 }
 
-DueMinute RepeatRule::nextAfter(const DueMinute& from) const
+DueMinute RepeatRule::nextAfter(const DueMinute& from, const uFCal::Calendar& calendar, QList<PassedOver>* passed) const
 {
-    return earliest(from, false);
+    return earliest(from, false, calendar, passed);
 }
 
 GuideEntry RepeatRule::occurrence(const DueMinute& due) const

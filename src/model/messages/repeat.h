@@ -10,25 +10,46 @@
 #include <QStringList>
 #include <optional>
 
+#include "model/calendar/calendar.h"
 #include "model/messages/entries.h"
 
 namespace uFMsg {
 
 // What a rule carries beyond its four fields, stored as a fifth field of
-// items separated by ';' (a reader that knows nothing of it ignores it).
+// items separated by ';' (a reader that knows nothing of it ignores it, and
+// drops it when it saves).
 struct RuleOptions {
+    // 休日=除く: no occurrence on a 休日 (a 平日 rule never has one).
+    bool skipHolidays = false;
+    // 停止: paused, no occurrence at all.
+    bool paused = false;
+    // 休止=yyyy/mm/dd-hh:mm: occurrences passed over, once each.
+    QList<DueMinute> skipped;
     // 起点=yyyy/mm/dd: the rule announces from that day on (written when
     // the chosen start is later than the rule's next occurrence).
     QDate start;
+    // 前回=yyyy/mm/dd-hh:mm: the occurrence announced last, never placed
+    // again.
+    DueMinute last;
 
-    bool isEmpty() const { return !start.isValid(); }
+    bool isEmpty() const { return text().isEmpty(); }
     // The stored field, "" when there is nothing to store.
     QString text() const;
     // From a stored field (empty: no options); none when an item is not
     // understood.
     static std::optional<RuleOptions> parse(const QString& field);
-    bool operator==(const RuleOptions& o) const { return start == o.start; }
+    bool operator==(const RuleOptions& o) const { return text() == o.text(); }
 };
+
+// A day a rule's occurrence is passed over on, and why: the 休日's name
+// (the national holiday's, the closing period's) or 休止.
+struct PassedOver {
+    DueMinute at;
+    QString reason;
+};
+
+// The reason of an occurrence skipped once (休止).
+inline const QString kSkippedReason = QStringLiteral("休止");
 
 class RepeatRule {
 public:
@@ -56,13 +77,19 @@ public:
     const RuleOptions& options() const { return options_; }
     void setOptions(const RuleOptions& options) { options_ = options; }
 
-    // Whether the rule announces on that local calendar day.
+    // Whether the rule's word and start take that local calendar day (the
+    // calendar aside).
     bool onDay(const QDate& day) const;
+    // Whether the rule keeps off 休日: a 平日 rule, or one with 休日=除く.
+    bool skipsHolidays() const;
     // The earliest occurrence at or after from, and the earliest one later
-    // than from, looked for over a year of days; null when from is not a
-    // well-formed minute or the year holds none.
-    DueMinute firstFrom(const DueMinute& from) const;
-    DueMinute nextAfter(const DueMinute& from) const;
+    // than from, on the calendar given, looked for over a year of days;
+    // null when from is not a well-formed minute, the rule is paused or the
+    // year holds none.  The occurrences passed over on the way (a 休日, a
+    // 休止) are added to passed.
+    DueMinute firstFrom(const DueMinute& from, const uFCal::Calendar& calendar = {}) const;
+    DueMinute nextAfter(const DueMinute& from, const uFCal::Calendar& calendar = {},
+                        QList<PassedOver>* passed = nullptr) const;
     // The guide entry that announces the rule at due, marked as put in by a
     // rule.
     GuideEntry occurrence(const DueMinute& due) const;
@@ -74,7 +101,8 @@ public:
     bool operator==(const RepeatRule& o) const { return storedForm() == o.storedForm(); }
 
 private:
-    DueMinute earliest(const DueMinute& from, bool orAt) const;
+    DueMinute earliest(const DueMinute& from, bool orAt, const uFCal::Calendar& calendar,
+                       QList<PassedOver>* passed) const;
     Kind kind_ = Kind::Daily;
     int weekday_ = 0;  // 1 Monday ... 7 Sunday, for a weekly rule
     int minuteOfDay_ = 0;

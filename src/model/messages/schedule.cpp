@@ -1,5 +1,7 @@
 #include "model/messages/schedule.h"
 
+#include <algorithm>
+
 namespace uFMsg {
 
 Schedule::Batch::~Batch()
@@ -59,11 +61,12 @@ void Schedule::release(int i)
 Schedule::Placed Schedule::place(int i, const DueMinute& now)
 {
     RepeatRules::Held& h = rules_.held(i);
-    const DueMinute next = h.rule.nextAfter(now);
+    const DueMinute next = h.rule.nextAfter(now, calendar_);
     if (next.isNull()) {
-        // No occurrence within a year: tried again at each check.
         release(i);
-        h.waiting = true;
+        // No occurrence within a year: tried again at each check; a paused
+        // rule has none until it goes on.
+        h.waiting = !h.rule.options().paused;
         return Placed::None;
     }
     if (!h.placed.isNull()) {
@@ -90,18 +93,20 @@ Schedule::Placed Schedule::place(int i, const DueMinute& now)
     return Placed::Added;
 }
 
-LoadOutcome Schedule::load(const QStringList& storedEntries, const QStringList& storedRules, const DueMinute& now)
+LoadOutcome Schedule::load(const StoredSchedule& stored, const DueMinute& now)
 {
     LoadOutcome out;
-    list_.assign(storedEntries);
-    out.refusedRules = rules_.assign(storedRules);
+    calendar_ = stored.calendar;
+    calendarStored_ = stored.calendarStored;
+    list_.assign(stored.entries);
+    out.refusedRules = rules_.assign(stored.rules);
 
     // An occurrence a rule put in that is not the rule's next one (the clock
     // stood far ahead when it was put in, or its day no longer counts) goes;
     // one no rule of the same message and minute of the day would put in is
     // left as an ordinary entry.
     QList<DueMinute> next;
-    for (int i = 0; i < rules_.size(); ++i) next << rules_.at(i).nextAfter(now);
+    for (int i = 0; i < rules_.size(); ++i) next << rules_.at(i).nextAfter(now, calendar_);
     for (int row = list_.size() - 1; row >= 0; --row) {
         const GuideEntry& e = list_.at(row);
         if (!e.options().placed || !e.due().isValid()) continue;
@@ -132,15 +137,15 @@ AddOutcome Schedule::add(const GuideEntry& entry, const std::optional<RepeatRule
     if (rule) {
         RepeatRule r = *rule;
         if (rules_.find(r) >= 0) return {AddResult::Same, true};
-        DueMinute first = r.firstFrom(entry.due());
+        DueMinute first = r.firstFrom(entry.due(), calendar_);
         if (first.isNull()) return {AddResult::Invalid, true};
         // A start later than the rule's next occurrence is kept with the
         // rule, so that a restart does not announce before it.
-        if (!(first == r.nextAfter(now))) {
+        if (!(first == r.nextAfter(now, calendar_))) {
             RuleOptions o = r.options();
             o.start = entry.due().day();
             r.setOptions(o);
-            first = r.firstFrom(entry.due());
+            first = r.firstFrom(entry.due(), calendar_);
         }
         const bool listed = list_.findAnnouncement(r.occurrence(first)) >= 0;
         if (rules_.isFull() || (!listed && list_.isFull())) return {AddResult::Full, true};
@@ -219,12 +224,24 @@ DueOutcome Schedule::dueCheck(const DueMinute& now, const std::function<void(con
     DueOutcome out;
     out.announced = list_.takeDue(now);
     if (announce && !out.announced.isEmpty()) announce(out.announced);
+    bool changed = false;
     for (int i = 0; i < rules_.size(); ++i) {
         RepeatRules::Held& h = rules_.held(i);
         bool announced = false;
         for (const DueEntry& d : out.announced)
             if (!h.placed.isNull() && d.entry.due() == h.placed && h.rule.sameParts(d.entry)) announced = true;
-        if (announced) h.placed = DueMinute();
+        if (announced) {
+            // Never announced again, across restarts too; the skips it has
+            // passed are done with.
+            RuleOptions o = h.rule.options();
+            o.last = h.placed;
+            o.skipped.erase(
+                std::remove_if(o.skipped.begin(), o.skipped.end(), [&](const DueMinute& m) { return m.dueAt(now); }),
+                o.skipped.end());
+            h.rule.setOptions(o);
+            h.placed = DueMinute();
+            changed = true;
+        }
         if (!announced && !h.waiting) continue;
         // The next occurrence from the clock as it reads now; one that
         // finds the list full waits for the next check that finds room.
@@ -233,7 +250,7 @@ DueOutcome Schedule::dueCheck(const DueMinute& now, const std::function<void(con
         if (p == Placed::Added) ++out.placed;
         if (p == Placed::Full && !waited) ++out.startedWaiting;
     }
-    if (out.placed > 0) out.saved = commit();
+    if (changed || out.placed > 0) out.saved = commit();
     return out;
 }
 
@@ -243,10 +260,41 @@ QList<DueMinute> Schedule::nextOccurrences(int row, const DueMinute& from, int n
     if (row < 0 || row >= rules_.size()) return out;
     DueMinute m = from;
     while (out.size() < n) {
-        m = rules_.at(row).nextAfter(m);
+        m = rules_.at(row).nextAfter(m, calendar_);
         if (m.isNull()) break;
         out << m;
     }
+    return out;
+}
+
+}  // namespace uFMsg
+
+namespace uFMsg {
+
+QList<RuleOccurrence> Schedule::preview(int row, const DueMinute& from, int n) const
+{
+    QList<RuleOccurrence> out;
+    if (row < 0 || row >= rules_.size()) return out;
+    DueMinute m = from;
+    for (int announcing = 0; announcing < n;) {
+        QList<PassedOver> passed;
+        m = rules_.at(row).nextAfter(m, calendar_, &passed);
+        for (const PassedOver& p : passed) out << RuleOccurrence{p.at, true, p.reason};
+        if (m.isNull()) break;
+        out << RuleOccurrence{m, false, QString()};
+        ++announcing;
+    }
+    return out;
+}
+
+RemoveOutcome Schedule::setCalendar(const uFCal::Calendar& calendar, const DueMinute& now)
+{
+    RemoveOutcome out;
+    calendar_ = calendar;
+    calendarStored_ = true;
+    for (int i = 0; i < rules_.size(); ++i) place(i, now);
+    out.removed = true;
+    out.saved = commit();
     return out;
 }
 

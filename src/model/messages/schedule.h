@@ -17,6 +17,7 @@
 #include <functional>
 #include <optional>
 
+#include "model/calendar/calendar.h"
 #include "model/messages/entries.h"
 #include "model/messages/repeat.h"
 
@@ -61,6 +62,23 @@ struct DueOutcome {
     bool saved = true;
 };
 
+// The schedule as the file holds it.
+struct StoredSchedule {
+    QStringList entries;  // guide entries, those not later than now left out
+    QStringList rules;
+    uFCal::Calendar calendar;
+    // The file has the calendar's section (else it is written only once
+    // the operator changes the calendar).
+    bool calendarStored = false;
+};
+
+// A rule's occurrence in a preview: announced, or passed over and why.
+struct RuleOccurrence {
+    DueMinute at;
+    bool passed = false;
+    QString reason;
+};
+
 struct LoadOutcome {
     // Next occurrences put in, and rules waiting for room.
     int placed = 0;
@@ -81,13 +99,21 @@ public:
     Schedule& operator=(const Schedule&) = delete;
     void setStore(ScheduleStore* store) { store_ = store; }
 
-    // The guide list, which views follow, and the rules.
+    // The guide list, which views follow, the rules and the calendar they
+    // keep to.
     const GuideSchedule& entries() const { return list_; }
     const RepeatRules& rules() const { return rules_; }
+    const uFCal::Calendar& calendar() const { return calendar_; }
+    // Whether the calendar's section is to be written.
+    bool calendarStored() const { return calendarStored_; }
 
     // The schedule as stored (entries not later than now already left out),
     // with each rule's next occurrence after now put in.  Nothing is saved.
-    LoadOutcome load(const QStringList& storedEntries, const QStringList& storedRules, const DueMinute& now);
+    LoadOutcome load(const StoredSchedule& stored, const DueMinute& now);
+    LoadOutcome load(const QStringList& storedEntries, const QStringList& storedRules, const DueMinute& now)
+    {
+        return load(StoredSchedule{storedEntries, storedRules, {}, false}, now);
+    }
 
     // Registers entry at its minute; with a rule, the rule and its first
     // occurrence at or after that minute.
@@ -105,6 +131,12 @@ public:
     DueOutcome dueCheck(const DueMinute& now, const std::function<void(const QList<DueEntry>&)>& announce = {});
     // The next n occurrences of rule row after from.
     QList<DueMinute> nextOccurrences(int row, const DueMinute& from, int n) const;
+    // The next n occurrences of rule row after from that announce, with the
+    // ones passed over between them (a 休日 and its name, a 休止).
+    QList<RuleOccurrence> preview(int row, const DueMinute& from, int n) const;
+    // The operator's calendar from now on: every rule's listed occurrence
+    // is placed again at once, and saved with it.
+    RemoveOutcome setCalendar(const uFCal::Calendar& calendar, const DueMinute& now);
 
     // As the file stores them.
     QStringList storedEntries() const { return list_.storedForms(); }
@@ -144,6 +176,8 @@ private:
 
     GuideSchedule list_;
     RepeatRules rules_;
+    uFCal::Calendar calendar_;
+    bool calendarStored_ = false;
     ScheduleStore* store_;
     int batch_ = 0;
     bool batchChanged_ = false;

@@ -89,9 +89,11 @@ TEST(ScheduleWeek, AWeekOfEntriesAndRulesIsAnnouncedOnceEachAtItsMinute)
                          }));
     // Each rule lists its next occurrence, and only that.
     EXPECT_EQ(listed(s), (QStringList{"2026/12/14-09:00,朝礼,", "2026/12/14-12:00,昼,", "2026/12/16-17:00,清掃,"}));
-    // Saved each time a rule put its next occurrence in; Monday's 昼 found
-    // Tuesday's listed already.
-    EXPECT_EQ(store.saves, 5 + 12);
+    // Saved at each announcement of a rule's occurrence, which the rule
+    // remembers (前回).
+    EXPECT_EQ(store.saves, 5 + 13);
+    EXPECT_EQ(s.storedRules(), (QStringList{"平日,09:00,朝礼,,前回=2026/12/11-09:00,", "毎週水,17:00,清掃,,前回=2026/12/09-17:00,",
+                                            "毎日,12:00,昼,,前回=2026/12/13-12:00,"}));
 }
 
 // A rule whose next occurrence finds the list full waits, is said to wait
@@ -331,4 +333,83 @@ TEST(Schedule, TheNextOccurrencesOfARule)
     for (const DueMinute& m : s.nextOccurrences(0, at("2026/12/10-09:00"), 4)) next << m.text();
     EXPECT_EQ(next, (QStringList{"2026/12/11-08:30", "2026/12/14-08:30", "2026/12/15-08:30", "2026/12/16-08:30"}));
     EXPECT_TRUE(s.nextOccurrences(1, at("2026/12/10-09:00"), 4).isEmpty());
+}
+
+// Each rule's listed occurrence after a load keeps to the calendar: 平日
+// never on a 休日, 休日=除く the same for 毎日 and 毎週, a 休止 passed over, a
+// paused rule none, the last one announced never again.
+TEST(ScheduleCalendar, TheListedOccurrenceKeepsToTheCalendarAndTheOptions)
+{
+    uFCal::Calendar site;  // national holidays
+    uFCal::Calendar yearEnd;
+    yearEnd.closed << uFCal::ClosedPeriod{QDate(2026, 12, 29), QDate(2027, 1, 3), "年末年始"};
+    uFCal::Calendar works;  // 27 days, 山の日 inside
+    works.closed << uFCal::ClosedPeriod{QDate(2027, 8, 1), QDate(2027, 8, 27), "設備工事"};
+    uFCal::Calendar noNational;
+    noNational.nationalHolidays = false;
+    uFCal::Calendar openDay;
+    openDay.open << uFCal::NamedDay{QDate(2027, 1, 11), "出勤日"};
+    struct Case {
+        const char* what;
+        const char* rule;
+        uFCal::Calendar calendar;
+        const char* now;
+        const char* listed;  // "" none
+    } cases[] = {
+        // 2027/01/11 is 成人の日, a Monday.
+        {"平日 on the Friday before a Happy Monday", "平日,09:00,a,,", site, "2027/01/08-10:00", "2027/01/12-09:00"},
+        {"平日 across 年末年始", "平日,09:00,a,,", yearEnd, "2026/12/28-10:00", "2027/01/04-09:00"},
+        {"平日 across 27 closed days", "平日,09:00,a,,", works, "2027/07/30-10:00", "2027/08/30-09:00"},
+        {"national holidays off", "平日,09:00,a,,", noNational, "2027/01/08-10:00", "2027/01/11-09:00"},
+        {"an open day", "平日,09:00,a,,", openDay, "2027/01/08-10:00", "2027/01/11-09:00"},
+        {"毎日 with 休日=除く", "毎日,09:00,a,,休日=除く,", site, "2027/01/10-10:00", "2027/01/12-09:00"},
+        {"毎日 without", "毎日,09:00,a,,", site, "2027/01/10-10:00", "2027/01/11-09:00"},
+        {"毎週月 with 休日=除く", "毎週月,09:00,a,,休日=除く,", site, "2027/01/08-10:00", "2027/01/18-09:00"},
+        {"毎週月 without", "毎週月,09:00,a,,", site, "2027/01/08-10:00", "2027/01/11-09:00"},
+        {"休止 passed over", "毎日,09:00,a,,休止=2027/01/09-09:00,", site, "2027/01/08-10:00", "2027/01/10-09:00"},
+        {"停止", "毎日,09:00,a,,停止,", site, "2027/01/08-10:00", ""},
+        {"前回 with the clock set back", "毎日,09:00,a,,前回=2027/01/09-09:00,", site, "2027/01/09-08:00",
+         "2027/01/10-09:00"},
+        {"前回 in the future silences nothing", "毎日,09:00,a,,前回=2031/01/01-09:00,", site, "2027/01/08-10:00",
+         "2027/01/09-09:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Schedule s;
+        const LoadOutcome load = s.load(StoredSchedule{{}, {QString::fromUtf8(c.rule)}, c.calendar, true}, at(c.now));
+        EXPECT_EQ(load.waiting, 0);
+        const QString listed = QString::fromUtf8(c.listed);
+        EXPECT_EQ(s.entries().size(), listed.isEmpty() ? 0 : 1);
+        if (!listed.isEmpty()) {
+            EXPECT_EQ(s.entries().at(0).due().text(), listed);
+        }
+        EXPECT_EQ(s.storedRules(), QStringList{QString::fromUtf8(c.rule)}) << "stored as it was";
+    }
+}
+
+// The preview names what it passes over; a changed calendar moves every
+// rule's listed occurrence at once, in one save.
+TEST(ScheduleCalendar, PreviewAndACalendarChange)
+{
+    CountingStore store;
+    Schedule s(&store);
+    s.load({}, {"平日,09:00,a,,", "毎日,12:00,b,,休止=2026/12/31-12:00,"}, at("2026/12/25-10:00"));
+    ASSERT_EQ(listed(s), (QStringList{"2026/12/25-12:00,b,", "2026/12/28-09:00,a,"}));
+    uFCal::Calendar yearEnd;
+    yearEnd.closed << uFCal::ClosedPeriod{QDate(2026, 12, 28), QDate(2027, 1, 3), "年末年始"};
+    EXPECT_TRUE(s.setCalendar(yearEnd, at("2026/12/25-10:00")).saved);
+    EXPECT_EQ(store.saves, 1);
+    EXPECT_EQ(listed(s), (QStringList{"2026/12/25-12:00,b,", "2027/01/04-09:00,a,"}));
+    EXPECT_TRUE(s.calendarStored());
+
+    QStringList preview;
+    for (const RuleOccurrence& o : s.preview(0, at("2026/12/25-10:00"), 2))
+        preview << o.at.text() + (o.passed ? "|" + o.reason : QString());
+    EXPECT_EQ(preview, (QStringList{"2026/12/28-09:00|年末年始", "2026/12/29-09:00|年末年始", "2026/12/30-09:00|年末年始",
+                                    "2026/12/31-09:00|年末年始", "2027/01/01-09:00|元日", "2027/01/04-09:00",
+                                    "2027/01/05-09:00"}));
+    preview.clear();
+    for (const RuleOccurrence& o : s.preview(1, at("2026/12/30-13:00"), 2))
+        preview << o.at.text() + (o.passed ? "|" + o.reason : QString());
+    EXPECT_EQ(preview, (QStringList{"2026/12/31-12:00|休止", "2027/01/01-12:00", "2027/01/02-12:00"}));
 }
