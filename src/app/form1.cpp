@@ -21,7 +21,9 @@
 #include "core/mailslot.h"
 #include "core/seam.h"
 #include "gui/dialogs/msgadjust.h"
+#include "gui/dialogs/holidayset.h"
 #include "gui/dialogs/msgbox.h"
+#include "gui/dialogs/repeatset.h"
 #include "gui/dialogs/version.h"
 #include "gui/headline/colors.h"
 #include "gui/headline/headline.h"
@@ -105,6 +107,14 @@ void Form1::wireWindow()
     connect(menu_explorer, &QAction::triggered, this,
             [this]() { uFCom_Bas::ExplorerOpen(this, Env.BasePath + QStringLiteral("\\")); });
     connect(menu_adjust, &QAction::triggered, this, &Form1::menu_adjust_Click);
+    connect(menu_repeat, &QAction::triggered, this, [this]() {
+        RepeatSet_Dialog dialog(this, &conf_->schedule(), FormKeyMsgHead());
+        dialog.exec();
+    });
+    connect(menu_holiday, &QAction::triggered, this, [this]() {
+        Holiday_Dialog dialog(this, &conf_->schedule(), FormKeyMsgHead());
+        dialog.exec();
+    });
     connect(menu_help_ver, &QAction::triggered, this, [this]() {
         Ver_Dialog dialog(this);
         dialog.exec();

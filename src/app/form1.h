@@ -79,6 +79,8 @@ struct Form1Ui {
 
     QMenu* menu = nullptr;
     QAction* menu_adjust = nullptr;
+    QAction* menu_repeat = nullptr;
+    QAction* menu_holiday = nullptr;
     QAction* menu_dummy0 = nullptr;
     QAction* menu_tomr = nullptr;
     QAction* menu_dummy1 = nullptr;

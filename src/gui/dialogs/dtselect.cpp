@@ -9,7 +9,9 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTextCharFormat>
+#include <algorithm>
 #include <iterator>
 
 #include "gui/headline/colors.h"
@@ -138,8 +140,53 @@ void DTSelect_Dialog::setupControls()
     }
     connect(MonthView1, &QCalendarWidget::clicked, this, [this](QDate) { MonthView1_DateClick(); });
     connect(Combo2, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int) { Combo2_Change(); });
+    connect(MonthView1, &QCalendarWidget::selectionChanged, this, [this]() { dateChanged(); });
+    connect(MonthView1, &QCalendarWidget::currentPageChanged, this, [this](int y, int m) { markHolidays(y, m); });
     uFCom_Bas::onClick(Check1, [this]() { skipHolidays_ = Check1->isChecked(); });
     Combo2_Change();
+}
+
+void DTSelect_Dialog::presetChoice(const DueChoice& preset)
+{
+    if (preset.minute.isValid() && preset.minute.day() >= MonthView1->minimumDate())
+        MonthView1->setSelectedDate(preset.minute.day());
+    if (preset.minute.isValid()) {
+        TimeListSelect(QStringLiteral("H"), QString::number(preset.minute.hour()));
+        TimeListSelect(QStringLiteral("M"), QString::number(preset.minute.minute()));
+    }
+    // A rule keeps repeating: なし cannot be chosen.
+    if (auto* items = qobject_cast<QStandardItemModel*>(Combo2->model()))
+        if (QStandardItem* none = items->item(0)) none->setEnabled(false);
+    int item = kWeeklyItem;
+    for (int i = 1; i < static_cast<int>(std::size(kRepeatRules)); ++i)
+        if (!kRepeatRules[i].isEmpty() && kRepeatRules[i] == preset.rule) item = i;
+    skipHolidays_ = preset.skipHolidays;
+    Combo2->setCurrentIndex(item);
+    Combo2_Change();
+}
+
+void DTSelect_Dialog::dateChanged()
+{
+    Combo2->setItemText(kWeeklyItem, kRepeatItems[kWeeklyItem] + QStringLiteral("(") +
+                                         uFMsg::WeekdayName(MonthView1->selectedDate()) + QStringLiteral(")"));
+}
+
+void DTSelect_Dialog::markHolidays(int year, int month)
+{
+    if (!m_.calendar) return;
+    // The days the page shows: from the week before the month to the weeks
+    // after it; days before today keep their look of days not to be chosen.
+    QTextCharFormat holiday;
+    holiday.setForeground(QColor(255, 0, 0));
+    const QDate first(year, month, 1);
+    for (QDate d = std::max(first.addDays(-7), MonthView1->minimumDate()); d < first.addMonths(1).addDays(14);
+         d = d.addDays(1)) {
+        if (!m_.calendar->isHoliday(d)) continue;
+        QTextCharFormat f = holiday;
+        const QString reason = m_.calendar->holidayReason(d);
+        f.setToolTip(reason.isEmpty() ? QStringLiteral("休日") : reason);
+        MonthView1->setDateTextFormat(d, f);
+    }
 }
 
 void DTSelect_Dialog::Combo2_Change()
@@ -176,6 +223,9 @@ void DTSelect_Dialog::Form_Load()
     Label1->setText(kPrompt1 + kCRLF + kPrompt2);
     Text1->clear();
     if (!m_.fixed.isEmpty()) Text1->setPlainText(m_.fixed + kCRLF + m_.variable);
+    if (m_.preset) presetChoice(*m_.preset);
+    dateChanged();
+    markHolidays(MonthView1->yearShown(), MonthView1->monthShown());
     // The focus on the hidden box.
     Dummy_Text->setFocus();
 }

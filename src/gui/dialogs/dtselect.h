@@ -9,6 +9,7 @@
 #include <array>
 #include <optional>
 
+#include "model/calendar/calendar.h"
 #include "model/messages/dueminute.h"
 
 class QCalendarWidget;
@@ -36,11 +37,16 @@ struct DueChoice {
 class DTSelect_Dialog : public QDialog {
     Q_OBJECT
 public:
-    // The message being scheduled, and the status prefix of the refusal line.
+    // The message being scheduled, and the status prefix of the refusal line;
+    // the site's calendar, whose 休日 the month shows in red with their names;
+    // a choice to start from (a rule being changed: a repetition must then
+    // be chosen).
     struct Message {
         QString fixed;
         QString variable;
         QString head;
+        const uFCal::Calendar* calendar = nullptr;
+        std::optional<DueChoice> preset = std::nullopt;
     };
     DTSelect_Dialog(QWidget* mainWindow, Message message);
 
@@ -84,6 +90,11 @@ private:
     // 休日は鳴らさない as the repetition allows: ticked and greyed for 平日,
     // greyed for なし, the operator's for 毎日 and 毎週.
     void Combo2_Change();
+    // The items that name the chosen day follow it (毎週(水)).
+    void dateChanged();
+    // The shown month's 休日 in red, with their names as tool tips.
+    void markHolidays(int year, int month);
+    void presetChoice(const DueChoice& preset);
     // The hour (0) or minute (1) chosen; 0 when none is.
     int hourOrMinute(int index) const;
 

@@ -1,6 +1,8 @@
 #include "gui/messages/guidelist.h"
 
+#include <QApplication>
 #include <QListWidget>
+#include <QStyle>
 #include <QPlainTextEdit>
 
 #include "gui/dialogs/dtselect.h"
@@ -18,8 +20,34 @@ const QString kDeleteAll = QStringLiteral("ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞ�
 const QString kDeleteRepeat = QStringLiteral("この繰り返しも削除します。");
 const QString kDeleteAllRepeats = QStringLiteral("繰り返しの設定も全て削除します。");
 const QString kRepeatLine = QStringLiteral("繰り返し：");
+const QString kRepeatMark = QStringLiteral("繰り返し");
 
 }  // namespace
+
+GuideList::GuideList(Controls c, const FixedFormEntries* entries, Schedule* schedule, Services s)
+    : c_(c), entries_(entries), schedule_(schedule), s_(std::move(s))
+{
+    if (schedule_) observer_ = schedule_->observe([this]() { markOccurrences(); });
+}
+
+GuideList::~GuideList()
+{
+    if (schedule_) schedule_->unobserve(observer_);
+}
+
+void GuideList::markOccurrences()
+{
+    QListWidget* list = c_.List2;
+    if (!list || !schedule_) return;
+    const GuideSchedule& listed = schedule_->entries();
+    const QIcon repeat = QApplication::style()->standardIcon(QStyle::SP_BrowserReload);
+    for (int row = 0; row < list->count() && row < listed.size(); ++row) {
+        QListWidgetItem* item = list->item(row);
+        const bool occurrence = !schedule_->rulesOf(listed.at(row)).isEmpty();
+        item->setIcon(occurrence ? repeat : QIcon());
+        item->setToolTip(occurrence ? kRepeatMark : QString());
+    }
+}
 
 void GuideList::status(int key)
 {
@@ -46,7 +74,8 @@ void GuideList::Register()
 {
     const MsgInput in = MsgInputRead(c_.form, c_.Text1, c_.Text2, head());
     if (in.fixed.isEmpty()) return;
-    const std::optional<DueChoice> choice = DTSelect_Dialog::ask(c_.form, {in.fixed, in.variable, head()});
+    const std::optional<DueChoice> choice =
+        DTSelect_Dialog::ask(c_.form, {in.fixed, in.variable, head(), schedule_ ? &schedule_->calendar() : nullptr});
     if (!choice) return;
     tidyInputs();
     if (!schedule_) return;

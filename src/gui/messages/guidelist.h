@@ -34,15 +34,19 @@ public:
     };
     // entries: the fixed-form list (whether the inputs may have come from
     // it); schedule: what List2 shows.
-    GuideList(Controls c, const FixedFormEntries* entries, Schedule* schedule, Services s)
-        : c_(c), entries_(entries), schedule_(schedule), s_(std::move(s))
-    {}
+    GuideList(Controls c, const FixedFormEntries* entries, Schedule* schedule, Services s);
+    ~GuideList();
+    GuideList(const GuideList&) = delete;
+    GuideList& operator=(const GuideList&) = delete;
 
     void Register();         // ｶﾞｲﾄﾞ部登録
     void Delete();           // ｶﾞｲﾄﾞ部削除
     void DeleteAll();        // 全て削除
     void Details();          // a click on the list
     void Reset(int button);  // a mouse button pressed on the list (2 = right)
+    // The repeat icon on each entry of List2 that is a rule's occurrence
+    // (its text stays as it is); done after every change of the schedule.
+    void markOccurrences();
 
 private:
     void status(int key);
@@ -54,6 +58,7 @@ private:
     const FixedFormEntries* entries_;
     Schedule* schedule_;
     Services s_;
+    int observer_ = 0;
 };
 
 }  // namespace uFMsg

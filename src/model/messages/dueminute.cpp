@@ -43,6 +43,23 @@ QString DayText(const QDate& day)
     return day.toString(kDayFormat);
 }
 
+QString WeekdayName(const QDate& day)
+{
+    static const QString names = QStringLiteral("月火水木金土日");
+    return day.isValid() ? QString(names.at(day.dayOfWeek() - 1)) : QString();
+}
+
+QString DayWithWeekday(const QDate& day)
+{
+    return DayText(day) + QStringLiteral("(") + WeekdayName(day) + QStringLiteral(")");
+}
+
+QString MinuteWithWeekday(const DueMinute& minute)
+{
+    if (!minute.isValid()) return minute.text();
+    return DayWithWeekday(minute.day()) + QStringLiteral(" ") + MinuteOfDayText(minute.minuteOfDay());
+}
+
 QDate DayFromText(const QString& text)
 {
     // Exactly ten characters, digits where digits belong.

@@ -65,6 +65,11 @@ QString MinuteOfDayText(int minuteOfDay);
 int MinuteOfDayFromText(const QString& text);
 // A day as "yyyy/mm/dd", and back (invalid when not understood).
 QString DayText(const QDate& day);
+// The weekday's one-character name (月 ... 日), and a day with it:
+// "yyyy/mm/dd(曜)"; a minute with it: "yyyy/mm/dd(曜) hh:mm".
+QString WeekdayName(const QDate& day);
+QString DayWithWeekday(const QDate& day);
+QString MinuteWithWeekday(const DueMinute& minute);
 QDate DayFromText(const QString& text);
 
 }  // namespace uFMsg

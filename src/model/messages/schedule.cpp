@@ -20,8 +20,31 @@ bool Schedule::Batch::close()
     return saved_;
 }
 
+void Schedule::changed()
+{
+    const auto observers = observers_;
+    for (const auto& o : observers)
+        if (o.second) o.second();
+}
+
+int Schedule::observe(std::function<void()> observer)
+{
+    observers_.emplace_back(++lastToken_, std::move(observer));
+    return lastToken_;
+}
+
+void Schedule::unobserve(int token)
+{
+    for (auto it = observers_.begin(); it != observers_.end(); ++it) {
+        if (it->first != token) continue;
+        observers_.erase(it);
+        return;
+    }
+}
+
 bool Schedule::commit()
 {
+    changed();
     if (batch_ > 0) {
         batchChanged_ = true;
         return true;
@@ -126,6 +149,7 @@ LoadOutcome Schedule::load(const StoredSchedule& stored, const DueMinute& now)
         if (p == Placed::Added) ++out.placed;
         if (p == Placed::Full) ++out.waiting;
     }
+    changed();
     return out;
 }
 
@@ -250,7 +274,10 @@ DueOutcome Schedule::dueCheck(const DueMinute& now, const std::function<void(con
         if (p == Placed::Added) ++out.placed;
         if (p == Placed::Full && !waited) ++out.startedWaiting;
     }
-    if (changed || out.placed > 0) out.saved = commit();
+    if (changed || out.placed > 0)
+        out.saved = commit();
+    else if (!out.announced.isEmpty())
+        this->changed();
     return out;
 }
 
@@ -287,12 +314,113 @@ QList<RuleOccurrence> Schedule::preview(int row, const DueMinute& from, int n) c
     return out;
 }
 
-RemoveOutcome Schedule::setCalendar(const uFCal::Calendar& calendar, const DueMinute& now)
+ChangeOutcome Schedule::setCalendar(const uFCal::Calendar& calendar, const DueMinute& now)
 {
-    RemoveOutcome out;
+    ChangeOutcome out;
     calendar_ = calendar;
     calendarStored_ = true;
     for (int i = 0; i < rules_.size(); ++i) place(i, now);
+    out.changed = true;
+    out.saved = commit();
+    return out;
+}
+
+RuleView Schedule::ruleView(int row, const DueMinute& now) const
+{
+    RuleView v;
+    if (row < 0 || row >= rules_.size()) return v;
+    const RepeatRules::Held& h = rules_.held(row);
+    v.rule = h.rule;
+    if (h.rule.options().paused) {
+        v.state = RuleView::State::Paused;
+        return v;
+    }
+    QList<PassedOver> passed;
+    v.next = h.placed.isNull() ? h.rule.nextAfter(now, calendar_, &passed) : h.placed;
+    if (!h.placed.isNull()) h.rule.nextAfter(now, calendar_, &passed);
+    for (const PassedOver& p : passed) {
+        if (p.reason == kSkippedReason || !(p.at < v.next)) continue;
+        v.passed = p.at;
+        v.passedReason = p.reason;
+        break;
+    }
+    v.state = !h.placed.isNull()              ? RuleView::State::Listed
+              : h.waiting && !v.next.isNull() ? RuleView::State::Waiting
+                                              : RuleView::State::None;
+    return v;
+}
+
+ChangeOutcome Schedule::changeRule(const RepeatRule& which, const QString& word, const DueMinute& chosen,
+                                   bool skipHolidays, const DueMinute& now)
+{
+    ChangeOutcome out;
+    const int i = rules_.find(which);
+    if (i < 0) return out;
+    std::optional<RepeatRule> changed = RepeatRule::at(word, chosen, which.fixed(), which.variable());
+    if (!changed) return out;
+    const int other = rules_.find(*changed);
+    if (other >= 0 && other != i) return out;
+    // Paused stays paused and the last announcement stays remembered; the
+    // skips were of the old times, and the start is the day chosen when it
+    // is later than the rule's next occurrence.
+    RuleOptions o;
+    o.skipHolidays = skipHolidays;
+    o.paused = rules_.at(i).options().paused;
+    o.last = rules_.at(i).options().last;
+    changed->setOptions(o);
+    const DueMinute first = changed->firstFrom(chosen, calendar_);
+    if (!first.isNull() && !(first == changed->nextAfter(now, calendar_))) {
+        o.start = chosen.day();
+        changed->setOptions(o);
+    }
+    release(i);
+    rules_.held(i).rule = *changed;
+    rules_.held(i).waiting = false;
+    place(i, now);
+    out.changed = true;
+    out.saved = commit();
+    return out;
+}
+
+ChangeOutcome Schedule::setPaused(const RepeatRule& which, bool paused, const DueMinute& now)
+{
+    ChangeOutcome out;
+    const int i = rules_.find(which);
+    if (i < 0) return out;
+    RuleOptions o = rules_.at(i).options();
+    o.paused = paused;
+    rules_.held(i).rule.setOptions(o);
+    place(i, now);
+    out.changed = true;
+    out.saved = commit();
+    return out;
+}
+
+ChangeOutcome Schedule::skipNext(const RepeatRule& which, const DueMinute& now)
+{
+    ChangeOutcome out;
+    const int i = rules_.find(which);
+    if (i < 0) return out;
+    const RepeatRules::Held& h = rules_.held(i);
+    const DueMinute next = h.placed.isNull() ? h.rule.nextAfter(now, calendar_) : h.placed;
+    if (next.isNull()) return out;
+    RuleOptions o = h.rule.options();
+    if (!o.skipped.contains(next)) o.skipped << next;
+    std::sort(o.skipped.begin(), o.skipped.end());
+    rules_.held(i).rule.setOptions(o);
+    place(i, now);
+    out.changed = true;
+    out.saved = commit();
+    return out;
+}
+
+RemoveOutcome Schedule::removeRule(const RepeatRule& which)
+{
+    RemoveOutcome out;
+    const int i = rules_.find(which);
+    if (i < 0) return out;
+    release(i);
+    rules_.removeAt(i);
     out.removed = true;
     out.saved = commit();
     return out;

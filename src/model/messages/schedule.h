@@ -16,6 +16,8 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "model/calendar/calendar.h"
 #include "model/messages/entries.h"
@@ -51,6 +53,31 @@ struct RemoveOutcome {
     // The entry or one of the rules was there and went.
     bool removed = false;
     bool saved = true;
+};
+
+// What an operation on the calendar or a rule did.
+struct ChangeOutcome {
+    // The rule was there (and the change made).
+    bool changed = false;
+    bool saved = true;
+};
+
+// A rule as the rules dialog shows it.
+struct RuleView {
+    enum class State {
+        Listed,   // its next occurrence is listed (or shared)
+        Paused,   // 停止
+        Waiting,  // waits for room in a full list
+        None,     // no occurrence within a year
+    };
+    RepeatRule rule;
+    State state = State::None;
+    // The next announcing occurrence (null when paused or none).
+    DueMinute next;
+    // The occurrence before it that a 休日 passes over, and the 休日's name
+    // (null when the next one is the rule's first on its days).
+    DueMinute passed;
+    QString passedReason;
 };
 
 struct DueOutcome {
@@ -136,7 +163,30 @@ public:
     QList<RuleOccurrence> preview(int row, const DueMinute& from, int n) const;
     // The operator's calendar from now on: every rule's listed occurrence
     // is placed again at once, and saved with it.
-    RemoveOutcome setCalendar(const uFCal::Calendar& calendar, const DueMinute& now);
+    ChangeOutcome setCalendar(const uFCal::Calendar& calendar, const DueMinute& now);
+
+    // The rules as the rules dialog lists them.
+    RuleView ruleView(int row, const DueMinute& now) const;
+    // The operations of the rules dialog, on the rule that is the same rule
+    // as which (sameRule): each places the rule's occurrence again at once
+    // and saves.  Nothing happens when the rule is gone.
+    //  - a new repetition (rule word), time of day and 休日=除く, from the
+    //    day chosen on; the message stays.  Refused (nothing changed) when
+    //    another rule is that rule already.
+    ChangeOutcome changeRule(const RepeatRule& which, const QString& word, const DueMinute& chosen, bool skipHolidays,
+                             const DueMinute& now);
+    //  - 停止 and 再開;
+    ChangeOutcome setPaused(const RepeatRule& which, bool paused, const DueMinute& now);
+    //  - 次回のみ休止: the next occurrence is passed over (休止=), the one
+    //    after it listed instead;
+    ChangeOutcome skipNext(const RepeatRule& which, const DueMinute& now);
+    //  - 削除, with the occurrence it put in.
+    RemoveOutcome removeRule(const RepeatRule& which);
+
+    // Told after every operation that changed the schedule (views that show
+    // which entries are a rule's).
+    int observe(std::function<void()> observer);
+    void unobserve(int token);
 
     // As the file stores them.
     QStringList storedEntries() const { return list_.storedForms(); }
@@ -171,8 +221,11 @@ private:
     bool sharedAt(int i, const DueMinute& due) const;
     // The row of rule i's listed occurrence, or -1.
     int listedRow(int i) const;
-    // Saves, or marks the batch as changed.
+    // Saves, or marks the batch as changed; observers are told.
     bool commit();
+    void changed();
+    std::vector<std::pair<int, std::function<void()>>> observers_;
+    int lastToken_ = 0;
 
     GuideSchedule list_;
     RepeatRules rules_;
