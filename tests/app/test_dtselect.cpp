@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QTest>
 
 #include "app/form1.h"
@@ -88,4 +89,54 @@ TEST_F(DTSelectTest, TheHolidayBoxFollowsTheRepetition)
         EXPECT_EQ(d.choice()->skipHolidays, s.chosen);
     }
     EXPECT_EQ(d.Check1->text(), "休日は鳴らさない");
+}
+
+// The repetitions name the chosen day and give their rule words; 終了日
+// and 予告 go with the choice.
+TEST_F(DTSelectTest, RepetitionsFollowTheDayAndTakeAnEndAndANotice)
+{
+    ASSERT_TRUE(loadWindow("[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n"));
+    DTSelect_Dialog d(form_, {"a", "", form_->FormKeyMsgHead()});
+    d.MonthView1->setSelectedDate(QDate(2027, 1, 22));  // the fourth Friday
+    QStringList items;
+    for (int i = 0; i < d.Combo2->count(); ++i) items << d.Combo2->itemText(i);
+    EXPECT_EQ(items, (QStringList{"なし", "毎日", "平日(月～金)", "毎週(金)", "毎月(22日)", "毎月(末日)", "毎月(第4金)",
+                                  "毎月(最終金)", "隔週(金)"}));
+    struct Case {
+        int item;
+        bool end;
+        int notice;  // Combo3 position
+        QString rule;
+        QDate endDay;
+        int minutes;
+    } cases[] = {
+        {0, false, 3, "", QDate(), 5},  // a one-off takes a notice too
+        {4, true, 0, "毎月22日", QDate(2027, 3, 31), 0},
+        {5, false, 7, "毎月末日", QDate(), 60},
+        {6, true, 1, "毎月第4金", QDate(2027, 3, 31), 1},
+        {7, false, 0, "毎月最終金", QDate(), 0},
+        {8, false, 4, "隔週金", QDate(), 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule.toStdString());
+        d.Combo2->setCurrentIndex(c.item);
+        EXPECT_EQ(d.Check2->isEnabled(), c.item > 0) << "an end is a repetition's";
+        if (c.end != d.Check2->isChecked() && d.Check2->isEnabled())
+            QTest::mouseClick(d.Check2, Qt::LeftButton, {}, QPoint(5, d.Check2->height() / 2));
+        EXPECT_EQ(d.Date1->isEnabled(), c.end);
+        if (c.end) d.Date1->setDate(QDate(2027, 3, 31));
+        d.Combo3->setCurrentIndex(c.notice);
+        d.Command1_Click(0);
+        ASSERT_TRUE(d.choice().has_value());
+        EXPECT_EQ(d.choice()->rule, c.rule);
+        EXPECT_EQ(d.choice()->end, c.endDay);
+        EXPECT_EQ(d.choice()->notice, c.minutes);
+    }
+    EXPECT_EQ(d.Combo3->itemText(3), "5 分前");
+    // A fifth Friday has no 第N: the item cannot be chosen.
+    d.Combo2->setCurrentIndex(6);
+    d.MonthView1->setSelectedDate(QDate(2027, 1, 29));
+    EXPECT_EQ(d.Combo2->itemText(6), "毎月(第5金)");
+    EXPECT_EQ(d.Combo2->currentIndex(), 7);
+    EXPECT_EQ(d.Combo2->itemText(7), "毎月(最終金)");
 }

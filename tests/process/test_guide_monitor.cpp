@@ -635,3 +635,70 @@ TEST_F(GuideRunTest, AClockSetBackAcrossAnAnnouncedOccurrenceAnnouncesItOnce)
     ASSERT_TRUE(again->waitEnd(5000));
     EXPECT_EQ(records().filter("点呼").size(), 1);
 }
+
+// An advance notice: the pop-up and one record with "【予告 5分前】" in front
+// of the fixed part at 09:25:00, the entry still listed, then the
+// announcement at 09:30:00; a restart at 09:27 gives no second notice.
+TEST_F(GuideRunTest, AnAdvanceNoticeComesOnceBeforeTheAnnouncement)
+{
+    writeConf(1, {"2026/12/24-09:30,朝礼を開始します。,会議室A,予告=5,"});
+    startRecorder();
+    auto run = startAt("09:24:56", nullptr, "2026-12-24");
+    ASSERT_NE(waitForWindow(kPopUp, 10000, true), 0u) << run->stderrText().toStdString();
+    ASSERT_TRUE(waitRecords(1, 3000));
+    EXPECT_TRUE(records()[0].startsWith("20261224092500")) << records()[0].toStdString();
+    EXPECT_EQ(records()[0].section('|', 1), "【予告 5分前】朝礼を開始します。|会議室A");
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/24-09:30,朝礼を開始します。,会議室A,予告=5,");
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(run->waitEnd(5000));
+    EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), "2026/12/24-09:30,朝礼を開始します。,会議室A,予告=5,")
+        << "still listed, and saved with its notice";
+
+    // Started again inside the five minutes: the announcement, no notice.
+    auto again = startAt("09:27:00", nullptr, "2026-12-24");
+    ASSERT_NE(waitForWindow(kMain, 10000, true), 0u);
+    setClock("09:29:57", "2026-12-24");
+    ASSERT_TRUE(testsupport::waitUntil([&]() { return !records().filter("|朝礼を開始します。|").isEmpty(); }, 10000));
+    ASSERT_TRUE(sendClose());
+    ASSERT_TRUE(again->waitEnd(5000));
+    EXPECT_EQ(records().filter("予告").size(), 1);
+    EXPECT_TRUE(records().filter("|朝礼を開始します。|").first().startsWith("20261224093000"));
+}
+
+// Repetitions as sites schedule them, each announced at its minute: a 25th
+// that falls on a Saturday on the Friday before, and a rule with an end
+// that lists nothing after its last announcement and stays in the file.
+TEST_F(GuideRunTest, AMovedPayDayAndARuleThatEnds)
+{
+    struct Case {
+        const char* what;
+        const char* rule;
+        const char* day;
+        const char* start;
+        const char* record;  // its minute, yyyymmddhhmm
+        const char* after;   // CycleItem_000 afterwards ("" none)
+    } cases[] = {
+        {"毎月25日 with 休日=前営業日", "毎月25日,09:00,給料日です。,,休日=前営業日,", "2027-09-24", "08:59:55",
+         "202709240900", "2027/10/25-09:00,給料日です。,,繰り返し,"},
+        {"an end on the last occurrence", "毎日,09:00,給料日です。,,終了=2027/03/31,", "2027-03-31", "08:59:55",
+         "202703310900", ""},
+    };
+    startRecorder();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeConf(1, {}, {c.rule});
+        const int before = static_cast<int>(records().filter("給料日").size());
+        auto run = startAt(c.start, nullptr, c.day);
+        ASSERT_TRUE(testsupport::waitUntil([&]() { return records().filter("給料日").size() > before; }, 15000));
+        EXPECT_TRUE(records().filter("給料日").last().startsWith(QString(c.record) + "00"));
+        ASSERT_TRUE(sendClose());
+        ASSERT_TRUE(run->waitEnd(5000));
+        EXPECT_EQ(get("Section_Cycle", "CycleItem_000"), c.after);
+        // The rule stays, with what it announced last.
+        EXPECT_EQ(get("Section_Repeat", "RepeatItems"), "1");
+        const QString options = QString(c.rule).section(',', 4, 4);
+        for (const QString& o : options.split(';'))
+            EXPECT_TRUE(get("Section_Repeat", "RepeatItem_000").contains(o)) << o.toStdString();
+        EXPECT_TRUE(get("Section_Repeat", "RepeatItem_000").contains("前回=" + QString(c.record).left(4) + "/"));
+    }
+}

@@ -3,6 +3,7 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,13 +40,43 @@ const QString kSet = QStringLiteral("設定");
 const QString kBack = QStringLiteral("戻る");
 const QString kRepeat = QStringLiteral("繰り返し");
 const QString kSkipHolidays = QStringLiteral("休日は鳴らさない");
-// The repetitions offered, and the rule word each stands for (毎週 takes
-// the weekday of the chosen day).
+const QString kEnd = QStringLiteral("終了日");
+const QString kNotice = QStringLiteral("予告");
+// The repetitions offered.  Those after 平日 take their rule word from the
+// chosen day, and name it (毎週(水), 毎月(25日), 毎月(第2火)...).
+enum RepeatItem { None, Daily, Weekdays, Weekly, MonthDay, MonthEnd, MonthNth, MonthLast, Biweekly, ItemCount };
 const QString kRepeatItems[] = {QStringLiteral("なし"), QStringLiteral("毎日"), QStringLiteral("平日(月～金)"),
-                                QStringLiteral("毎週")};
-const QString kRepeatRules[] = {QString(), QStringLiteral("毎日"), QStringLiteral("平日"), QString()};
-constexpr int kWeeklyItem = 3;
-constexpr int kWeekdaysItem = 2;
+                                QStringLiteral("毎週"), QStringLiteral("毎月"), QStringLiteral("毎月(末日)"),
+                                QStringLiteral("毎月"), QStringLiteral("毎月"), QStringLiteral("隔週")};
+// The advance notices offered, in minutes (0: なし).
+constexpr int kNotices[] = {0, 1, 3, 5, 10, 15, 30, 60};
+const QString kNoNotice = QStringLiteral("なし");
+const QString kMinutesBefore = QStringLiteral(" 分前");
+
+// The rule word of a repetition item on a day.
+QString ruleWord(int item, const QDate& day)
+{
+    switch (item) {
+    case Daily:
+        return QStringLiteral("毎日");
+    case Weekdays:
+        return QStringLiteral("平日");
+    case Weekly:
+        return uFMsg::WeeklyRule(day);
+    case MonthDay:
+        return uFMsg::MonthDayRule(day);
+    case MonthEnd:
+        return uFMsg::kMonthEndRule;
+    case MonthNth:
+        return uFMsg::MonthNthRule(day);
+    case MonthLast:
+        return uFMsg::MonthLastRule(day);
+    case Biweekly:
+        return uFMsg::BiweeklyRule(day);
+    default:
+        return QString();
+    }
+}
 constexpr int kRefusedColour = uFCom_Bas::kColourLightYellow;
 
 QDate today()
@@ -119,7 +150,21 @@ void DTSelect_Dialog::setupControls()
     Label4->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
     Check1 = new QCheckBox(kSkipHolidays, Frame1);
     Check1->setObjectName(QStringLiteral("Check1"));
-    kit.place(Check1, 1000, 3900, 2400, 300);
+    kit.place(Check1, 1000, 3900, 1600, 300);
+    // 終了日 and 予告, beside the repetition.
+    Check2 = new QCheckBox(kEnd, Frame1);
+    Check2->setObjectName(QStringLiteral("Check2"));
+    kit.place(Check2, 2640, 3540, 1095, 300);
+    Date1 = new QDateEdit(Frame1);
+    Date1->setObjectName(QStringLiteral("Date1"));
+    Date1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    Date1->setCalendarPopup(true);
+    Date1->setAccessibleName(kEnd);
+    kit.place(Date1, 3780, 3540, 1695, 300);
+    Label5 = kit.label(Frame1, QStringLiteral("Label5"), kNotice, 2640, 3900, 1095, 300);
+    Combo3 = kit.dropDown(Frame1, QStringLiteral("Combo3"), kNotice, 3780, 3900, 1695, 300);
+    for (int n : kNotices) Combo3->addItem(n == 0 ? kNoNotice : QString::number(n) + kMinutesBefore);
+    Label5->setBuddy(Combo3);
     Command1[0] = kit.button(Frame1, QStringLiteral("Command1_0"), kSet, 2640, 3000, 1455, 495, QColor(128, 255, 255));
     Command1[1] = kit.button(Frame1, QStringLiteral("Command1_1"), kBack, 5760, 3000, 1455, 495, QColor(255, 192, 128));
     // Enter presses the focused button (設定 when none has the focus).
@@ -130,7 +175,10 @@ void DTSelect_Dialog::setupControls()
     setTabOrder(Combo1[0], Combo1[1]);
     setTabOrder(Combo1[1], Combo2);
     setTabOrder(Combo2, Check1);
-    setTabOrder(Check1, Text1);
+    setTabOrder(Check1, Check2);
+    setTabOrder(Check2, Date1);
+    setTabOrder(Date1, Combo3);
+    setTabOrder(Combo3, Text1);
     setTabOrder(Text1, Command1[0]);
     setTabOrder(Command1[0], Command1[1]);
 
@@ -143,6 +191,7 @@ void DTSelect_Dialog::setupControls()
     connect(MonthView1, &QCalendarWidget::selectionChanged, this, [this]() { dateChanged(); });
     connect(MonthView1, &QCalendarWidget::currentPageChanged, this, [this](int y, int m) { markHolidays(y, m); });
     uFCom_Bas::onClick(Check1, [this]() { skipHolidays_ = Check1->isChecked(); });
+    uFCom_Bas::onClick(Check2, [this]() { Combo2_Change(); });
     Combo2_Change();
 }
 
@@ -156,19 +205,39 @@ void DTSelect_Dialog::presetChoice(const DueChoice& preset)
     }
     // A rule keeps repeating: なし cannot be chosen.
     if (auto* items = qobject_cast<QStandardItemModel*>(Combo2->model()))
-        if (QStandardItem* none = items->item(0)) none->setEnabled(false);
-    int item = kWeeklyItem;
-    for (int i = 1; i < static_cast<int>(std::size(kRepeatRules)); ++i)
-        if (!kRepeatRules[i].isEmpty() && kRepeatRules[i] == preset.rule) item = i;
+        if (QStandardItem* none = items->item(None)) none->setEnabled(false);
+    int item = Daily;
+    for (int i = Daily; i < ItemCount; ++i)
+        if (ruleWord(i, MonthView1->selectedDate()) == preset.rule) item = i;
     skipHolidays_ = preset.skipHolidays;
     Combo2->setCurrentIndex(item);
+    uFCom_Bas::setCheckedQuietly(Check2, preset.end.isValid());
+    if (preset.end.isValid()) Date1->setDate(preset.end);
+    for (int i = 0; i < static_cast<int>(std::size(kNotices)); ++i)
+        if (kNotices[i] == preset.notice) Combo3->setCurrentIndex(i);
     Combo2_Change();
 }
 
 void DTSelect_Dialog::dateChanged()
 {
-    Combo2->setItemText(kWeeklyItem, kRepeatItems[kWeeklyItem] + QStringLiteral("(") +
-                                         uFMsg::WeekdayName(MonthView1->selectedDate()) + QStringLiteral(")"));
+    // The items that take their word from the day name it.
+    const QDate day = MonthView1->selectedDate();
+    auto named = [&](int item, const QString& what) {
+        Combo2->setItemText(item, kRepeatItems[item] + QStringLiteral("(") + what + QStringLiteral(")"));
+    };
+    const QString weekday = uFMsg::WeekdayName(day);
+    named(Weekly, weekday);
+    named(MonthDay, QString::number(day.day()) + QStringLiteral("日"));
+    const QString nth = uFMsg::MonthNthRule(day);
+    named(MonthNth, nth.isEmpty() ? QStringLiteral("第5") + weekday : nth.mid(2));
+    named(MonthLast, uFMsg::MonthLastRule(day).mid(2));
+    named(Biweekly, weekday);
+    // A fifth weekday has no 第N: 最終 names it.
+    if (auto* items = qobject_cast<QStandardItemModel*>(Combo2->model()))
+        if (QStandardItem* i = items->item(MonthNth)) i->setEnabled(!nth.isEmpty());
+    if (nth.isEmpty() && Combo2->currentIndex() == MonthNth) Combo2->setCurrentIndex(MonthLast);
+    if (Date1->date() < day) Date1->setDate(day);
+    Date1->setMinimumDate(day);
 }
 
 void DTSelect_Dialog::markHolidays(int year, int month)
@@ -191,12 +260,16 @@ void DTSelect_Dialog::markHolidays(int year, int month)
 
 void DTSelect_Dialog::Combo2_Change()
 {
-    // 平日 never announces on a 休日, なし repeats nothing; for 毎日 and 毎週
-    // the box shows what the operator chose for them.
+    // 平日 never announces on a 休日, なし repeats nothing; for the other
+    // repetitions the box shows what the operator chose for them.  An end
+    // is a repetition's.
     const int i = Combo2->currentIndex();
-    const bool own = i > 0 && i != kWeekdaysItem;
+    const bool own = i > None && i != Weekdays;
     Check1->setEnabled(own);
-    uFCom_Bas::setCheckedQuietly(Check1, own ? skipHolidays_ : i == kWeekdaysItem);
+    uFCom_Bas::setCheckedQuietly(Check1, own ? skipHolidays_ : i == Weekdays);
+    Check2->setEnabled(i > None);
+    if (i <= None) uFCom_Bas::setCheckedQuietly(Check2, false);
+    Date1->setEnabled(i > None && Check2->isChecked());
 }
 
 void DTSelect_Dialog::Form_Load()
@@ -283,7 +356,9 @@ void DTSelect_Dialog::Command1_Click(int index)
     const uFMsg::DueMinute now = uFMsg::DueMinute::current();
     Dummy_Text->setFocus();
     if (candidate.laterThan(now)) {
-        choice_ = DueChoice{candidate, repeatRule(), Check1->isEnabled() && Check1->isChecked()};
+        const int notice = kNotices[std::max(0, Combo3->currentIndex())];
+        const QDate end = Check2->isEnabled() && Check2->isChecked() ? Date1->date() : QDate();
+        choice_ = DueChoice{candidate, repeatRule(), Check1->isEnabled() && Check1->isChecked(), end, notice};
         accept();
         return;
     }
@@ -294,8 +369,7 @@ void DTSelect_Dialog::Command1_Click(int index)
 QString DTSelect_Dialog::repeatRule() const
 {
     const int i = Combo2->currentIndex();
-    if (i <= 0 || i >= static_cast<int>(std::size(kRepeatRules))) return QString();
-    return i == kWeeklyItem ? uFMsg::WeeklyRule(MonthView1->selectedDate()) : kRepeatRules[i];
+    return ruleWord(i, MonthView1->selectedDate());
 }
 
 void DTSelect_Dialog::Combo1_Click(int)

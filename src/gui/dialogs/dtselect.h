@@ -14,6 +14,7 @@
 
 class QCalendarWidget;
 class QCheckBox;
+class QDateEdit;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -32,6 +33,10 @@ struct DueChoice {
     QString rule;
     // 休日は鳴らさない, for a repetition that may announce on a 休日.
     bool skipHolidays = false;
+    // 終了日, for a repetition; invalid: none.
+    QDate end;
+    // 予告: minutes of advance notice; 0: none.
+    int notice = 0;
 };
 
 class DTSelect_Dialog : public QDialog {
@@ -79,6 +84,10 @@ public:
     QLabel* Label4 = nullptr;
     QComboBox* Combo2 = nullptr;  // 繰り返し
     QCheckBox* Check1 = nullptr;  // 休日は鳴らさない
+    QCheckBox* Check2 = nullptr;  // 終了日
+    QDateEdit* Date1 = nullptr;   // the end's day
+    QLabel* Label5 = nullptr;     // 予告
+    QComboBox* Combo3 = nullptr;  // なし, 1 ... 60 分前
 
     // The rule word of the repetition chosen for the calendar's day; empty
     // for なし.

@@ -30,8 +30,11 @@ const QString kResume = QStringLiteral("再開");
 const QString kClose = QStringLiteral("閉じる");
 const QString kPreview = QStringLiteral("予定（14回）");
 const QString kPaused = QStringLiteral("停止中");
+const QString kEnded = QStringLiteral("終了");
 const QString kPassedForHoliday = QStringLiteral("休日のため見送り");
 const QString kSkipsHolidays = QStringLiteral("除く");
+const QString kMoveBefore = QStringLiteral("前営業日");
+const QString kMoveAfter = QStringLiteral("翌営業日");
 const QString kChanged = QStringLiteral("繰り返しを変更しました。");
 const QString kStopped = QStringLiteral("繰り返しを停止しました。");
 const QString kResumed = QStringLiteral("繰り返しを再開しました。");
@@ -43,8 +46,30 @@ const QString kDeleteRepeat = QStringLiteral("この繰り返しも削除しま�
 const QString kDeleteTitle = QStringLiteral("削除確認");
 constexpr int kPreviewCount = 14;
 constexpr int kStatusColour = uFCom_Bas::kColourLightYellow;
-// Passed-over days in the preview.
+// Passed-over days and notices in the preview.
 const QColor kPassedColour(128, 128, 128);
+const QColor kNoticeColour(0, 0, 192);
+
+// "25日(土)": a day of the month with its weekday, as a move names it.
+QString dayOfMonth(const QDate& day)
+{
+    return QString::number(day.day()) + QStringLiteral("日(") + uFMsg::WeekdayName(day) + QStringLiteral(")");
+}
+
+// What the rule does on a 休日: keeps off it, or moves to a working day.
+QString holidayText(const uFMsg::RepeatRule& rule)
+{
+    if (rule.skipsHolidays()) return kSkipsHolidays;
+    switch (rule.options().move) {
+    case uFMsg::RuleOptions::Move::Before:
+        return kMoveBefore;
+    case uFMsg::RuleOptions::Move::After:
+        return kMoveAfter;
+    case uFMsg::RuleOptions::Move::None:
+        break;
+    }
+    return QString();
+}
 
 QString nextText(const RuleView& v)
 {
@@ -53,6 +78,8 @@ QString nextText(const RuleView& v)
         return kPaused;
     case RuleView::State::None:
         return QString();
+    case RuleView::State::Ended:
+        return kEnded;
     case RuleView::State::Listed:
     case RuleView::State::Waiting:
         break;
@@ -150,8 +177,9 @@ void RepeatSet_Dialog::refresh()
     int select = -1;
     for (int row = 0; row < rules.size(); ++row) {
         const RuleView v = schedule_->ruleView(row, now);
-        const QString cells[] = {v.rule.rule(),     uFMsg::MinuteOfDayText(v.rule.minuteOfDay()),        v.rule.fixed(),
-                                 v.rule.variable(), v.rule.skipsHolidays() ? kSkipsHolidays : QString(), nextText(v)};
+        const QString cells[] = {v.rule.rule(),       uFMsg::MinuteOfDayText(v.rule.minuteOfDay()),
+                                 v.rule.fixed(),      v.rule.variable(),
+                                 holidayText(v.rule), nextText(v)};
         for (int c = 0; c < ColCount; ++c) {
             auto* item = new QTableWidgetItem(QString(cells[c]).replace(kCRLF, QStringLiteral(" ")));
             item->setToolTip(cells[c]);
@@ -175,9 +203,20 @@ void RepeatSet_Dialog::showPreview()
     const uFMsg::RuleView v = schedule_->ruleView(row, uFMsg::DueMinute::current());
     Command1[2]->setText(v.state == RuleView::State::Paused ? kResume : kButtons[2]);
     Command1[1]->setEnabled(v.state != RuleView::State::Paused && !v.next.isNull());
+    const int notice = v.rule.options().notice;
     for (const uFMsg::RuleOccurrence& o : schedule_->preview(row, uFMsg::DueMinute::current(), kPreviewCount)) {
-        auto* item = new QListWidgetItem(uFMsg::MinuteWithWeekday(o.at) +
-                                         (o.passed ? QStringLiteral("　") + o.reason : QString()));
+        // Its notice first, then the occurrence (a moved one says from where).
+        if (!o.passed && notice > 0) {
+            auto* n = new QListWidgetItem(uFMsg::MinuteWithWeekday(o.at.addMinutes(-notice)) + QStringLiteral("　") +
+                                          uFMsg::NoticeHead(notice));
+            n->setForeground(kNoticeColour);
+            List1->addItem(n);
+        }
+        QString text = uFMsg::MinuteWithWeekday(o.at);
+        if (o.passed) text += QStringLiteral("　") + o.reason;
+        if (o.movedFrom.isValid())
+            text += QStringLiteral("　") + dayOfMonth(o.movedFrom) + QStringLiteral("→") + dayOfMonth(o.at.day());
+        auto* item = new QListWidgetItem(text);
         if (o.passed) item->setForeground(kPassedColour);
         List1->addItem(item);
     }
@@ -201,12 +240,13 @@ void RepeatSet_Dialog::Command1_Click(int index)
         // The date/time dialog, on the rule's next day and time.
         uFMsg::DueMinute from = v.next.isValid() ? v.next : now.addMinutes(24 * 60);
         from = uFMsg::DueMinute::of(from.day(), rule.minuteOfDay());
+        const uFMsg::RuleOptions& o = rule.options();
         DTSelect_Dialog::Message m{rule.fixed(), rule.variable(), head_, &schedule_->calendar(),
-                                   DueChoice{from, rule.rule(), rule.options().skipHolidays}};
+                                   DueChoice{from, rule.rule(), o.skipHolidays, o.end, o.notice}};
         const std::optional<DueChoice> choice = DTSelect_Dialog::ask(this, m);
         if (!choice || choice->rule.isEmpty()) break;
-        const uFMsg::ChangeOutcome c = schedule_->changeRule(rule, choice->rule, choice->minute, choice->skipHolidays,
-                                                             uFMsg::DueMinute::current());
+        const uFMsg::RuleChoice change{choice->rule, choice->minute, choice->skipHolidays, choice->end, choice->notice};
+        const uFMsg::ChangeOutcome c = schedule_->changeRule(rule, change, uFMsg::DueMinute::current());
         if (c.changed && c.saved) status(kChanged);
         break;
     }

@@ -79,13 +79,22 @@ void GuideList::Register()
     if (!choice) return;
     tidyInputs();
     if (!schedule_) return;
-    const GuideEntry entry = GuideEntry::compose(choice->minute, in.fixed, in.variable);
-    std::optional<RepeatRule> rule =
-        choice->rule.isEmpty() ? std::nullopt : RepeatRule::at(choice->rule, choice->minute, in.fixed, in.variable);
-    if (rule && choice->skipHolidays) {
-        RuleOptions o = rule->options();
-        o.skipHolidays = true;
-        rule->setOptions(o);
+    EntryOptions entryOptions;
+    entryOptions.notice = choice->notice;
+    const GuideEntry entry = GuideEntry::compose(choice->minute, in.fixed, in.variable, entryOptions);
+    std::optional<RepeatRule> rule;
+    if (!choice->rule.isEmpty()) {
+        RuleOptions o;
+        o.skipHolidays = choice->skipHolidays;
+        o.end = choice->end;
+        o.notice = choice->notice;
+        // Every other week counts from the day chosen (the schedule keeps it).
+        o.start = choice->minute.day();
+        rule = RepeatRule::make(choice->rule, choice->minute.minuteOfDay(), in.fixed, in.variable, o);
+        if (rule) {
+            o.start = rule->kind() == RepeatRule::Kind::Biweekly ? o.start : QDate();
+            rule->setOptions(o);
+        }
     }
     // A due check may have changed the list while the dialog was open: the
     // schedule looks the entry up afresh.

@@ -244,13 +244,18 @@ void GuideMonitor::DueCheck()
         // Every entry once, in list order; the entry found last stands
         // first.  The recorder has them before the rules' next occurrences
         // are put in and saved.
-        const uFMsg::DueOutcome due =
-            schedule->dueCheck(uFMsg::DueMinute::current(), [&](const QList<uFMsg::DueEntry>& announced) {
-                for (const uFMsg::DueEntry& d : announced) {
-                    shown = d.entry.popupBlock() + shown;
-                    GuideMsgNotify(d.entry.fixed(), d.entry.variable());
-                }
-            });
+        const uFMsg::DueOutcome due = schedule->dueCheck(uFMsg::DueMinute::current(), [&](const uFMsg::DueOutcome& d) {
+            for (const uFMsg::DueEntry& e : d.announced) {
+                shown = e.entry.popupBlock() + shown;
+                GuideMsgNotify(e.entry.fixed(), e.entry.variable());
+            }
+            // A notice is its entry with the notice in front of the
+            // fixed part; the entry stays listed.
+            for (const uFMsg::DueEntry& e : d.notices) {
+                shown = e.entry.noticeBlock() + shown;
+                GuideMsgNotify(e.entry.fixed(), e.entry.variable(), uFMsg::NoticeHead(e.entry.options().notice));
+            }
+        });
         // A rule whose next occurrence found the list full waits for the
         // next check that finds room.
         if (due.startedWaiting > 0) uFMsg::StatusShow(c_.form, s_.keyMsg ? s_.keyMsg(uFMsg::kCycleFull) : QString());
@@ -281,7 +286,7 @@ void GuideMonitor::showBlock()
     GuideBeep();
 }
 
-void GuideMonitor::GuideMsgNotify(const QString& fixed, const QString& variable)
+void GuideMonitor::GuideMsgNotify(const QString& fixed, const QString& variable, const QString& head)
 {
     if (!s_.recorder || s_.recorder->alive() < 0) return;
     const QString f = uFCom_Bas::trimSpaces(fixed);
@@ -289,7 +294,7 @@ void GuideMonitor::GuideMsgNotify(const QString& fixed, const QString& variable)
     QString v = uFCom_Bas::trimSpaces(variable);
     if (v.size() > uFMsg::MsgLenMax) v.clear();
     if (f.isEmpty()) return;
-    uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::HeadMode::SendOnly, uFHLabel_Bas::kDesignedColour, f, v);
+    uFHLabel_Bas::HeadMsgShow(c_.form, uFHLabel_Bas::HeadMode::SendOnly, uFHLabel_Bas::kDesignedColour, head + f, v);
 }
 
 void GuideMonitor::GuideBeep()

@@ -81,7 +81,8 @@ public:
     void MonitorStop();
     void CountdownTick();
     void DueCheck();
-    void GuideMsgNotify(const QString& fixed, const QString& variable);
+    // head goes in front of the fixed part (an advance notice's).
+    void GuideMsgNotify(const QString& fixed, const QString& variable, const QString& head = QString());
     void GuideBeep();
     void Check1_Click();
     void VScroll1_Change();

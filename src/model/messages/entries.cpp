@@ -17,6 +17,8 @@ const QString kCycleHead = QStringLiteral("[ｶﾞｲﾄﾞﾒｯｾｰｼﾞ]")
 // The options of a guide entry.
 const QString kItemSeparator = QStringLiteral(";");
 const QString kPlacedItem = QStringLiteral("繰り返し");
+const QString kNoticeItem = QStringLiteral("予告=");
+constexpr int kNoticeMinutesMax = 60;
 
 }  // namespace
 
@@ -40,6 +42,17 @@ MsgInput MsgInputGet(const QString& text1, const QString& text2, const QString& 
         report(head + kVariableTooLong + QString::number(MsgLenMax) + kTooLongTail + kNotTaken);
     }
     return in;
+}
+
+int SmallNumber(const QString& text, int max)
+{
+    if (text.isEmpty() || text.size() > 2 || text.at(0) == QLatin1Char('0')) return -1;
+    int n = 0;
+    for (QChar c : text) {
+        if (c.unicode() < '0' || c.unicode() > '9') return -1;
+        n = n * 10 + (c.unicode() - '0');
+    }
+    return n <= max ? n : -1;
 }
 
 bool FieldPresent(const QString& field)
@@ -68,7 +81,10 @@ QString FixedEntry::storedForm() const
 
 QString EntryOptions::text() const
 {
-    return placed ? kPlacedItem : QString();
+    QStringList items;
+    if (placed) items << kPlacedItem;
+    if (notice > 0) items << kNoticeItem + QString::number(notice);
+    return items.join(kItemSeparator);
 }
 
 std::optional<EntryOptions> EntryOptions::parse(const QString& field)
@@ -80,6 +96,8 @@ std::optional<EntryOptions> EntryOptions::parse(const QString& field)
         const QString i = uFCom_Bas::trimSpaces(item);
         if (i == kPlacedItem) {
             o.placed = true;
+        } else if (i.startsWith(kNoticeItem) && SmallNumber(i.mid(kNoticeItem.size()), kNoticeMinutesMax) > 0) {
+            o.notice = SmallNumber(i.mid(kNoticeItem.size()), kNoticeMinutesMax);
         } else {
             return std::nullopt;
         }
@@ -151,6 +169,16 @@ QString GuideEntry::detailForm() const
 QString GuideEntry::popupBlock() const
 {
     return due_.text() + kCRLF + fixed_ + kCRLF + variable_ + kCRLF + kCRLF;
+}
+
+QString GuideEntry::noticeBlock() const
+{
+    return due_.text() + kCRLF + NoticeHead(options_.notice) + fixed_ + kCRLF + variable_ + kCRLF + kCRLF;
+}
+
+QString NoticeHead(int minutes)
+{
+    return QStringLiteral("【予告 ") + QString::number(minutes) + QStringLiteral("分前】");
 }
 
 QString EntryConfirmForm(const QString& fixed)

@@ -37,6 +37,10 @@ MsgInput MsgInputGet(const QString& text1, const QString& text2, const QString& 
 // marker.
 bool FieldPresent(const QString& field);
 
+// A number of the stored texts: ASCII digits without a leading zero, 1 to
+// max; -1 for anything else.
+int SmallNumber(const QString& text, int max);
+
 // A fixed-form entry as listed: its text, whose first comma field is its key.
 class FixedEntry {
 public:
@@ -61,14 +65,16 @@ private:
 struct EntryOptions {
     // Put in by a rule of the schedule (繰り返し), not registered by hand.
     bool placed = false;
+    // 予告=N (1 to 60): a notice N minutes before the entry's minute.
+    int notice = 0;
 
-    bool isEmpty() const { return !placed; }
+    bool isEmpty() const { return !placed && notice == 0; }
     // The stored field, "" when there is nothing to store.
     QString text() const;
     // From a stored field; none when an item is not understood (the field
     // is then no options field, and is ignored as before).
     static std::optional<EntryOptions> parse(const QString& field);
-    bool operator==(const EntryOptions& o) const { return placed == o.placed; }
+    bool operator==(const EntryOptions& o) const { return placed == o.placed && notice == o.notice; }
 };
 
 // A guide entry as listed: due minute, fixed part, variable part, listed as
@@ -102,10 +108,12 @@ public:
     // options and a comma when there are any; empty for an entry without a
     // due minute.
     QString storedForm() const;
-    // The delete question's block, the details box, the pop-up's block.
+    // The delete question's block, the details box, the pop-up's block and
+    // the pop-up's block of its advance notice.
     QString confirmForm() const;
     QString detailForm() const;
     QString popupBlock() const;
+    QString noticeBlock() const;
 
 private:
     QString text_;
@@ -115,6 +123,9 @@ private:
     QString fixed_, variable_;
     EntryOptions options_;
 };
+
+// What an advance notice puts in front of the fixed part: "【予告 N分前】".
+QString NoticeHead(int minutes);
 
 // The delete question's block of a fixed-form entry.
 QString EntryConfirmForm(const QString& fixed);

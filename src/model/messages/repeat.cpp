@@ -12,6 +12,19 @@ const QString kComma = QStringLiteral(",");
 const QString kDaily = QStringLiteral("毎日");
 const QString kWeekdays = QStringLiteral("平日");
 const QString kWeekly = QStringLiteral("毎週");
+const QString kBiweekly = QStringLiteral("隔週");
+const QString kMonthly = QStringLiteral("毎月");
+const QString kDaySuffix = QStringLiteral("日");
+const QString kNth = QStringLiteral("第");
+const QString kLast = QStringLiteral("最終");
+const QString kMoveBeforeItem = QStringLiteral("休日=前営業日");
+const QString kMoveAfterItem = QStringLiteral("休日=翌営業日");
+const QString kEndItem = QStringLiteral("終了=");
+const QString kNoticeItem = QStringLiteral("予告=");
+// A moved or passed-over day without a 休日's name: a Saturday or Sunday.
+const QString kNoWorkingDay = QStringLiteral("休日");
+constexpr int kMonthDaysMax = 31;
+constexpr int kNthMax = 4;
 // Monday first, as QDate::dayOfWeek counts.
 const QString kWeekdayNames = QStringLiteral("月火水木金土日");
 const QString kItemSeparator = QStringLiteral(";");
@@ -26,16 +39,31 @@ QString field(int n, const QString& text)
     return uFCom_Bas::CsvFieldTrimmed(n, text, kComma);
 }
 
+// 1 Monday ... 7 Sunday for the one-character name, or 0.
+int weekdayOf(const QString& name)
+{
+    return name.size() == 1 && kWeekdayNames.contains(name) ? static_cast<int>(kWeekdayNames.indexOf(name)) + 1 : 0;
+}
+
+QDate monday(const QDate& day)
+{
+    return day.addDays(1 - day.dayOfWeek());
+}
+
 }  // namespace
 
 QString RuleOptions::text() const
 {
     QStringList items;
     if (skipHolidays) items << kSkipHolidaysItem;
+    if (move == Move::Before) items << kMoveBeforeItem;
+    if (move == Move::After) items << kMoveAfterItem;
     if (paused) items << kPausedItem;
     for (const DueMinute& m : skipped) items << kSkippedItem + m.text();
     if (start.isValid()) items << kStartItem + DayText(start);
     if (!last.isNull()) items << kLastItem + last.text();
+    if (end.isValid()) items << kEndItem + DayText(end);
+    if (notice > 0) items << kNoticeItem + QString::number(notice);
     return items.join(kItemSeparator);
 }
 
@@ -49,6 +77,14 @@ std::optional<RuleOptions> RuleOptions::parse(const QString& field)
         auto minuteAfter = [&](const QString& word) { return DueMinute::fromText(i.mid(word.size())); };
         if (i == kSkipHolidaysItem) {
             o.skipHolidays = true;
+            o.move = Move::None;
+        } else if (i == kMoveBeforeItem || i == kMoveAfterItem) {
+            o.move = i == kMoveBeforeItem ? Move::Before : Move::After;
+            o.skipHolidays = false;
+        } else if (i.startsWith(kEndItem) && DayFromText(i.mid(kEndItem.size())).isValid()) {
+            o.end = DayFromText(i.mid(kEndItem.size()));
+        } else if (i.startsWith(kNoticeItem) && SmallNumber(i.mid(kNoticeItem.size()), kNoticeMax) > 0) {
+            o.notice = SmallNumber(i.mid(kNoticeItem.size()), kNoticeMax);
         } else if (i == kPausedItem) {
             o.paused = true;
         } else if (i.startsWith(kSkippedItem) && minuteAfter(kSkippedItem).isValid()) {
@@ -70,21 +106,61 @@ QString WeeklyRule(const QDate& day)
     return day.isValid() ? kWeekly + kWeekdayNames.at(day.dayOfWeek() - 1) : QString();
 }
 
+QString BiweeklyRule(const QDate& day)
+{
+    return day.isValid() ? kBiweekly + kWeekdayNames.at(day.dayOfWeek() - 1) : QString();
+}
+
+QString MonthDayRule(const QDate& day)
+{
+    return day.isValid() ? kMonthly + QString::number(day.day()) + kDaySuffix : QString();
+}
+
+QString MonthNthRule(const QDate& day)
+{
+    const int nth = (day.day() - 1) / 7 + 1;
+    if (!day.isValid() || nth > kNthMax) return QString();
+    return kMonthly + kNth + QString::number(nth) + kWeekdayNames.at(day.dayOfWeek() - 1);
+}
+
+QString MonthLastRule(const QDate& day)
+{
+    return day.isValid() ? kMonthly + kLast + kWeekdayNames.at(day.dayOfWeek() - 1) : QString();
+}
+
 std::optional<RepeatRule> RepeatRule::make(const QString& rule, int minuteOfDay, const QString& fixed,
                                            const QString& variable, const RuleOptions& options)
 {
     RepeatRule r;
+    const QString tail = rule.mid(2);
     if (rule == kDaily) {
         r.kind_ = Kind::Daily;
     } else if (rule == kWeekdays) {
         r.kind_ = Kind::Weekdays;
-    } else if (rule.size() == kWeekly.size() + 1 && rule.startsWith(kWeekly) && kWeekdayNames.contains(rule.back())) {
-        r.kind_ = Kind::Weekly;
-        r.weekday_ = static_cast<int>(kWeekdayNames.indexOf(rule.back())) + 1;
+    } else if ((rule.startsWith(kWeekly) || rule.startsWith(kBiweekly)) && weekdayOf(tail) > 0) {
+        r.kind_ = rule.startsWith(kWeekly) ? Kind::Weekly : Kind::Biweekly;
+        r.weekday_ = weekdayOf(tail);
+    } else if (rule == kMonthEndRule) {
+        r.kind_ = Kind::MonthEnd;
+    } else if (rule.startsWith(kMonthly) && tail.endsWith(kDaySuffix) &&
+               SmallNumber(tail.chopped(kDaySuffix.size()), kMonthDaysMax) > 0) {
+        r.kind_ = Kind::MonthDay;
+        r.nth_ = SmallNumber(tail.chopped(kDaySuffix.size()), kMonthDaysMax);
+    } else if (rule.startsWith(kMonthly) && tail.startsWith(kNth) && tail.size() == kNth.size() + 2 &&
+               SmallNumber(tail.mid(kNth.size(), 1), kNthMax) > 0 && weekdayOf(tail.right(1)) > 0) {
+        r.kind_ = Kind::MonthNth;
+        r.nth_ = SmallNumber(tail.mid(kNth.size(), 1), kNthMax);
+        r.weekday_ = weekdayOf(tail.right(1));
+    } else if (rule.startsWith(kMonthly) && tail.startsWith(kLast) && tail.size() == kLast.size() + 1 &&
+               weekdayOf(tail.right(1)) > 0) {
+        r.kind_ = Kind::MonthLast;
+        r.weekday_ = weekdayOf(tail.right(1));
     } else {
         return std::nullopt;
     }
     if (minuteOfDay < 0 || minuteOfDay >= 24 * 60 || fixed.isEmpty()) return std::nullopt;
+    // Every other week counts from the week it started in.
+    if (r.kind_ == Kind::Biweekly && !options.start.isValid()) return std::nullopt;
     r.minuteOfDay_ = minuteOfDay;
     r.fixed_ = fixed;
     r.variable_ = variable;
@@ -118,6 +194,16 @@ QString RepeatRule::rule() const
         return kWeekdays;
     case Kind::Weekly:
         return kWeekly + kWeekdayNames.at(weekday_ - 1);
+    case Kind::Biweekly:
+        return kBiweekly + kWeekdayNames.at(weekday_ - 1);
+    case Kind::MonthDay:
+        return kMonthly + QString::number(nth_) + kDaySuffix;
+    case Kind::MonthEnd:
+        return kMonthEndRule;
+    case Kind::MonthNth:
+        return kMonthly + kNth + QString::number(nth_) + kWeekdayNames.at(weekday_ - 1);
+    case Kind::MonthLast:
+        return kMonthly + kLast + kWeekdayNames.at(weekday_ - 1);
     }
     return QString();
 }
@@ -131,8 +217,8 @@ QString RepeatRule::storedForm() const
 
 bool RepeatRule::sameRule(const RepeatRule& o) const
 {
-    return kind_ == o.kind_ && weekday_ == o.weekday_ && minuteOfDay_ == o.minuteOfDay_ && fixed_ == o.fixed_ &&
-           variable_ == o.variable_;
+    return kind_ == o.kind_ && weekday_ == o.weekday_ && nth_ == o.nth_ && minuteOfDay_ == o.minuteOfDay_ &&
+           fixed_ == o.fixed_ && variable_ == o.variable_;
 }
 
 bool RepeatRule::skipsHolidays() const
@@ -140,33 +226,93 @@ bool RepeatRule::skipsHolidays() const
     return kind_ == Kind::Weekdays || options_.skipHolidays;
 }
 
-bool RepeatRule::onDay(const QDate& day) const
+bool RepeatRule::wordTakes(const QDate& day) const
 {
     if (!day.isValid()) return false;
-    if (options_.start.isValid() && day < options_.start) return false;
+    const int weekday = day.dayOfWeek();
     switch (kind_) {
     case Kind::Daily:
         return true;
     case Kind::Weekdays:
-        return day.dayOfWeek() <= 5;
+        return weekday <= 5;
     case Kind::Weekly:
-        return day.dayOfWeek() == weekday_;
+        return weekday == weekday_;
+    case Kind::Biweekly:
+        return weekday == weekday_ && options_.start.isValid() &&
+               (monday(options_.start).daysTo(monday(day)) / 7) % 2 == 0;
+    case Kind::MonthDay:
+        return day.day() == nth_;
+    case Kind::MonthEnd:
+        return day.day() == day.daysInMonth();
+    case Kind::MonthNth:
+        return weekday == weekday_ && (day.day() - 1) / 7 + 1 == nth_;
+    case Kind::MonthLast:
+        return weekday == weekday_ && day.day() + 7 > day.daysInMonth();
     }
     return false;
 }
 
+bool RepeatRule::onDay(const QDate& day) const
+{
+    if (!day.isValid()) return false;
+    if (options_.start.isValid() && day < options_.start) return false;
+    if (endedBy(day)) return false;
+    return wordTakes(day);
+}
+
+QDate RepeatRule::wordDayBefore(const QDate& day) const
+{
+    for (int n = 1; n <= kRuleSearchDays; ++n)
+        if (wordTakes(day.addDays(-n))) return day.addDays(-n);
+    return QDate();
+}
+
+QDate RepeatRule::wordDayAfter(const QDate& day) const
+{
+    for (int n = 1; n <= kRuleSearchDays; ++n)
+        if (wordTakes(day.addDays(n))) return day.addDays(n);
+    return QDate();
+}
+
 DueMinute RepeatRule::earliest(const DueMinute& from, bool orAt, const uFCal::Calendar& calendar,
-                               QList<PassedOver>* passed) const
+                               QList<PassedOver>* passed, QDate* movedFrom) const
 {
     if (!from.isValid() || options_.paused) return DueMinute();
+    const bool moves = options_.move != RuleOptions::Move::None && kind_ != Kind::Weekdays;
+    // A day of the word shortly before from may move after it.
+    const int back = moves && options_.move == RuleOptions::Move::After ? kMonthDaysMax + 7 : 0;
     const QDate first = from.day();
-    for (int n = 0; n < kRuleSearchDays; ++n) {
+    for (int n = -back; n < kRuleSearchDays; ++n) {
         const QDate day = first.addDays(n);
         if (!onDay(day)) continue;
-        const DueMinute m = DueMinute::of(day, minuteOfDay_);
+        QDate at = day;
+        QString passedFor;
+        if (moves && !calendar.isWorkingDay(day)) {
+            // To the nearest working day on its side, short of the word's
+            // day before and after it (never past a neighbour).
+            const bool before = options_.move == RuleOptions::Move::Before;
+            const QDate limit = before ? wordDayBefore(day) : wordDayAfter(day);
+            at = QDate();
+            for (QDate d = day.addDays(before ? -1 : 1);
+                 d.isValid() && (!limit.isValid() || (before ? d > limit : d < limit));
+                 d = d.addDays(before ? -1 : 1)) {
+                if (calendar.isWorkingDay(d)) {
+                    at = d;
+                    break;
+                }
+                if (qAbs(d.daysTo(day)) > kRuleSearchDays) break;
+            }
+            if (!at.isValid()) {
+                const QString reason = calendar.holidayReason(day);
+                passedFor = reason.isEmpty() ? kNoWorkingDay : reason;
+            }
+        } else if (skipsHolidays() && calendar.isHoliday(day)) {
+            passedFor = calendar.holidayReason(day);
+        }
+        const DueMinute m = DueMinute::of(at.isValid() ? at : day, minuteOfDay_);
         if (!(m.laterThan(from) || (orAt && m == from))) continue;
-        if (skipsHolidays() && calendar.isHoliday(day)) {
-            if (passed) passed->append(PassedOver{m, calendar.holidayReason(day)});
+        if (!passedFor.isNull()) {
+            if (passed) passed->append(PassedOver{m, passedFor});
             continue;
         }
         if (options_.skipped.contains(m)) {
@@ -175,6 +321,7 @@ DueMinute RepeatRule::earliest(const DueMinute& from, bool orAt, const uFCal::Ca
         }
         // Announced already (a clock set back, a restart): never again.
         if (m == options_.last) continue;
+        if (movedFrom) *movedFrom = at == day ? QDate() : day;
         return m;
     }
     return DueMinute();
@@ -182,18 +329,20 @@ DueMinute RepeatRule::earliest(const DueMinute& from, bool orAt, const uFCal::Ca
 
 DueMinute RepeatRule::firstFrom(const DueMinute& from, const uFCal::Calendar& calendar) const
 {
-    return earliest(from, true, calendar, nullptr);
+    return earliest(from, true, calendar, nullptr, nullptr);
 }
 
-DueMinute RepeatRule::nextAfter(const DueMinute& from, const uFCal::Calendar& calendar, QList<PassedOver>* passed) const
+DueMinute RepeatRule::nextAfter(const DueMinute& from, const uFCal::Calendar& calendar, QList<PassedOver>* passed,
+                                QDate* movedFrom) const
 {
-    return earliest(from, false, calendar, passed);
+    return earliest(from, false, calendar, passed, movedFrom);
 }
 
 GuideEntry RepeatRule::occurrence(const DueMinute& due) const
 {
     EntryOptions placed;
     placed.placed = true;
+    placed.notice = options_.notice;
     return GuideEntry::compose(due, fixed_, variable_, placed);
 }
 

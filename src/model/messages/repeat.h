@@ -1,6 +1,8 @@
 #pragma once
-// Announcements that come back: a rule (every day, Monday to Friday, or one
-// weekday every week) with its minute and message.  A rule is never
+// Announcements that come back: a rule (every day, Monday to Friday, one
+// weekday every week or every other week, a day of every month, the last
+// day of the month, the nth or last weekday of the month) with its minute
+// and message.  A rule is never
 // announced itself: its next occurrence stands in the guide list as an
 // ordinary guide entry, so that a reader of the file that knows nothing of
 // rules still finds and announces that one.
@@ -21,6 +23,14 @@ namespace uFMsg {
 struct RuleOptions {
     // 休日=除く: no occurrence on a 休日 (a 平日 rule never has one).
     bool skipHolidays = false;
+    // 休日=前営業日 / 休日=翌営業日: an occurrence on a day that is no working
+    // day (Saturday, Sunday, a 休日) moves to the working day before or
+    // after it, never as far as the rule's occurrence before or after it.
+    enum class Move { None, Before, After } move = Move::None;
+    // 終了=yyyy/mm/dd: no occurrence after that day.
+    QDate end;
+    // 予告=N (1 to 60): a notice N minutes before each occurrence.
+    int notice = 0;
     // 停止: paused, no occurrence at all.
     bool paused = false;
     // 休止=yyyy/mm/dd-hh:mm: occurrences passed over, once each.
@@ -48,28 +58,36 @@ struct PassedOver {
     QString reason;
 };
 
+// The most minutes of an advance notice.
+constexpr int kNoticeMax = 60;
+
 // The reason of an occurrence skipped once (休止).
 inline const QString kSkippedReason = QStringLiteral("休止");
 
 class RepeatRule {
 public:
-    enum class Kind { Daily, Weekdays, Weekly };
+    enum class Kind { Daily, Weekdays, Weekly, Biweekly, MonthDay, MonthEnd, MonthNth, MonthLast };
     RepeatRule() = default;
     // From its stored text "<rule>,<hh:mm>,<fixed>,<variable>,[<options>,]"
     // (fields trimmed, a missing variable part is empty); none when the
     // rule word, the minute or an option is not understood or the fixed
     // part is empty.
     static std::optional<RepeatRule> parse(const QString& text);
-    // From the rule word (毎日, 平日, 毎週 + weekday), a minute of the day
-    // (0 to 1439) and the two parts, which are taken as they are; none when
-    // the word or the minute is not understood or the fixed part is empty.
+    // From the rule word (毎日, 平日, 毎週 + weekday, 隔週 + weekday, 毎月N日
+    // with N 1 to 31, 毎月末日, 毎月第N + weekday with N 1 to 4, 毎月最終 +
+    // weekday), a minute of the day (0 to 1439) and the two parts, which are
+    // taken as they are; none when the word or the minute is not understood
+    // or the fixed part is empty.  A 隔週 rule counts its weeks from its
+    // start (起点), which it must have.
     static std::optional<RepeatRule> make(const QString& rule, int minuteOfDay, const QString& fixed,
                                           const QString& variable, const RuleOptions& options = {});
     // From the rule word and the time of day of a minute.
     static std::optional<RepeatRule> at(const QString& rule, const DueMinute& minute, const QString& fixed,
                                         const QString& variable);
-    // The rule word as stored: 毎日, 平日, 毎週月 ... 毎週日.
+    // The rule word as stored: 毎日, 平日, 毎週月, 隔週水, 毎月25日, 毎月末日,
+    // 毎月第2火, 毎月最終金.
     QString rule() const;
+    Kind kind() const { return kind_; }
     QString storedForm() const;
     int minuteOfDay() const { return minuteOfDay_; }
     const QString& fixed() const { return fixed_; }
@@ -77,9 +95,11 @@ public:
     const RuleOptions& options() const { return options_; }
     void setOptions(const RuleOptions& options) { options_ = options; }
 
-    // Whether the rule's word and start take that local calendar day (the
-    // calendar aside).
+    // Whether the rule's word, start and end take that local calendar day
+    // (the calendar aside).
     bool onDay(const QDate& day) const;
+    // Whether the rule has ended by that day: its end lies before it.
+    bool endedBy(const QDate& day) const { return options_.end.isValid() && options_.end < day; }
     // Whether the rule keeps off 休日: a 平日 rule, or one with 休日=除く.
     bool skipsHolidays() const;
     // The earliest occurrence at or after from, and the earliest one later
@@ -89,7 +109,7 @@ public:
     // 休止) are added to passed.
     DueMinute firstFrom(const DueMinute& from, const uFCal::Calendar& calendar = {}) const;
     DueMinute nextAfter(const DueMinute& from, const uFCal::Calendar& calendar = {},
-                        QList<PassedOver>* passed = nullptr) const;
+                        QList<PassedOver>* passed = nullptr, QDate* movedFrom = nullptr) const;
     // The guide entry that announces the rule at due, marked as put in by a
     // rule.
     GuideEntry occurrence(const DueMinute& due) const;
@@ -101,17 +121,32 @@ public:
     bool operator==(const RepeatRule& o) const { return storedForm() == o.storedForm(); }
 
 private:
-    DueMinute earliest(const DueMinute& from, bool orAt, const uFCal::Calendar& calendar,
-                       QList<PassedOver>* passed) const;
+    DueMinute earliest(const DueMinute& from, bool orAt, const uFCal::Calendar& calendar, QList<PassedOver>* passed,
+                       QDate* movedFrom) const;
+    // Whether the word takes the day (no start, end or calendar).
+    bool wordTakes(const QDate& day) const;
+    // The word's day before and after day (invalid when none within a year).
+    QDate wordDayBefore(const QDate& day) const;
+    QDate wordDayAfter(const QDate& day) const;
     Kind kind_ = Kind::Daily;
-    int weekday_ = 0;  // 1 Monday ... 7 Sunday, for a weekly rule
+    int weekday_ = 0;  // 1 Monday ... 7 Sunday
+    int nth_ = 0;      // the day of the month (MonthDay), the week (MonthNth)
     int minuteOfDay_ = 0;
     QString fixed_, variable_;
     RuleOptions options_;
 };
 
-// The rule word of every week on the day's weekday (毎週水).
+// The rule words that follow a day: every week on its weekday (毎週水),
+// every other week (隔週水), every month on its day (毎月25日), on its
+// weekday's place in the month (毎月第2火; empty for a fifth weekday), on
+// the month's last such weekday (毎月最終金).
 QString WeeklyRule(const QDate& day);
+QString BiweeklyRule(const QDate& day);
+QString MonthDayRule(const QDate& day);
+QString MonthNthRule(const QDate& day);
+QString MonthLastRule(const QDate& day);
+// The word of the month's last day.
+inline const QString kMonthEndRule = QStringLiteral("毎月末日");
 
 // Days a rule's next occurrence is looked for: a year, and a day more.
 constexpr int kRuleSearchDays = 367;

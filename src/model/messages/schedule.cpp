@@ -93,7 +93,14 @@ Schedule::Placed Schedule::place(int i, const DueMinute& now)
         return Placed::None;
     }
     if (!h.placed.isNull()) {
-        if (h.placed == next && listedRow(i) >= 0) {
+        if (const int row = listedRow(i); h.placed == next && row >= 0) {
+            // The rule's notice goes with the occurrence it put in.
+            const EntryOptions o = list_.at(row).options();
+            if (o.placed && o.notice != h.rule.options().notice) {
+                EntryOptions changed = o;
+                changed.notice = h.rule.options().notice;
+                list_.replace(row, list_.at(row).withOptions(changed));
+            }
             h.waiting = false;
             return Placed::Present;
         }
@@ -121,6 +128,7 @@ LoadOutcome Schedule::load(const StoredSchedule& stored, const DueMinute& now)
     LoadOutcome out;
     calendar_ = stored.calendar;
     calendarStored_ = stored.calendarStored;
+    noticeHorizon_ = now;
     list_.assign(stored.entries);
     out.refusedRules = rules_.assign(stored.rules);
 
@@ -161,6 +169,12 @@ AddOutcome Schedule::add(const GuideEntry& entry, const std::optional<RepeatRule
     if (rule) {
         RepeatRule r = *rule;
         if (rules_.find(r) >= 0) return {AddResult::Same, true};
+        // Every other week counts from the week chosen.
+        if (r.kind() == RepeatRule::Kind::Biweekly) {
+            RuleOptions o = r.options();
+            o.start = entry.due().day();
+            r.setOptions(o);
+        }
         DueMinute first = r.firstFrom(entry.due(), calendar_);
         if (first.isNull()) return {AddResult::Invalid, true};
         // A start later than the rule's next occurrence is kept with the
@@ -180,24 +194,24 @@ AddOutcome Schedule::add(const GuideEntry& entry, const std::optional<RepeatRule
         return {AddResult::Added, commit()};
     }
 
+    // What the operator registers is the operator's: never a rule's mark.
+    EntryOptions own = entry.options();
+    own.placed = false;
     const int row = list_.findAnnouncement(entry);
     if (row < 0) {
         if (list_.isFull()) return {AddResult::Full, true};
-        list_.insertSorted(entry.withOptions(EntryOptions{}));
+        list_.insertSorted(entry.withOptions(own));
         return {AddResult::Added, commit()};
     }
     // The same announcement: registered by the operator from now on, even
-    // where a rule put it in.
+    // where a rule put it in, with the notice asked for now.
     const GuideEntry& listed = list_.at(row);
-    EntryOptions options = listed.options();
-    const bool wasPlaced = options.placed;
-    options.placed = false;
-    if (listed.text() != entry.text()) {
-        list_.replace(row, entry.withOptions(options));
+    if (listed.text() != entry.text() || listed.options().notice != own.notice) {
+        list_.replace(row, entry.withOptions(own));
         return {AddResult::Updated, commit()};
     }
-    if (wasPlaced) {
-        list_.replace(row, listed.withOptions(options));
+    if (listed.options().placed) {
+        list_.replace(row, listed.withOptions(own));
         return {AddResult::Same, commit()};
     }
     return {AddResult::Same, true};
@@ -243,11 +257,22 @@ RemoveOutcome Schedule::clear()
     return out;
 }
 
-DueOutcome Schedule::dueCheck(const DueMinute& now, const std::function<void(const QList<DueEntry>&)>& announce)
+DueOutcome Schedule::dueCheck(const DueMinute& now, const std::function<void(const DueOutcome&)>& announce)
 {
     DueOutcome out;
+    // Notices: each once, at a minute later than the last one looked at,
+    // for an entry still to come.
+    for (int row = 0; row < list_.size(); ++row) {
+        const GuideEntry& e = list_.at(row);
+        const int n = e.options().notice;
+        if (n <= 0 || !e.due().isValid() || e.due().dueAt(now)) continue;
+        const DueMinute at = e.due().addMinutes(-n);
+        if (at.dueAt(now) && (noticeHorizon_.isNull() || at.laterThan(noticeHorizon_)))
+            out.notices << DueEntry{row, GuideEntry(e.trimmed()).withOptions(e.options())};
+    }
+    if (noticeHorizon_.isNull() || now.laterThan(noticeHorizon_)) noticeHorizon_ = now;
     out.announced = list_.takeDue(now);
-    if (announce && !out.announced.isEmpty()) announce(out.announced);
+    if (announce && (!out.announced.isEmpty() || !out.notices.isEmpty())) announce(out);
     bool changed = false;
     for (int i = 0; i < rules_.size(); ++i) {
         RepeatRules::Held& h = rules_.held(i);
@@ -305,10 +330,11 @@ QList<RuleOccurrence> Schedule::preview(int row, const DueMinute& from, int n) c
     DueMinute m = from;
     for (int announcing = 0; announcing < n;) {
         QList<PassedOver> passed;
-        m = rules_.at(row).nextAfter(m, calendar_, &passed);
-        for (const PassedOver& p : passed) out << RuleOccurrence{p.at, true, p.reason};
+        QDate movedFrom;
+        m = rules_.at(row).nextAfter(m, calendar_, &passed, &movedFrom);
+        for (const PassedOver& p : passed) out << RuleOccurrence{p.at, true, p.reason, QDate()};
         if (m.isNull()) break;
-        out << RuleOccurrence{m, false, QString()};
+        out << RuleOccurrence{m, false, QString(), movedFrom};
         ++announcing;
     }
     return out;
@@ -344,34 +370,46 @@ RuleView Schedule::ruleView(int row, const DueMinute& now) const
         v.passedReason = p.reason;
         break;
     }
-    v.state = !h.placed.isNull()              ? RuleView::State::Listed
-              : h.waiting && !v.next.isNull() ? RuleView::State::Waiting
-                                              : RuleView::State::None;
+    if (!h.placed.isNull())
+        v.state = RuleView::State::Listed;
+    else if (h.waiting && !v.next.isNull())
+        v.state = RuleView::State::Waiting;
+    else
+        v.state = h.rule.options().end.isValid() ? RuleView::State::Ended : RuleView::State::None;
     return v;
 }
 
-ChangeOutcome Schedule::changeRule(const RepeatRule& which, const QString& word, const DueMinute& chosen,
-                                   bool skipHolidays, const DueMinute& now)
+ChangeOutcome Schedule::changeRule(const RepeatRule& which, const RuleChoice& choice, const DueMinute& now)
 {
     ChangeOutcome out;
     const int i = rules_.find(which);
     if (i < 0) return out;
-    std::optional<RepeatRule> changed = RepeatRule::at(word, chosen, which.fixed(), which.variable());
-    if (!changed) return out;
+    const RuleOptions old = rules_.at(i).options();
+    // Paused stays paused, the last announcement stays remembered and a
+    // move to a working day stays unless the 休日 are now kept off; the
+    // skips were of the old times.  A start is kept only where the rule
+    // needs one: every other week, or a day chosen later than the rule's
+    // next occurrence.
+    RuleOptions o;
+    o.skipHolidays = choice.skipHolidays;
+    o.move = choice.skipHolidays ? RuleOptions::Move::None : old.move;
+    o.paused = old.paused;
+    o.last = old.last;
+    o.end = choice.end;
+    o.notice = choice.notice;
+    o.start = choice.chosen.day();
+    std::optional<RepeatRule> changed =
+        RepeatRule::make(choice.word, choice.chosen.minuteOfDay(), which.fixed(), which.variable(), o);
+    if (!changed || !choice.chosen.isValid()) return out;
     const int other = rules_.find(*changed);
     if (other >= 0 && other != i) return out;
-    // Paused stays paused and the last announcement stays remembered; the
-    // skips were of the old times, and the start is the day chosen when it
-    // is later than the rule's next occurrence.
-    RuleOptions o;
-    o.skipHolidays = skipHolidays;
-    o.paused = rules_.at(i).options().paused;
-    o.last = rules_.at(i).options().last;
-    changed->setOptions(o);
-    const DueMinute first = changed->firstFrom(chosen, calendar_);
-    if (!first.isNull() && !(first == changed->nextAfter(now, calendar_))) {
-        o.start = chosen.day();
-        changed->setOptions(o);
+    if (changed->kind() != RepeatRule::Kind::Biweekly) {
+        const DueMinute first = changed->firstFrom(choice.chosen, calendar_);
+        RuleOptions withoutStart = o;
+        withoutStart.start = QDate();
+        RepeatRule unstarted = *changed;
+        unstarted.setOptions(withoutStart);
+        if (!first.isNull() && first == unstarted.nextAfter(now, calendar_)) changed = unstarted;
     }
     release(i);
     rules_.held(i).rule = *changed;

@@ -69,6 +69,7 @@ struct RuleView {
         Paused,   // 停止
         Waiting,  // waits for room in a full list
         None,     // no occurrence within a year
+        Ended,    // no occurrence after its end (終了)
     };
     RepeatRule rule;
     State state = State::None;
@@ -83,6 +84,9 @@ struct RuleView {
 struct DueOutcome {
     // The entries taken, in list order.
     QList<DueEntry> announced;
+    // The entries whose advance notice (予告) is due, in list order; they
+    // stay listed.
+    QList<DueEntry> notices;
     // Next occurrences put in, and rules that started to wait for room.
     int placed = 0;
     int startedWaiting = 0;
@@ -99,11 +103,22 @@ struct StoredSchedule {
     bool calendarStored = false;
 };
 
-// A rule's occurrence in a preview: announced, or passed over and why.
+// A rule's occurrence in a preview: announced, or passed over and why; a
+// moved one with the day it was moved from.
 struct RuleOccurrence {
     DueMinute at;
     bool passed = false;
     QString reason;
+    QDate movedFrom;
+};
+
+// What the operator chose for a rule in the date/time dialog.
+struct RuleChoice {
+    QString word;      // the repetition's rule word
+    DueMinute chosen;  // the day and time chosen
+    bool skipHolidays = false;
+    QDate end;       // 終了日; invalid: none
+    int notice = 0;  // 予告; 0: none
 };
 
 struct LoadOutcome {
@@ -153,9 +168,10 @@ public:
     // Removes every entry and every rule; false when there was nothing.
     RemoveOutcome clear();
     // Takes every entry due at now and puts in the next occurrence of each
-    // rule just announced, and of each rule waiting for room.  announce, when
-    // given, gets the entries taken before anything is saved.
-    DueOutcome dueCheck(const DueMinute& now, const std::function<void(const QList<DueEntry>&)>& announce = {});
+    // rule just announced, and of each rule waiting for room; the notices
+    // due at now are said once each.  announce, when given, gets the entries
+    // taken and the notices before anything is saved.
+    DueOutcome dueCheck(const DueMinute& now, const std::function<void(const DueOutcome&)>& announce = {});
     // The next n occurrences of rule row after from.
     QList<DueMinute> nextOccurrences(int row, const DueMinute& from, int n) const;
     // The next n occurrences of rule row after from that announce, with the
@@ -170,11 +186,11 @@ public:
     // The operations of the rules dialog, on the rule that is the same rule
     // as which (sameRule): each places the rule's occurrence again at once
     // and saves.  Nothing happens when the rule is gone.
-    //  - a new repetition (rule word), time of day and 休日=除く, from the
-    //    day chosen on; the message stays.  Refused (nothing changed) when
-    //    another rule is that rule already.
-    ChangeOutcome changeRule(const RepeatRule& which, const QString& word, const DueMinute& chosen, bool skipHolidays,
-                             const DueMinute& now);
+    //  - a new repetition (rule word), time of day, 休日=除く, end and
+    //    notice, from the day chosen on; the message stays, and so does a
+    //    move to a working day unless 休日=除く is chosen.  Refused (nothing
+    //    changed) when another rule is that rule already.
+    ChangeOutcome changeRule(const RepeatRule& which, const RuleChoice& choice, const DueMinute& now);
     //  - 停止 and 再開;
     ChangeOutcome setPaused(const RepeatRule& which, bool paused, const DueMinute& now);
     //  - 次回のみ休止: the next occurrence is passed over (休止=), the one
@@ -231,6 +247,9 @@ private:
     RepeatRules rules_;
     uFCal::Calendar calendar_;
     bool calendarStored_ = false;
+    // The latest minute the due checks have looked at (from the load on):
+    // a notice is given once, for a minute later than it.
+    DueMinute noticeHorizon_;
     ScheduleStore* store_;
     int batch_ = 0;
     bool batchChanged_ = false;

@@ -3,6 +3,8 @@
 // occurrences placed again, a full list, removals, and what a load keeps.
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include "model/messages/schedule.h"
 #include "test_support.h"
 
@@ -412,4 +414,127 @@ TEST(ScheduleCalendar, PreviewAndACalendarChange)
     for (const RuleOccurrence& o : s.preview(1, at("2026/12/30-13:00"), 2))
         preview << o.at.text() + (o.passed ? "|" + o.reason : QString());
     EXPECT_EQ(preview, (QStringList{"2026/12/31-12:00|休止", "2027/01/01-12:00", "2027/01/02-12:00"}));
+}
+
+// The monthly and every-other-week words, a move to a working day, an end:
+// the announcing occurrences over a span, as the schedule would list them
+// one after another.
+TEST(ScheduleRules, MonthlyEveryOtherWeekMovesAndEnds)
+{
+    uFCal::Calendar site;
+    uFCal::Calendar closedWeek;  // from Thursday to the next Sunday
+    closedWeek.closed << uFCal::ClosedPeriod{QDate(2026, 12, 24), QDate(2027, 1, 3), "年末年始"};
+    uFCal::Calendar closedLong = closedWeek;
+    closedLong.closed << uFCal::ClosedPeriod{QDate(2027, 1, 4), QDate(2027, 1, 6), "棚卸"};
+    struct Case {
+        const char* what;
+        const char* rule;
+        uFCal::Calendar calendar;
+        const char* from;
+        int count;                // how many there are in 2027 (0: not counted)
+        QStringList occurrences;  // the first ones
+    } cases[] = {
+        {"毎月31日: seven months of a year", "毎月31日,09:00,a,,", site, "2026/12/31-10:00", 7,
+         {"2027/01/31-09:00", "2027/03/31-09:00", "2027/05/31-09:00", "2027/07/31-09:00", "2027/08/31-09:00",
+          "2027/10/31-09:00", "2027/12/31-09:00"}},
+        {"毎月末日 over a leap February", "毎月末日,09:00,a,,", site, "2028/01/31-10:00", 0,
+         {"2028/02/29-09:00", "2028/03/31-09:00"}},
+        {"毎月第4金 in a month of five Fridays", "毎月第4金,09:00,a,,", site, "2027/01/01-10:00", 0,
+         {"2027/01/22-09:00", "2027/02/26-09:00"}},
+        {"毎月最終金 in a month of five Fridays", "毎月最終金,09:00,a,,", site, "2027/01/01-10:00", 0,
+         {"2027/01/29-09:00", "2027/02/26-09:00"}},
+        {"隔週 across a year end", "隔週水,09:00,a,,起点=2026/12/21,", site, "2026/12/21-10:00", 0,
+         {"2026/12/23-09:00", "2027/01/06-09:00", "2027/01/20-09:00"}},
+        {"25日 on a Saturday to the Friday before", "毎月25日,09:00,給料日,,休日=前営業日,", site, "2027/08/26-10:00", 0,
+         {"2027/09/24-09:00", "2027/10/25-09:00"}},
+        {"11日 on 成人の日 (a Monday) to the Tuesday after", "毎月11日,09:00,a,,休日=翌営業日,", site,
+         "2026/12/12-10:00", 0, {"2027/01/12-09:00", "2027/02/12-09:00"}},
+        {"a move short of the week before", "毎週水,09:00,a,,休日=前営業日,", closedWeek, "2026/12/23-10:00", 0,
+         {"2027/01/06-09:00"}},
+        {"a move to the Monday after", "毎週水,09:00,a,,休日=翌営業日,", closedWeek, "2026/12/23-10:00", 0,
+         {"2027/01/04-09:00", "2027/01/06-09:00"}},
+        {"a move never past the next one", "毎週水,09:00,a,,休日=翌営業日,", closedLong, "2026/12/23-10:00", 0,
+         {"2027/01/07-09:00", "2027/01/13-09:00"}},
+        {"終了 on the last occurrence", "毎日,09:00,a,,終了=2027/03/31,", site, "2027/03/29-10:00", 2,
+         {"2027/03/30-09:00", "2027/03/31-09:00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Schedule s;
+        s.load(StoredSchedule{{}, {QString::fromUtf8(c.rule)}, c.calendar, true}, at(c.from));
+        ASSERT_EQ(s.rules().size(), 1) << "understood";
+        QStringList next;
+        for (const DueMinute& m : s.nextOccurrences(0, at(c.from), c.count ? 40 : int(c.occurrences.size())))
+            next << m.text();
+        if (c.count) {
+            // In all of 2027.
+            EXPECT_EQ(next.filter(QRegularExpression("^2027/")).size(), c.count);
+        }
+        EXPECT_EQ(next.mid(0, int(c.occurrences.size())), c.occurrences);
+    }
+    // No fifth weekday, no word the program does not write.
+    for (const char* refused : {"毎月第5金,09:00,a,,", "毎月32日,09:00,a,,", "毎月0日,09:00,a,,", "毎月05日,09:00,a,,",
+                                "毎月最終,09:00,a,,", "隔週水,09:00,a,,", "毎日,09:00,a,,予告=61,", "毎日,09:00,a,,予告=0,"})
+        EXPECT_FALSE(RepeatRule::parse(QString::fromUtf8(refused)).has_value()) << refused;
+    EXPECT_EQ(MonthNthRule(QDate(2027, 1, 29)), "");
+    EXPECT_EQ(MonthNthRule(QDate(2027, 1, 22)), "毎月第4金");
+    EXPECT_EQ(MonthLastRule(QDate(2027, 1, 29)), "毎月最終金");
+    EXPECT_EQ(MonthDayRule(QDate(2027, 1, 5)), "毎月5日");
+    EXPECT_EQ(BiweeklyRule(QDate(2027, 1, 6)), "隔週水");
+
+    // The moved day is named in the preview, and the ended rule says so.
+    Schedule s;
+    s.load(StoredSchedule{{}, {"毎月25日,09:00,給料日,,休日=前営業日;終了=2027/10/31,"}, site, true}, at("2027/08/26-10:00"));
+    const QList<RuleOccurrence> preview = s.preview(0, at("2027/08/26-10:00"), 3);
+    ASSERT_EQ(preview.size(), 2);
+    EXPECT_EQ(preview[0].movedFrom, QDate(2027, 9, 25));
+    EXPECT_FALSE(preview[1].movedFrom.isValid());
+    EXPECT_EQ(s.ruleView(0, at("2027/08/26-10:00")).next.text(), "2027/09/24-09:00") << "the listed one";
+    s.dueCheck(at("2027/09/24-09:00"));
+    s.dueCheck(at("2027/10/25-09:00"));
+    EXPECT_TRUE(s.entries().isEmpty());
+    EXPECT_EQ(s.ruleView(0, at("2027/10/25-10:00")).state, RuleView::State::Ended);
+    EXPECT_EQ(s.rules().size(), 1) << "kept until deleted";
+}
+
+// An advance notice (予告) is given once, at its minute, for an entry still
+// to come: not for a minute that passed before the load or before the
+// entry was registered, and not again when the clock goes back.
+TEST(ScheduleNotices, ANoticeIsGivenOnceAtItsMinute)
+{
+    auto notices = [](Schedule& s, const char* now) {
+        QStringList out;
+        for (const DueEntry& d : s.dueCheck(at(now)).notices) out << d.entry.fixed();
+        return out;
+    };
+    const QStringList stored = {"2026/12/24-09:30,朝礼,会議室A,予告=5,"};
+    Schedule s;
+    s.load(stored, {"毎日,10:00,点呼,,予告=10,"}, at("2026/12/24-09:20"));
+    EXPECT_EQ(s.storedEntries(), (QStringList{"2026/12/24-09:30,朝礼,会議室A,予告=5,", "2026/12/24-10:00,点呼,,繰り返し;予告=10,"}));
+    EXPECT_TRUE(notices(s, "2026/12/24-09:24").isEmpty());
+    EXPECT_EQ(notices(s, "2026/12/24-09:25"), QStringList{"朝礼"});
+    EXPECT_TRUE(notices(s, "2026/12/24-09:26").isEmpty());
+    EXPECT_TRUE(notices(s, "2026/12/24-09:25").isEmpty()) << "a clock set back gives it no second time";
+    EXPECT_EQ(s.entries().size(), 2) << "the entry stays listed";
+    EXPECT_EQ(notices(s, "2026/12/24-09:50"), QStringList{"点呼"});
+    const DueOutcome due = s.dueCheck(at("2026/12/24-10:00"));
+    EXPECT_EQ(due.announced.size(), 1);
+    EXPECT_TRUE(due.notices.isEmpty());
+    // The rule's next occurrence carries its notice.
+    EXPECT_EQ(s.storedEntries().last(), "2026/12/25-10:00,点呼,,繰り返し;予告=10,");
+
+    // Started inside the notice's minutes: none.
+    Schedule restarted;
+    restarted.load(stored, {}, at("2026/12/24-09:27"));
+    EXPECT_TRUE(notices(restarted, "2026/12/24-09:28").isEmpty());
+    // Registered after the notice's minute: none; before it: given.
+    Schedule late;
+    late.load({}, {}, at("2026/12/24-09:20"));
+    late.dueCheck(at("2026/12/24-09:26"));
+    EntryOptions five;
+    five.notice = 5;
+    late.add(GuideEntry::compose(at("2026/12/24-09:30"), "遅い", "", five), {}, at("2026/12/24-09:26"));
+    late.add(GuideEntry::compose(at("2026/12/24-09:40"), "早い", "", five), {}, at("2026/12/24-09:26"));
+    EXPECT_TRUE(notices(late, "2026/12/24-09:27").isEmpty());
+    EXPECT_EQ(notices(late, "2026/12/24-09:35"), QStringList{"早い"});
 }
