@@ -297,6 +297,18 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     // The monitor starts with the window.
     if (watch().WatchAutoStart != 0) monitor_->MonitorStart();
 
+    // A file this run cannot write fails every save: said at once on
+    // standard error, and on the head line after the start-up's last line.
+    if (const uFConf::WriteResult w = uFConf::ConfWriteCheck(uFCom_Bas::ConfPath(Env)); w != 0) {
+        std::fprintf(stderr, "uPVelmora: the configuration file cannot be written: %s\n",
+                     w.why.toLocal8Bit().constData());
+        const auto show = [this]() {
+            uFHLabel_Bas::HeadMsgShow(this, uFHLabel_Bas::kModeShow, uFCom_Bas::ColorGet(kFileAccessNGColour),
+                                      FormKeyMsgHead() + kFileAccessNG, kFileAccessNGTail);
+        };
+        QMetaObject::invokeMethod(this, show, Qt::QueuedConnection);
+    }
+
     loaded_ = true;
     return true;
 }
