@@ -7,9 +7,11 @@
 # %APPDATA%\uPVelmora, where the starter file is put, shows its window and
 # ends on the close command; the uninstaller removes every file it put and
 # nothing else (a file an administrator left in the folder stays), and the
-# user's folder stays.  A second silent install with /AUTOSTART=1 puts a
-# shortcut to the launcher in the Startup folder of all users, none in the
-# installing user's, and its uninstaller takes it away.
+# user's folder stays.  A second silent install with /AUTOSTART=1, over a
+# uPVelmora.conf an earlier version left in the folder, puts a shortcut to
+# the launcher in the Startup folder of all users, none in the installing
+# user's, and keeps that file aside as uPVelmora.conf.old; its uninstaller
+# takes the shortcut away and leaves that file.
 #
 # With CERT.pem the installed programs and the uninstaller the installer
 # wrote must carry valid signatures by that certificate.
@@ -104,9 +106,16 @@ win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\uPVelmor
 [ -f "$appdata/uPVelmora.conf" ] && ok "the user's configuration folder stays" || fail "the user's configuration was removed"
 
 # Start at login, chosen on the command line: for every user who logs in,
-# as README says, not for the installing account alone.
+# as README says, not for the installing account alone.  Installed where
+# an earlier version left its starter file under the name the program
+# opens.
+mkdir -p "$installed"
+printf '[Section_Entry]\r\nEntryItems=1\r\nEntryItem_000=saved here,\r\n' >"$installed/uPVelmora.conf"
 win "$setup" /S /AUTOSTART=1
 wineserver -w
+[ ! -e "$installed/uPVelmora.conf" ] && grep -q 'saved here' "$installed/uPVelmora.conf.old" 2>/dev/null \
+  && ok "an earlier version's uPVelmora.conf is kept aside as uPVelmora.conf.old" \
+  || fail "an earlier version's uPVelmora.conf: $(ls "$installed" | grep conf | tr '\n' ' ')"
 if [ "$(common_startup_links | wc -l)" -eq 1 ] && links_to_launcher "$(common_startup_links)"; then
   ok "/AUTOSTART=1: a shortcut to uPVelmora-start.exe in the Startup folder of all users"
 else
@@ -116,7 +125,9 @@ fi
   || fail "/AUTOSTART=1 put a shortcut in the installing user's Startup folder: $(startup_links)"
 win "$installed/uninstall.exe" /S
 wineserver -w
-[ -z "$(startup_links)$(common_startup_links)" ] && [ ! -e "$installed" ] \
-  && ok "the uninstaller removed the Startup shortcut and the folder" \
-  || fail "left after uninstall: $(startup_links) $(common_startup_links) $(ls "$installed" 2>/dev/null)"
+left=$(cd "$installed" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ')
+[ -z "$(startup_links)$(common_startup_links)" ] && [ "$left" = "./uPVelmora.conf.old " ] \
+  && ok "the uninstaller removed the Startup shortcut and its files, not the file kept aside" \
+  || fail "left after uninstall: $(startup_links) $(common_startup_links) $left"
+rm -rf "$installed"
 summary
