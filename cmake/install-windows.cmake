@@ -1,9 +1,9 @@
 # Installation on Windows: one folder, as Windows programs ship, holding the
 # programs, exactly the DLLs they need (Qt's and the mingw-w64 runtime's,
 # found by reading their imports), the platform and style plugins in their
-# folders, the starter configuration file and Qt's licence texts.  The
-# stand-in tools are a component of their own ("tools"); the installer
-# leaves them out.
+# folders, the starter configuration file (uPVelmora.conf.example) and Qt's
+# licence texts.  The stand-in tools are a component of their own
+# ("tools"); the installer leaves them out.
 get_filename_component(VELMORA_QT_PREFIX "${Qt6_DIR}/../../.." ABSOLUTE)
 set(VELMORA_QT_PLUGINS
   ${VELMORA_QT_PREFIX}/plugins/platforms/qwindows.dll
@@ -26,7 +26,11 @@ install(TARGETS uPVelmora uPVelmora-start RUNTIME DESTINATION . COMPONENT progra
 install(TARGETS uPCorvane slotsend RUNTIME DESTINATION . COMPONENT tools)
 install(FILES ${VELMORA_QT_PREFIX}/plugins/platforms/qwindows.dll DESTINATION platforms COMPONENT program)
 install(FILES ${VELMORA_QT_PREFIX}/plugins/styles/qwindowsvistastyle.dll DESTINATION styles COMPONENT program)
-install(FILES ${PROJECT_SOURCE_DIR}/examples/uPVelmora.conf DESTINATION . COMPONENT program)
+# The starter file under a name the program never opens: the folder of an
+# installed program is not the user's to write, and a program started there
+# could save nothing.  The launcher copies it into the user's folder.
+install(FILES ${PROJECT_SOURCE_DIR}/examples/uPVelmora.conf DESTINATION . RENAME uPVelmora.conf.example
+  COMPONENT program)
 if(EXISTS ${VELMORA_QT_PREFIX}/licenses)
   install(DIRECTORY ${VELMORA_QT_PREFIX}/licenses/ DESTINATION qt-licenses COMPONENT program)
 endif()

@@ -1,12 +1,16 @@
 ; The Windows installer of ｳﾞｪﾙﾓﾗ (uPVelmora), built by scripts/package-windows
 ; with makensis:
-;   makensis -DVERSION=1.0.0 -DSOURCE=<installed program> -DICON=<.ico> -DOUTFILE=<setup.exe> installer.nsi
+;   makensis -DVERSION=1.0.0 -DSOURCE=<installed program> -DICON=<.ico> -DOUTFILE=<setup.exe>
+;            -DFILES=<uninstall list> -DUPGRADE_CODE=<the MSI's UpgradeCode> installer.nsi
 ; It installs the program, its DLLs and Qt's licence texts under Program
 ; Files with an uninstaller, and a Start-menu shortcut ｳﾞｪﾙﾓﾗ to the launcher
 ; uPVelmora-start.exe, which works in the user's %APPDATA%\uPVelmora and puts
-; the starter configuration file there when none is there.  The stand-in
+; the starter configuration file there when none is there (it is installed
+; as uPVelmora.conf.example, a name the program never opens).  The stand-in
 ; tools are not part of it.  Start at login is a choice, off by default; a
 ; silent install takes it with /AUTOSTART=1 (setup.exe /S /AUTOSTART=1).
+; It refuses to install where the MSI package has installed the program:
+; the two would share one folder and neither would know of the other.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -24,6 +28,15 @@ SetCompressor /SOLID lzma
 !endif
 !ifndef OUTFILE
   !define OUTFILE "uPVelmora-${VERSION}-setup.exe"
+!endif
+; The uninstaller's list: a Delete line for each file of SOURCE, then an
+; RMDir line for each of its folders, deepest first (scripts/package-windows
+; writes it).
+!ifndef FILES
+  !error "FILES (the list of installed files for the uninstaller) is not defined"
+!endif
+!ifndef UPGRADE_CODE
+  !error "UPGRADE_CODE (the MSI package's UpgradeCode) is not defined"
 !endif
 
 ; With -DSIGN=<scripts/sign-windows> the uninstaller is signed as it is
@@ -68,6 +81,11 @@ Section "${PRODUCT}" SecProgram
   SetOutPath "$INSTDIR"
   File /r "${SOURCE}\*.*"
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  ; An earlier version put the starter file here under the name the program
+  ; opens, where a program started on it could save nothing.  Kept aside
+  ; (an administrator may have saved into it), never opened again.
+  IfFileExists "$INSTDIR\uPVelmora.conf" 0 +2
+    Rename "$INSTDIR\uPVelmora.conf" "$INSTDIR\uPVelmora.conf.old"
   ; The shortcut's target works in %APPDATA%\uPVelmora of whoever starts it.
   SetShellVarContext all
   CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\uPVelmora-start.exe" "" "$INSTDIR\uPVelmora.exe" 0
@@ -83,10 +101,11 @@ Section "${PRODUCT}" SecProgram
 SectionEnd
 
 ; A reminder program that is not running announces nothing: started at
-; login when the operator wants it, from the Startup folder of the user who
-; installs.
+; login when the operator wants it.  From the Startup folder of all users,
+; as the MSI does: the installing account is often an administrator's (an
+; elevation over the operator's shoulder), not the operator's.
 Section /o "ﾛｸﾞｲﾝ時に起動する" SecAutostart
-  SetShellVarContext current
+  SetShellVarContext all
   CreateShortCut "$SMSTARTUP\${PRODUCT}.lnk" "$INSTDIR\uPVelmora-start.exe" "" "$INSTDIR\uPVelmora.exe" 0
 SectionEnd
 
@@ -96,6 +115,14 @@ Function .onInit
     Abort
   ${EndIf}
   SetRegView 64
+  ; Not over an installation of the MSI package: found by its UpgradeCode,
+  ; whatever its version.  A silent install ends with status 2.
+  System::Call 'msi::MsiEnumRelatedProductsW(w "${UPGRADE_CODE}", i 0, i 0, w .r1) i .r0'
+  ${If} $0 == 0
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} は MSI ﾊﾟｯｹｰｼﾞでｲﾝｽﾄｰﾙされています。$\nこの PC では MSI で更新するか、先にそれをｱﾝｲﾝｽﾄｰﾙしてください。" /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
   ; /AUTOSTART=1 ticks the start at login (the page shows it ticked).
   ${GetParameters} $R0
   ClearErrors
@@ -108,16 +135,21 @@ FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "${PRODUCT} 本体と Qt のﾗｲﾌﾞﾗﾘ"
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "ﾛｸﾞｲﾝ時に ${PRODUCT} を起動します (ｽﾀｰﾄｱｯﾌﾟ ﾌｫﾙﾀﾞのｼｮｰﾄｶｯﾄ)。"
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "ﾛｸﾞｲﾝ時に ${PRODUCT} を起動します (すべてのﾕｰｻﾞｰのｽﾀｰﾄｱｯﾌﾟ ﾌｫﾙﾀﾞのｼｮｰﾄｶｯﾄ)。"
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
-; Everything of the program goes; the users' configuration folders
-; (%APPDATA%\uPVelmora) stay.
+; Everything the installer put goes, file by file; the folder goes when
+; nothing else is left in it (what others put there stays, and so do the
+; users' configuration folders, %APPDATA%\uPVelmora).
 Section "Uninstall"
   SetShellVarContext all
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  Delete "$SMSTARTUP\${PRODUCT}.lnk"
+  ; Where earlier versions put the start at login.
   SetShellVarContext current
   Delete "$SMSTARTUP\${PRODUCT}.lnk"
-  RMDir /r "$INSTDIR"
+  !include "${FILES}"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -237,7 +237,18 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     // Status line, also to the recorder.
     uFHLabel_Bas::HeadMsgShow(this, HeadMode::ShowSend, uFHLabel_Bas::kDesignedColour,
                               FormKeyMsgHead() + uFMsg::StatusText(uFMsg::kLoaded), QString());
-    LoadOutcomeShow();
+    // A file this run cannot write fails every save: said at once on
+    // standard error, and on the head line first when the start's own lines
+    // are done (shown, not forwarded: only a failed save goes there).
+    const uFConf::WriteResult writable = uFConf::ConfWriteCheck(uFCom_Bas::ConfPath(Env));
+    if (writable != 0) {
+        std::fprintf(stderr, "uPVelmora: the configuration file cannot be written: %s\n",
+                     writable.why.toLocal8Bit().constData());
+        std::fflush(stderr);
+        headLine_->showNext(HeadMode::Show, uFCom_Bas::ColorGet(kFileAccessNGColour), FormKeyMsgHead() + kFileAccessNG,
+                            kFileAccessNGTail);
+    }
+    LoadOutcomeShow(writable == 0);
 
     // The monitor starts with the window.
     if (conf_->watch().WatchAutoStart != 0) monitor_->MonitorStart();
@@ -246,7 +257,7 @@ bool Form1::Form_Load(const QString& caption, const QIcon& icon)
     return true;
 }
 
-void Form1::LoadOutcomeShow()
+void Form1::LoadOutcomeShow(bool canSave)
 {
     // The entries whose minute passed while the program was not running
     // are gone from the list: the operator and the recorder are told how
@@ -256,8 +267,9 @@ void Form1::LoadOutcomeShow()
     sayEach("dropped at load, its minute had passed", dropped);
     sayEach("removed at load, put in by a rule beyond its next occurrence", load.pruned);
     sayEach("a repeat rule not understood (or repeated) is left out and goes at the next save", load.refusedRules);
-    // What the load put in or took out is saved at once.
-    if (load.changed()) conf_->MyConfWriteCycle();
+    // What the load put in or took out is saved at once (where the file
+    // cannot be written, that was said, and the shutdown tries again).
+    if (canSave && load.changed()) conf_->MyConfWriteCycle();
     // Its lines come when the start's own lines are done, each for its
     // time; the recorder has the count at once, after the load line.
     if (!dropped.isEmpty()) {

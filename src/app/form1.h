@@ -168,9 +168,10 @@ private:
     void wireWindow();
     void wireParts();
     void MyConfRead();
-    // What the load did to the schedule: said on standard error, saved, and
-    // its lines shown once the start's own lines are done.
-    void LoadOutcomeShow();
+    // What the load did to the schedule: said on standard error, saved
+    // (when the file can be written), and its lines shown once the start's
+    // own lines are done.
+    void LoadOutcomeShow(bool canSave);
     // A numbered status line, prefix included: the catalogue's, else the
     // table's.
     QString statusText(int key) const;

@@ -1,7 +1,8 @@
 // uPVelmora-start: the Start menu's way into ｳﾞｪﾙﾓﾗ on Windows.  The program
 // reads uPVelmora.conf from the folder it is started in and never creates
 // it; this starts it in %APPDATA%\uPVelmora and, when that folder holds no
-// uPVelmora.conf yet, puts the starter file installed beside it there first.
+// uPVelmora.conf yet, puts the starter file installed beside it
+// (uPVelmora.conf.example, a name the program never opens) there first.
 // An existing file is never touched.  When the folder or the file cannot be
 // made, a box says why and the status is 1.
 #include <QApplication>
@@ -44,7 +45,7 @@ int main(int argc, char** argv)
     if (!QFileInfo::exists(conf)) {
         // Copied under a name of its own, then renamed, which never replaces
         // a file: a copy cut short leaves no partial configuration file.
-        const QString starter = QDir(here).filePath(QStringLiteral("uPVelmora.conf"));
+        const QString starter = QDir(here).filePath(QStringLiteral("uPVelmora.conf.example"));
         const QString part = conf + QStringLiteral(".new");
         QFile::remove(part);
         if (!QFile::copy(starter, part))

@@ -17,6 +17,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -31,6 +32,7 @@
 #include "gui/platform/ufcom.h"
 #include "model/recorder/recorder.h"
 #include "form_fixture.h"
+#include "slot_isolation.h"
 #include "test_support.h"
 
 namespace {
@@ -368,4 +370,70 @@ TEST_F(Form1Test, ClosingFromTheTaskBarOrTheIconRestoresOrKeepsHidden)
     EXPECT_EQ(ended_, 1);
     EXPECT_EQ(f->TrayShown, 0);
     EXPECT_EQ(uFCom_Bas::TrayIconDelete(f, f->windowIcon()), -1) << "the icon is gone";
+}
+
+// A file the program may not write is said as soon as the start is done,
+// after the start-up's own last line, in the colour of a failed save; the
+// recorder is not told (only a save that fails goes there).
+TEST_F(Form1Test, AFileItCannotWriteIsSaidAtStartAndNotForwarded)
+{
+    if (!testsupport::slotsIsolated()) GTEST_SKIP() << "needs a slot namespace of its own";
+    const int recorder = platform::mailslot::SlotCreate("uPCorvane", 0);
+    ASSERT_GE(recorder, 0);
+    testsupport::FakeWindowSearch recorderWindow(true);
+    auto records = [recorder]() {
+        QStringList out;
+        char buf[platform::mailslot::kMaxMessage];
+        int n;
+        while ((n = platform::mailslot::SlotRead(recorder, sizeof buf, buf)) > 0) {
+            const auto r = uFCom_Bas::decodeNotifyRecord(QByteArray(buf, n));
+            out << uFCom_Bas::fromAnsi(r.text1) + uFCom_Bas::fromAnsi(r.text2);
+        }
+        return out;
+    };
+    const QString notice = "[ｳﾞｪﾙﾓﾗ]File Access NG 設定Fileに書込できません。";
+    const QString ready = "[ｳﾞｪﾙﾓﾗ]準備終了しました。";
+    struct Case {
+        const char* name;
+        mode_t mode;
+        bool told;
+    } cases[] = {
+        {"writable file", 0644, false},
+        {"read-only file", 0444, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::writeFile(conf(), "[Section_FormStyle]\r\nFormStyle=NOMAL,1,3,8,12,\r\n");
+        ASSERT_EQ(::chmod(conf().c_str(), c.mode), 0);
+        const std::string before = testsupport::readFile(conf());
+        form_ = new Form1(uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ"));
+        ASSERT_TRUE(form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", uFCom_Bas::programIcon()));
+        // The start-up's last line, as the program shows it after the load,
+        // for its three seconds.
+        uFHLabel_Bas::HeadMsgShow(form_, uFHLabel_Bas::HeadMode::Show, uFHLabel_Bas::kDesignedColour, ready, QString());
+        form_->HeadMsgTimer->fire();
+
+        const QString shown = form_->Head_Label[1]->text();
+        const QColor colour = form_->Head_Label[1]->palette().color(QPalette::Window);
+        const QStringList got = lines();
+        ASSERT_FALSE(got.isEmpty());
+        if (c.told) {
+            EXPECT_TRUE(shown.contains(notice)) << shown.toStdString();
+            EXPECT_EQ(colour, QColor(255, 128, 128));
+            EXPECT_EQ(got.back(), notice);
+            EXPECT_EQ(got.count(notice), 1);
+        } else {
+            EXPECT_TRUE(shown.isEmpty());
+            EXPECT_EQ(got.back(), ready);
+            EXPECT_FALSE(got.contains(notice));
+        }
+        // The load line went to the recorder, the notice did not.
+        const QStringList sent = records();
+        EXPECT_EQ(sent.filter("を Load しました").size(), 1) << sent.join("\n").toStdString();
+        EXPECT_TRUE(sent.filter("File Access NG").isEmpty()) << sent.join("\n").toStdString();
+        EXPECT_EQ(testsupport::readFile(conf()), before);
+        deleteWindow();
+        records();
+    }
+    platform::mailslot::HandleClose(recorder);
 }

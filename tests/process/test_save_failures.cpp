@@ -149,3 +149,89 @@ TEST_F(SaveFailureTest, AFailedSaveIsSeenAndNothingHangsOrIsLost)
         }
     }
 }
+
+// Started on a file it may not write, the program says so at once: a line
+// on standard error while it runs, and the head line's notice, which is not
+// forwarded (the recorder hears of the file only from the save that fails
+// at the end).  The file stays as it was.
+TEST_F(SaveFailureTest, AFileItMayNotWriteIsSaidAtStart)
+{
+    enum class Env { Writable, ReadOnlyFile, AnotherUsersFile };
+    struct Case {
+        const char* name;
+        Env env;
+        const char* reason;  // in the standard error line; nullptr: nothing said
+    } cases[] = {
+        {"writable file", Env::Writable, nullptr},
+        {"read-only file", Env::ReadOnlyFile, "the file is read-only"},
+        {"another user's file, the program run as nobody", Env::AnotherUsersFile, "the file is read-only"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.env == Env::AnotherUsersFile && ::geteuid() != 0) continue;  // needs a second user
+        testsupport::TempDir dir, runtime, ownRuntime;
+        const std::string conf = dir.file("uPVelmora.conf");
+        testsupport::writeFile(conf, kStart);
+        int runAs = -1;
+        if (c.env == Env::ReadOnlyFile) {
+            ASSERT_EQ(::chmod(conf.c_str(), 0444), 0);
+        }
+        if (c.env == Env::AnotherUsersFile) {
+            runAs = kNobody;
+            ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+            ASSERT_EQ(::chown(ownRuntime.path().c_str(), kNobody, kNobody), 0);
+        }
+        // A program of another user cannot reach this user's recorder.
+        const bool reachesRecorder = runAs < 0;
+        const std::string programRuntime = reachesRecorder ? runtime.path() : ownRuntime.path();
+        const std::string log = runtime.file("recorder.log");
+        auto logLines = [&log]() { return QString::fromStdString(testsupport::readFile(log)).split('\n'); };
+        ProgramRun recorder(binDir() + "/uPCorvane", QString::fromStdString(runtime.path()),
+                            {QString::fromStdString(log)}, QString::fromStdString(runtime.path()));
+        ASSERT_NE(waitForWindow("ｺｰｳﾞｪｲﾝ [uPCorvane]", 15000), 0u);
+        ProgramRun run(velmoraExe(), QString::fromStdString(dir.path()), {}, QString::fromStdString(programRuntime), {},
+                       runAs);
+        ASSERT_NE(waitForWindow("ｳﾞｪﾙﾓﾗ [uPVelmora]", 15000, true), 0u) << run.stderrText().toStdString();
+
+        const QString said = QString::fromStdString("uPVelmora: the configuration file cannot be written: " +
+                                                    std::filesystem::canonical(dir.path()).string() + "/uPVelmora.conf: ");
+        QString err;
+        if (c.reason) {
+            // At start, before anything is saved.
+            EXPECT_TRUE(testsupport::waitUntil([&]() { return (err += run.stderrText()).contains(said); }, 15000))
+                << err.toStdString();
+        }
+        if (reachesRecorder) {
+            ASSERT_TRUE(testsupport::waitUntil([&]() { return logLines().filter("を Load しました。").size() == 1; }, 10000));
+        }
+        const int linesBeforeClose = logLines().size();
+        ASSERT_TRUE(sendCloseCommand(programRuntime, 3000));
+        ASSERT_TRUE(run.waitEnd(5000));
+        err += run.stderrText();
+        // The save at the end fails on such a file, and says so.
+        EXPECT_EQ(run.exitCode(), c.reason ? 1 : 0) << err.toStdString();
+        if (c.reason) {
+            EXPECT_TRUE(err.contains(said + QString::fromLatin1(c.reason))) << err.toStdString();
+            EXPECT_EQ(err.count(said), 1) << err.toStdString();
+            EXPECT_EQ(testsupport::readFile(conf), kStart);
+        } else {
+            EXPECT_FALSE(err.contains("cannot be written")) << err.toStdString();
+        }
+        if (reachesRecorder) {
+            // Everything the run sent is in: its last line is the unload line.
+            ASSERT_TRUE(testsupport::waitUntil([&]() { return logLines().filter("を UnLoad しました。").size() == 1; }, 5000));
+            const QStringList lines = logLines();
+            QList<int> failures;
+            for (int i = 0; i < lines.size(); ++i)
+                if (lines[i].contains("File Access NG")) failures << i;
+            if (c.reason) {
+                ASSERT_EQ(failures.size(), 1) << lines.join("\n").toStdString();
+                EXPECT_GE(failures[0], linesBeforeClose - 1) << "forwarded before the close command";
+            } else {
+                EXPECT_TRUE(failures.isEmpty()) << lines.join("\n").toStdString();
+            }
+        }
+        testsupport::rawSlotSend("uPCorvane", uFCom_Bas::closeCommand(), runtime.path());
+        recorder.waitEnd(3000);
+    }
+}

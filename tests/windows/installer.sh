@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # The Windows installer under Wine, as a user or an administrator runs it:
 # installed silently (/S) under Program Files with its uninstaller and a
-# Start-menu shortcut to the launcher; started through that shortcut's
-# target, the program works in %APPDATA%\uPVelmora, where the starter file is
-# put, shows its window and ends on the close command; the uninstaller
-# leaves nothing of the program behind, and the user's folder stays.  A
-# second silent install with /AUTOSTART=1 puts a shortcut to the launcher in
-# the user's Startup folder, and its uninstaller takes it away.
+# Start-menu shortcut to the launcher, the starter file under a name the
+# program never opens (no uPVelmora.conf where a user cannot save it);
+# started through that shortcut's target, the program works in
+# %APPDATA%\uPVelmora, where the starter file is put, shows its window and
+# ends on the close command; the uninstaller removes every file it put and
+# nothing else (a file an administrator left in the folder stays), and the
+# user's folder stays.  A second silent install with /AUTOSTART=1, over a
+# uPVelmora.conf an earlier version left in the folder, puts a shortcut to
+# the launcher in the Startup folder of all users, none in the installing
+# user's, and keeps that file aside as uPVelmora.conf.old; its uninstaller
+# takes the shortcut away and leaves that file.
 #
 # With CERT.pem the installed programs and the uninstaller the installer
 # wrote must carry valid signatures by that certificate.
@@ -30,8 +35,10 @@ installed=$drive_c/Program\ Files/uPVelmora
 user=$(win cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
 appdata=$drive_c/users/$user/AppData/Roaming/uPVelmora
 shortcut=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/ｳﾞｪﾙﾓﾗ.lnk
-# The user's Startup folder, whatever case Wine spells it in.
+# The Startup folders of the installing user and of all users, whatever
+# case Wine spells them in.
 startup_links() { find "$drive_c/users/$user" -ipath '*/start menu/programs/startup/*.lnk' 2>/dev/null; }
+common_startup_links() { find "$drive_c/ProgramData" -ipath '*/start menu/programs/startup/*.lnk' 2>/dev/null; }
 # True when the shortcut file names the launcher (its path is stored both as
 # ANSI and as UTF-16 text).
 links_to_launcher() {
@@ -42,12 +49,15 @@ rm -rf "$appdata"
 win "$setup" /S
 wineserver -w
 missing=""
-for f in uPVelmora.exe uPVelmora-start.exe uPVelmora.conf uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
+for f in uPVelmora.exe uPVelmora-start.exe uPVelmora.conf.example uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
          libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll \
          styles/qwindowsvistastyle.dll qt-licenses/LGPL-3.0-only.txt; do
   [ -f "$installed/$f" ] || missing="$missing $f"
 done
 [ -z "$missing" ] && ok "installed under Program Files" || fail "not installed:$missing"
+[ ! -e "$installed/uPVelmora.conf" ] && ok "no uPVelmora.conf under Program Files" \
+  || fail "uPVelmora.conf was installed under Program Files"
+[ "$(uninstall_entries)" -eq 1 ] && ok "one uninstall entry" || fail "$(uninstall_entries) uninstall entries"
 if [ -n "$cert" ]; then
   for f in uninstall.exe uPVelmora.exe uPVelmora-start.exe; do
     osslsigncode verify -CAfile "$cert" -in "$installed/$f" >/dev/null 2>&1 && ok "signed: installed $f" \
@@ -56,7 +66,8 @@ if [ -n "$cert" ]; then
 fi
 [ ! -e "$installed/uPCorvane.exe" ] && [ ! -e "$installed/slotsend.exe" ] && ok "no stand-in tools installed" \
   || fail "the stand-in tools were installed"
-[ -z "$(startup_links)" ] && ok "no start at login unless chosen" || fail "a Startup shortcut was made by default"
+[ -z "$(startup_links)$(common_startup_links)" ] && ok "no start at login unless chosen" \
+  || fail "a Startup shortcut was made by default"
 
 # The shortcut names the launcher; started as the shortcut starts it.
 if links_to_launcher "$shortcut"; then
@@ -70,7 +81,7 @@ if main=$(wait_window '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' 60); then
 else
   fail "the installed program shows no window"
 fi
-if cmp -s "$appdata/uPVelmora.conf" "$installed/uPVelmora.conf"; then
+if cmp -s "$appdata/uPVelmora.conf" "$installed/uPVelmora.conf.example"; then
   ok "the starter file was put into %APPDATA%\\uPVelmora"
 else
   fail "no starter file in $appdata"
@@ -80,25 +91,43 @@ win "$tools/slotsend.exe" uPVelmora || fail "slotsend.exe failed"
   && ok "the close command ended it" || fail "still running after the close command"
 wineserver -w
 
-# The uninstaller: nothing of the program stays; the user's folder does.
+# The uninstaller: nothing of the program stays; what an administrator put
+# in the folder does, and so does the user's folder.
+printf 'notes\r\n' >"$installed/notes.txt"
 win "$installed/uninstall.exe" /S
 wineserver -w
-[ ! -e "$installed" ] && ok "the uninstaller removed the program's folder" || fail "left behind: $(ls "$installed")"
+left=$(cd "$installed" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ')
+[ "$left" = "./notes.txt " ] && ok "the uninstaller removed its own files, not the one another put beside them" \
+  || fail "left in the folder: '$left'"
+rm -rf "$installed"
 [ ! -e "$shortcut" ] && ok "the shortcut is gone" || fail "the shortcut stays"
 win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\uPVelmora' >/dev/null 2>&1 \
   && fail "the uninstall entry stays" || ok "the uninstall entry is gone"
 [ -f "$appdata/uPVelmora.conf" ] && ok "the user's configuration folder stays" || fail "the user's configuration was removed"
 
-# Start at login, chosen on the command line.
+# Start at login, chosen on the command line: for every user who logs in,
+# as README says, not for the installing account alone.  Installed where
+# an earlier version left its starter file under the name the program
+# opens.
+mkdir -p "$installed"
+printf '[Section_Entry]\r\nEntryItems=1\r\nEntryItem_000=saved here,\r\n' >"$installed/uPVelmora.conf"
 win "$setup" /S /AUTOSTART=1
 wineserver -w
-if links_to_launcher "$(startup_links | head -1)"; then
-  ok "/AUTOSTART=1: a Startup shortcut to uPVelmora-start.exe"
+[ ! -e "$installed/uPVelmora.conf" ] && grep -q 'saved here' "$installed/uPVelmora.conf.old" 2>/dev/null \
+  && ok "an earlier version's uPVelmora.conf is kept aside as uPVelmora.conf.old" \
+  || fail "an earlier version's uPVelmora.conf: $(ls "$installed" | grep conf | tr '\n' ' ')"
+if [ "$(common_startup_links | wc -l)" -eq 1 ] && links_to_launcher "$(common_startup_links)"; then
+  ok "/AUTOSTART=1: a shortcut to uPVelmora-start.exe in the Startup folder of all users"
 else
-  fail "/AUTOSTART=1 made no Startup shortcut to the launcher"
+  fail "/AUTOSTART=1 made no shortcut to the launcher in the Startup folder of all users: $(common_startup_links)"
 fi
+[ -z "$(startup_links)" ] && ok "/AUTOSTART=1: none in the installing user's Startup folder" \
+  || fail "/AUTOSTART=1 put a shortcut in the installing user's Startup folder: $(startup_links)"
 win "$installed/uninstall.exe" /S
 wineserver -w
-[ -z "$(startup_links)" ] && [ ! -e "$installed" ] && ok "the uninstaller removed the Startup shortcut" \
-  || fail "left after uninstall: $(startup_links) $(ls "$installed" 2>/dev/null)"
+left=$(cd "$installed" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ')
+[ -z "$(startup_links)$(common_startup_links)" ] && [ "$left" = "./uPVelmora.conf.old " ] \
+  && ok "the uninstaller removed the Startup shortcut and its files, not the file kept aside" \
+  || fail "left after uninstall: $(startup_links) $(common_startup_links) $left"
+rm -rf "$installed"
 summary

@@ -67,3 +67,14 @@ press() {
 shot() {
   import -window "$1" "$2" 2>/dev/null || fail "no screenshot $2"
 }
+
+# The number of uninstall entries of the program, the NSIS installer's and
+# the MSI's alike, read from one export of the system's uninstall list.
+uninstall_entries() {
+  local out
+  out=$(mktemp)
+  env LC_ALL=ja_JP.UTF-8 wine reg export 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' \
+    "$(winepath -w "$out" 2>/dev/null)" /y >/dev/null 2>&1
+  iconv -f UTF-16 -t UTF-8 "$out" 2>/dev/null | tr -d '\r' | grep -c '^"DisplayName"="ｳﾞｪﾙﾓﾗ (uPVelmora)'
+  rm -f "$out"
+}

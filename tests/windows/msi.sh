@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
-# The MSI under Wine, as an administrator deploys it: msiexec /i /qn puts
-# under Program Files exactly the files of the program's folder, the
-# Start-menu shortcut ｳﾞｪﾙﾓﾗ to the launcher and the uninstall entry with the
-# version; started through the shortcut's target the program shows its
-# window and ends on the close command; msiexec /x /qn leaves nothing of the
-# program.  AUTOSTART=1 adds the Startup shortcut to the launcher, and the
-# removal takes it away.  Installed over an older version's MSI, it replaces
-# it: one installation, one uninstall entry.
+# The MSI under Wine, as an administrator deploys it: its summary says
+# Japanese (1041), as the product does; msiexec /i /qn puts under Program
+# Files exactly the files of the program's folder (the starter file under a
+# name the program never opens, no uPVelmora.conf), the Start-menu shortcut
+# ｳﾞｪﾙﾓﾗ to the launcher and one uninstall entry with the version and the
+# program's folder; started through the shortcut's target the program shows
+# its window and ends on the close command; msiexec /x /qn leaves nothing of
+# the program.  AUTOSTART=1 adds the Startup shortcut to the launcher, and
+# the removal takes it away.  Installed over an older version's MSI, or over
+# another build of the same version, it replaces it: one installation, one
+# uninstall entry, and its removal leaves nothing.
 #
-# Usage: tests/windows/msi.sh PACKAGE.msi OLDER.msi TOOLS_FOLDER
-# TOOLS_FOLDER holds the program's folder as installed (compared file by
-# file) with slotsend.exe beside it.  The environment is that of
-# tests/windows/run.sh.
+# Usage: tests/windows/msi.sh PACKAGE.msi OLDER.msi REBUILT.msi TOOLS_FOLDER
+# REBUILT.msi is a second build of PACKAGE.msi's version.  TOOLS_FOLDER
+# holds the program's folder as installed (compared file by file) with
+# slotsend.exe beside it.  The environment is that of tests/windows/run.sh.
 set -uo pipefail
-[ $# -eq 3 ] || { echo "usage: $0 PACKAGE.msi OLDER.msi TOOLS_FOLDER" >&2; exit 2; }
+[ $# -eq 4 ] || { echo "usage: $0 PACKAGE.msi OLDER.msi REBUILT.msi TOOLS_FOLDER" >&2; exit 2; }
 msi=$(readlink -f "$1")
 old=$(readlink -f "$2")
-tools=$(readlink -f "$3")
+rebuilt=$(readlink -f "$3")
+tools=$(readlink -f "$4")
 here=$(dirname "$(readlink -f "$0")")
 # shellcheck source=tests/windows/lib.sh
 . "$here/lib.sh"
@@ -36,6 +40,7 @@ uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 product_code() { LC_ALL=C.UTF-8 msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p'; }
 new_code=$(product_code "$msi")
 old_code=$(product_code "$old")
+rebuilt_code=$(product_code "$rebuilt")
 version_of() { LC_ALL=C.UTF-8 msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductVersion\t//p'; }
 new_version=$(version_of "$msi")
 old_version=$(version_of "$old")
@@ -44,10 +49,11 @@ startup_links() { find "$drive_c" -ipath '*/start menu/programs/startup/*.lnk' 2
 links_to_launcher() {
   [ -f "$1" ] && { strings -a "$1"; strings -a -el "$1"; } | grep 'uPVelmora-start.exe$' >/dev/null
 }
-# The version the uninstall entry of a product code shows, empty without one.
-entry_version() {
-  win reg query "$uninstall_key\\$1" /v DisplayVersion 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p'
+# A value of the uninstall entry of a product code, empty without one.
+entry_value() {
+  win reg query "$uninstall_key\\$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p'
 }
+entry_version() { entry_value "$1" DisplayVersion; }
 # The program's files under Program Files, as a sorted list.
 files_of() { (cd "$1" 2>/dev/null && find . -type f | sort); }
 expected=$(files_of "$tools" | grep -v -e '/uPCorvane.exe$' -e '/slotsend.exe$')
@@ -58,7 +64,7 @@ nothing_left() {
   [ -e "$installed" ] && left="$left the program's folder;"
   [ -n "$(menu_links)" ] && left="$left the Start-menu shortcut;"
   [ -n "$(startup_links)" ] && left="$left a Startup shortcut;"
-  for code in "$new_code" "$old_code"; do
+  for code in "$new_code" "$old_code" "$rebuilt_code"; do
     [ -n "$(entry_version "$code")" ] && left="$left the uninstall entry $code;"
     [ -e "$drive_c/windows/Installer/$code" ] && left="$left the installer's cache of $code;"
   done
@@ -67,6 +73,13 @@ nothing_left() {
 
 rm -rf "$appdata"
 nothing_left "before the MSI"
+
+template=$(LC_ALL=C.UTF-8 msiinfo suminfo "$msi" | sed -n 's/^Template: //p')
+[ "${template##*;}" = 1041 ] && ok "the summary's language is 1041 ($template)" \
+  || fail "the summary's language is not 1041: '$template'"
+[ "$rebuilt_code" != "$new_code" ] && [ "$(version_of "$rebuilt")" = "$new_version" ] \
+  && ok "the rebuilt package: version $new_version, another product code" \
+  || fail "the rebuilt package is no other build of $new_version: $rebuilt_code $(version_of "$rebuilt")"
 
 # Installed as an administrator's deployment installs it.
 msiexec /i "$msi" || fail "msiexec /i failed"
@@ -80,6 +93,12 @@ fi
   || fail "no single Start-menu shortcut to uPVelmora-start.exe: $(menu_links)"
 [ "$(entry_version "$new_code")" = "$new_version" ] && ok "uninstall entry with version $new_version" \
   || fail "uninstall entry: '$(entry_version "$new_code")', not $new_version"
+[ "$(uninstall_entries)" -eq 1 ] && ok "one uninstall entry" || fail "$(uninstall_entries) uninstall entries"
+location=$(entry_value "$new_code" InstallLocation)
+[ "${location%\\}" = 'C:\Program Files\uPVelmora' ] && ok "the uninstall entry shows the folder: $location" \
+  || fail "the uninstall entry's InstallLocation: '$location'"
+[ ! -e "$installed/uPVelmora.conf" ] && ok "no uPVelmora.conf under Program Files" \
+  || fail "uPVelmora.conf was installed under Program Files"
 [ -z "$(startup_links)" ] && ok "no start at login unless AUTOSTART=1" || fail "a Startup shortcut by default"
 
 # Started as the shortcut starts it.
@@ -89,7 +108,7 @@ if wait_window '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' 60 >/dev/null; then
 else
   fail "the program installed by the MSI shows no window"
 fi
-cmp -s "$appdata/uPVelmora.conf" "$installed/uPVelmora.conf" && ok "the starter file was put into %APPDATA%\\uPVelmora" \
+cmp -s "$appdata/uPVelmora.conf" "$installed/uPVelmora.conf.example" && ok "the starter file was put into %APPDATA%\\uPVelmora" \
   || fail "no starter file in $appdata"
 win "$tools/slotsend.exe" uPVelmora || fail "slotsend.exe failed"
 wait_no_window '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' 10 && ok "the close command ended it" \
@@ -124,4 +143,20 @@ fi
   || fail "after the upgrade the installed files differ"
 msiexec /x "$msi" || fail "msiexec /x after the upgrade failed"
 nothing_left "msiexec /x after the upgrade"
+
+# A rebuild of the same version, deployed over the first build: it takes
+# its place, as sites rebuild and deploy again.
+msiexec /i "$msi" || fail "msiexec /i of the first build failed"
+msiexec /i "$rebuilt" || fail "msiexec /i of the rebuild over the first build failed"
+if [ -z "$(entry_version "$new_code")" ] && [ "$(entry_version "$rebuilt_code")" = "$new_version" ] \
+   && [ "$(uninstall_entries)" -eq 1 ]; then
+  ok "the rebuild of $new_version replaced the first build: one uninstall entry"
+else
+  fail "after the rebuild: $(uninstall_entries) uninstall entries, first build '$(entry_version "$new_code")'," \
+    "rebuild '$(entry_version "$rebuilt_code")'"
+fi
+[ "$(files_of "$installed")" = "$expected" ] && ok "after the rebuild the program's folder is whole" \
+  || fail "after the rebuild the installed files differ"
+msiexec /x "$rebuilt" || fail "msiexec /x of the rebuild failed"
+nothing_left "msiexec /x of the rebuild"
 summary

@@ -6,7 +6,10 @@
 # a second start is refused while it runs; at the minute the pop-up appears
 # and the recorder receives the record over a Win32 mailslot, logged as on
 # Linux; slotsend.exe ends the program within a second; the file then no
-# longer holds the announced entry and the backup is beside it.
+# longer holds the announced entry and the backup is beside it.  Started on
+# a file marked read-only, the program says at once that it cannot write
+# it: on standard error, and on its head line in the colour of a failed
+# save, which the recorder does not hear of until the save at the end fails.
 #
 # Usage: tests/windows/run.sh PROGRAM_FOLDER SCREENSHOT_FOLDER
 # PROGRAM_FOLDER holds the installed program and the stand-in tools.  The
@@ -134,6 +137,59 @@ case "$text" in
 esac
 [ -f "$conf.bak" ] && grep -q 'CycleItems=1' "$conf.bak" && ok "the backup beside it holds the file as the run found it" \
   || fail "no backup beside the file"
+
+# The head line's colour of a failed save, light red, as pixels of a
+# window's picture; the main window shows none of it otherwise.
+light_red() { convert "$1" -format %c histogram:info:- 2>/dev/null | grep -i '#FF8080' | awk '{print $1+0}'; }
+[ -z "$(light_red "$shots/windows-main-window.png")" ] && ok "a start on a writable file shows no failure colour" \
+  || fail "the failure colour is shown after a start on a writable file"
+
+# Started on a file marked read-only.
+mkdir "$work/ro"
+ro_conf=$work/ro/uPVelmora.conf
+printf '%s\r\n' '[Section_FormStyle]' 'FormStyle=NOMAL,1,3,8,12,' '[Section_Entry]' 'EntryItems=1' \
+  'EntryItem_000=昼休みです。,' | iconv -f UTF-8 -t CP932 >"$ro_conf"
+chmod 444 "$ro_conf"
+ro_before=$(md5sum <"$ro_conf")
+log_before=$(wc -l <"$work/rec/recorder.log")
+(cd "$work/ro" && exec env LC_ALL=ja_JP.UTF-8 wine "$bin/uPVelmora.exe" >"$work/ro.out" 2>&1) &
+ro_program=$!
+pids+=("$ro_program")
+ro_main=$(wait_window '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' 60) || fail "started on a read-only file, it shows no main window"
+wait_line "$work/ro.out" 'the configuration file cannot be written: .*uPVelmora\.conf: .*read-only' 30 \
+  && ok "started on a read-only file, it says on standard error: $(grep -a 'cannot be written' "$work/ro.out")" \
+  || fail "started on a read-only file, nothing on standard error: $(cat "$work/ro.out")"
+# The notice comes once the start's own lines are done, and stays on the
+# head line for three seconds.
+seen=""
+if [ -n "$ro_main" ]; then
+  deadline=$(( $(date +%s) + 20 ))
+  while [ "$(date +%s)" -lt "$deadline" ]; do
+    import -window "$ro_main" "$shots/windows-read-only-notice.png" 2>/dev/null
+    [ "$(light_red "$shots/windows-read-only-notice.png")" -gt 1000 ] 2>/dev/null && { seen=1; break; }
+    sleep 0.2
+  done
+fi
+[ -n "$seen" ] && ok "its head line shows the notice in the colour of a failed save" \
+  || fail "no notice in the colour of a failed save on its head line"
+env LC_ALL=ja_JP.UTF-8 wine "$bin/slotsend.exe" uPVelmora || fail "slotsend.exe failed"
+wait_gone "$ro_program" 15 || fail "started on a read-only file, it still runs after the close command"
+status=0
+wait "$ro_program" || status=$?
+[ "$status" -eq 1 ] && ok "the save at the end failed: exit status 1" || fail "exit status $status, not 1"
+[ "$(md5sum <"$ro_conf")" = "$ro_before" ] && ok "the read-only file stays as it was" || fail "the read-only file changed"
+# Its unload line, the second in the log, is the run's last.
+for _ in $(seq 1 100); do
+  [ "$(grep -c 'を UnLoad しました。' "$work/rec/recorder.log")" -ge 2 ] && break
+  sleep 0.1
+done
+run_lines=$(tail -n +"$((log_before + 1))" "$work/rec/recorder.log")
+if [ "$(grep -c 'File Access NG' <<<"$run_lines")" -eq 1 ] \
+   && [ "$(grep -n 'File Access NG' <<<"$run_lines" | cut -d: -f1)" -eq "$(( $(wc -l <<<"$run_lines") - 1 ))" ]; then
+  ok "the recorder heard of the file once, from the failed save at the end"
+else
+  fail "the recorder's lines of that run:"; echo "$run_lines"
+fi
 
 env LC_ALL=ja_JP.UTF-8 wine "$bin/slotsend.exe" uPCorvane >/dev/null 2>&1 || true
 summary

@@ -1,5 +1,6 @@
 #include "model/config/myconf.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -243,6 +244,24 @@ bool FileReadOnly(const QString& path)
     // Without any write bit the file is read-only even for the superuser,
     // as the read-only attribute is for every user.
     return !info.isWritable() || (info.permissions() & write) == 0;
+}
+
+WriteResult ConfWriteCheck(const QString& pathIn)
+{
+    const QString path = QString::fromStdString(unixPath(pathIn));
+    const QFileInfo info(path);
+    if (!info.exists()) return {};
+    const QString named = QDir::toNativeSeparators(info.absoluteFilePath()) + QStringLiteral(": ");
+    // Opening anything else for writing could wait for a reader (a FIFO).
+    if (!info.isFile()) return failed(named + QStringLiteral("not a regular file"));
+    if (FileReadOnly(path)) return failed(named + QStringLiteral("the file is read-only"));
+    // The permissions Qt reports on Windows leave out the access lists, so
+    // the file is opened as a save would write it: for appending, never
+    // created, and closed without a byte written.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly))
+        return failed(named + file.errorString());
+    return {};
 }
 
 QString WatchValue(const WatchSettings& w)

@@ -137,6 +137,13 @@ QString LoadedValue(const QString& stored);
 // not writable by us) must not be replaced.
 bool FileReadOnly(const QString& path);
 
+// Whether a save could write the file at path: -1 and why (naming the
+// file) when it exists and is no regular file, is marked read-only, or
+// cannot be opened for writing (access lists, a read-only mount); 0
+// otherwise, a missing file included (a save makes it anew).  The file is
+// never created, changed or written, and only a regular file is opened.
+WriteResult ConfWriteCheck(const QString& path);
+
 // "Watch_Timer" value: four numbers, each followed by a comma.
 QString WatchValue(const WatchSettings& watch);
 

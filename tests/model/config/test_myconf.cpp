@@ -377,3 +377,64 @@ TEST_F(MyConfTest, SavesFromMemoryEqualSavesThatReadTheFileAgain)
         EXPECT_NE(end.find(kept), std::string::npos) << kept;
     EXPECT_EQ(ConfRead(path(), kNow).entries.size(), conf.entries().size());
 }
+
+// The check at start tells whether a save would be refused, and why, naming
+// the file; it creates, changes and blocks on nothing.
+TEST_F(MyConfTest, WriteCheckForetellsTheSaveAndTouchesNothing)
+{
+    const std::string before = "[Section_Entry]\r\nEntryItems=1\r\nEntryItem_000=a,\r\n";
+    const std::string target = dir_.file("elsewhere.conf");
+    enum class Make { Writable, ReadOnly, Missing, Folder, Fifo, LinkToWritable, LinkToReadOnly };
+    struct Case {
+        const char* name;
+        Make make;
+        const char* why;  // nullptr: can be written
+    } cases[] = {
+        {"writable file", Make::Writable, nullptr},
+        {"no write permission, refused even for the superuser", Make::ReadOnly, "read-only"},
+        {"missing: a save makes it anew", Make::Missing, nullptr},
+        {"a folder in its place", Make::Folder, "not a regular file"},
+        {"a FIFO nobody reads: never opened", Make::Fifo, "not a regular file"},
+        {"a link to a writable file", Make::LinkToWritable, nullptr},
+        {"a link to a read-only file", Make::LinkToReadOnly, "read-only"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(conf_);
+        std::filesystem::remove(target);
+        switch (c.make) {
+        case Make::Writable: write(before); break;
+        case Make::ReadOnly: write(before); ASSERT_EQ(chmod(conf_.c_str(), 0444), 0); break;
+        case Make::Missing: break;
+        case Make::Folder: std::filesystem::create_directory(conf_); break;
+        case Make::Fifo: ASSERT_EQ(mkfifo(conf_.c_str(), 0644), 0); break;
+        case Make::LinkToWritable:
+        case Make::LinkToReadOnly:
+            testsupport::writeFile(target, before);
+            if (c.make == Make::LinkToReadOnly) {
+                ASSERT_EQ(chmod(target.c_str(), 0444), 0);
+            }
+            std::filesystem::create_symlink(target, conf_);
+            break;
+        }
+        const platform::ini::FileStamp stamp = platform::ini::fileStamp(conf_);
+        const std::string bytes = stamp.exists && std::filesystem::is_regular_file(conf_) ? read() : "";
+
+        const WriteResult r = ConfWriteCheck(path());
+        EXPECT_EQ(r.code, c.why ? -1 : 0) << r.why.toStdString();
+        if (c.why) {
+            EXPECT_TRUE(r.why.contains(c.why)) << r.why.toStdString();
+            EXPECT_TRUE(r.why.contains("uPVelmora.conf")) << r.why.toStdString();
+        }
+        // Untouched: nothing made, nothing written, not even its time.
+        EXPECT_EQ(platform::ini::fileStamp(conf_), stamp);
+        if (!bytes.empty()) {
+            EXPECT_EQ(read(), bytes);
+        }
+
+        // A save meets what the check told.
+        EXPECT_EQ(ConfWriteEntry(path(), {"x"}) != 0, c.why != nullptr);
+        chmod(target.c_str(), 0644);
+    }
+    std::filesystem::remove_all(conf_);
+}
