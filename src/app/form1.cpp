@@ -30,6 +30,7 @@
 #include "gui/messages/fixedform.h"
 #include "gui/messages/guidelist.h"
 #include "gui/messages/msgrules.h"
+#include "gui/messages/schedulefile.h"
 #include "gui/monitor/guidemsg.h"
 #include "gui/monitor/monitor.h"
 #include "gui/platform/formkit.h"
@@ -50,8 +51,8 @@ const QString kCloseTitle = QStringLiteral("終了確認");
 const QString kCloseQuestion = QStringLiteral("を終了しますか？");
 const QString kSlotFailHead = QStringLiteral("【");
 const QString kSlotFailTail = QStringLiteral("】 が準備できません。終了します。");
-const QString kFileAccessNG = QStringLiteral("File Access NG");
-const QString kFileAccessNGTail = QStringLiteral(" 設定Fileに書込できません。");
+using uFMsg::kFileAccessNG;
+using uFMsg::kFileAccessNGTail;
 constexpr int kFileAccessNGColour = uFCom_Bas::kColourLightRed;
 const QString kDroppedHead = QStringLiteral("起動前に経過したｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞ ");
 const QString kDroppedTail = QStringLiteral(" 件を削除しました。");
@@ -115,6 +116,8 @@ void Form1::wireWindow()
         Holiday_Dialog dialog(this, &conf_->schedule(), FormKeyMsgHead());
         dialog.exec();
     });
+    connect(menu_export, &QAction::triggered, this, [this]() { scheduleFile_->Export(); });
+    connect(menu_import, &QAction::triggered, this, [this]() { scheduleFile_->Import(); });
     connect(menu_help_ver, &QAction::triggered, this, [this]() {
         Ver_Dialog dialog(this);
         dialog.exec();
@@ -158,6 +161,8 @@ void Form1::wireParts()
     ms.recorder = recorder_.get();
     monitor_ = std::make_unique<uFMon::GuideMonitor>(
         mc, uFMon::GuideMonitor::State{&conf_->watch(), &conf_->schedule()}, std::move(popup), std::move(ms));
+
+    scheduleFile_ = std::make_unique<uFMsg::ScheduleFile>(this, conf_.get(), head);
 
     manualNotify_ =
         std::make_unique<uFCom_Bas::ManualNotify>(uFCom_Bas::ManualNotify::Controls{this, Text1, Text2, Dummy_Text},

@@ -28,6 +28,7 @@ class GuideMsg_Dialog;
 namespace uFMsg {
 class FixedFormList;
 class GuideList;
+class ScheduleFile;
 }  // namespace uFMsg
 namespace uFMon {
 class GuideMonitor;
@@ -81,6 +82,8 @@ struct Form1Ui {
     QAction* menu_adjust = nullptr;
     QAction* menu_repeat = nullptr;
     QAction* menu_holiday = nullptr;
+    QAction* menu_export = nullptr;
+    QAction* menu_import = nullptr;
     QAction* menu_dummy0 = nullptr;
     QAction* menu_tomr = nullptr;
     QAction* menu_dummy1 = nullptr;
@@ -210,6 +213,7 @@ private:
     std::unique_ptr<uFMsg::FixedFormList> fixedForm_;
     std::unique_ptr<uFMsg::GuideList> guideList_;
     std::unique_ptr<uFCom_Bas::ManualNotify> manualNotify_;
+    std::unique_ptr<uFMsg::ScheduleFile> scheduleFile_;
     // Declared last: it goes first, while the members it points to live.
     std::unique_ptr<uFMon::GuideMonitor> monitor_;
 };

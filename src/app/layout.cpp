@@ -164,6 +164,8 @@ void Form1::setupMenus()
     menu_adjust = item(menu, QStringLiteral("menu_adjust"), QStringLiteral("画面の位置調整"), true);
     menu_repeat = item(menu, QStringLiteral("menu_repeat"), QStringLiteral("繰り返し設定..."), true);
     menu_holiday = item(menu, QStringLiteral("menu_holiday"), QStringLiteral("休日設定..."), true);
+    menu_export = item(menu, QStringLiteral("menu_export"), QStringLiteral("ｽｹｼﾞｭｰﾙのｴｸｽﾎﾟｰﾄ..."), true);
+    menu_import = item(menu, QStringLiteral("menu_import"), QStringLiteral("ｽｹｼﾞｭｰﾙのｲﾝﾎﾟｰﾄ..."), true);
     menu_dummy0 = item(menu, QStringLiteral("menu_dummy0"), QStringLiteral("-"), true);
     menu_tomr = item(menu, QStringLiteral("menu_tomr"), QStringLiteral("ｳﾞｪﾙﾓﾗのﾒｯｾｰｼﾞ"), false);
     menu_dummy1 = item(menu, QStringLiteral("menu_dummy1"), QStringLiteral("-"), false);

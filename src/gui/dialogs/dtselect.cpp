@@ -25,8 +25,6 @@
 #include "gui/platform/formkit.h"
 #include "gui/platform/ufcom.h"
 
-const QString kDueTimeRefused = QStringLiteral("設定日時が現在日時より小さいです。");
-
 namespace {
 
 const QString kCaption = QStringLiteral("日付時刻選択");
@@ -363,7 +361,7 @@ void DTSelect_Dialog::Command1_Click(int index)
         return;
     }
     uFHLabel_Bas::HeadMsgShow(mainWindow_, uFHLabel_Bas::HeadMode::Show, uFCom_Bas::ColorGet(kRefusedColour),
-                              m_.head + kDueTimeRefused, QString());
+                              m_.head + uFMsg::kDueTimeRefused, QString());
 }
 
 QString DTSelect_Dialog::repeatRule() const

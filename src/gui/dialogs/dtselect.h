@@ -11,6 +11,7 @@
 
 #include "model/calendar/calendar.h"
 #include "model/messages/dueminute.h"
+#include "model/messages/statustexts.h"
 
 class QCalendarWidget;
 class QCheckBox;
@@ -21,10 +22,6 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-
-// The refusal of a minute that is not later than the current one (after
-// the status prefix).
-extern const QString kDueTimeRefused;
 
 // What the operator confirmed.
 struct DueChoice {

@@ -111,7 +111,7 @@ void GuideList::Register()
         break;
     case AddResult::NotLater:
         // The minute passed between 設定 and now.
-        StatusShow(c_.form, head() + kDueTimeRefused);
+        StatusShow(c_.form, head() + uFMsg::kDueTimeRefused);
         break;
     case AddResult::Same:
     case AddResult::Invalid:

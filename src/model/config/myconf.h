@@ -174,6 +174,9 @@ public:
     WriteResult MyConfWriteFormStyle(const QString& value);
     // The schedule's saves.
     bool saveSchedule() override { return MyConfWriteCycle() == 0; }
+    // The fixed-form list changed and is not saved yet: the next save of
+    // any part writes it too, in the same replacement of the file.
+    void fixedFormChanged() { unsaved_ |= bit(Part::Entry); }
 
     WatchSettings& watch() { return watch_; }
     const WatchSettings& watch() const { return watch_; }

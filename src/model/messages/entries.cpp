@@ -22,6 +22,12 @@ constexpr int kNoticeMinutesMax = 60;
 
 }  // namespace
 
+QString PartTooLongText(bool fixed)
+{
+    return fixed ? kFixedTooLong + QString::number(MsgLenMax) + kTooLongTail
+                 : kVariableTooLong + QString::number(MsgLenMax) + kTooLongTail + kNotTaken;
+}
+
 MsgInput MsgInputGet(const QString& text1, const QString& text2, const QString& head,
                      const std::function<void(const QString&)>& report)
 {
@@ -31,7 +37,7 @@ MsgInput MsgInputGet(const QString& text1, const QString& text2, const QString& 
         if (fixed.size() <= MsgLenMax) {
             in.fixed = fixed;
         } else if (report) {
-            report(head + kFixedTooLong + QString::number(MsgLenMax) + kTooLongTail);
+            report(head + PartTooLongText(true));
         }
     }
     const QString variable = uFCom_Bas::trimSpaces(text2);
@@ -39,7 +45,7 @@ MsgInput MsgInputGet(const QString& text1, const QString& text2, const QString& 
     if (variable.size() <= MsgLenMax) {
         in.variable = variable;
     } else if (report) {
-        report(head + kVariableTooLong + QString::number(MsgLenMax) + kTooLongTail + kNotTaken);
+        report(head + PartTooLongText(false));
     }
     return in;
 }

@@ -27,6 +27,9 @@ struct MsgInput {
     QString variable;
 };
 
+// The line of a part longer than MsgLenMax (without the prefix).
+QString PartTooLongText(bool fixed);
+
 // Trims both texts (ASCII spaces only) and drops a part that is longer than
 // MsgLenMax; each dropped part is reported through report with its line
 // (prefix head in front).  Both checks always run.

@@ -169,8 +169,9 @@ AddOutcome Schedule::add(const GuideEntry& entry, const std::optional<RepeatRule
     if (rule) {
         RepeatRule r = *rule;
         if (rules_.find(r) >= 0) return {AddResult::Same, true};
-        // Every other week counts from the week chosen.
-        if (r.kind() == RepeatRule::Kind::Biweekly) {
+        // Every other week counts from the week chosen, unless it came
+        // with its start.
+        if (r.kind() == RepeatRule::Kind::Biweekly && !r.options().start.isValid()) {
             RuleOptions o = r.options();
             o.start = entry.due().day();
             r.setOptions(o);

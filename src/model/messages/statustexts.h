@@ -30,6 +30,14 @@ enum StatusKey : int {
 // numbers.
 QString StatusText(int no);
 
+// A save that fails: the line's two texts (after the prefix).
+inline const QString kFileAccessNG = QStringLiteral("File Access NG");
+inline const QString kFileAccessNGTail = QStringLiteral(" 設定Fileに書込できません。");
+
+// A minute chosen that is not later than the current one is refused with
+// this line (after the prefix).
+inline const QString kDueTimeRefused = QStringLiteral("設定日時が現在日時より小さいです。");
+
 // The number ranges the catalogue offers, in the order it is built.
 inline constexpr std::pair<int, int> kStatusRanges[] = {{1, 10}, {101, 120}, {201, 220}};
 
