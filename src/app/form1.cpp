@@ -40,6 +40,7 @@
 #include "gui/recorder/forced.h"
 #include "gui/recorder/keycatalog.h"
 #include "gui/recorder/ownslot.h"
+#include "gui/recorder/requests.h"
 #include "model/recorder/recorder.h"
 
 namespace {
@@ -163,6 +164,10 @@ void Form1::wireParts()
         mc, uFMon::GuideMonitor::State{&conf_->watch(), &conf_->schedule()}, std::move(popup), std::move(ms));
 
     scheduleFile_ = std::make_unique<uFMsg::ScheduleFile>(this, conf_.get(), head);
+    // Requests of other programs arrive on the own slot, one per record.
+    requests_ = std::make_unique<uFCom_Bas::RequestServer>(this, conf_.get(), uFCom_Bas::ExeBaseName(),
+                                                           uFCom_Bas::RequestServer::Services{head, keyMsg});
+    connect(ownSlot_, &uFCom_Bas::OwnSlot::record, this, [this](const QByteArray& r) { requests_->handle(r); });
 
     manualNotify_ =
         std::make_unique<uFCom_Bas::ManualNotify>(uFCom_Bas::ManualNotify::Controls{this, Text1, Text2, Dummy_Text},

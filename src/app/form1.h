@@ -39,6 +39,7 @@ class HeadLine;
 namespace uFCom_Bas {
 class ManualNotify;
 class OwnSlot;
+class RequestServer;
 class RecorderLink;
 class Timer;
 }  // namespace uFCom_Bas
@@ -214,6 +215,7 @@ private:
     std::unique_ptr<uFMsg::GuideList> guideList_;
     std::unique_ptr<uFCom_Bas::ManualNotify> manualNotify_;
     std::unique_ptr<uFMsg::ScheduleFile> scheduleFile_;
+    std::unique_ptr<uFCom_Bas::RequestServer> requests_;
     // Declared last: it goes first, while the members it points to live.
     std::unique_ptr<uFMon::GuideMonitor> monitor_;
 };

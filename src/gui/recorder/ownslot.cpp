@@ -9,6 +9,7 @@
 #include "gui/platform/outbox.h"
 #include "gui/platform/timer.h"
 #include "model/recorder/recorder.h"
+#include "model/recorder/requests.h"
 
 namespace uFCom_Bas {
 
@@ -80,7 +81,9 @@ void OwnSlot::MailRecvTimer_Timer()
             emit closeCommand();
             return;
         }
-        timer_->setInterval(kPollMs);
+        // Requests are taken one at a time, each in its own turn of the
+        // event loop, so that the monitor's timers come between them.
+        timer_->setInterval(slotHeaderCode(bytes) == kRequestCode ? 1 : kPollMs);
         timer_->setEnabled(true);
         emit record(bytes);
         return;

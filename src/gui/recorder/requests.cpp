@@ -1,0 +1,205 @@
+#include "gui/recorder/requests.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "core/mailslot.h"
+#include "gui/headline/colors.h"
+#include "gui/headline/headline.h"
+#include "model/config/exchange.h"
+#include "model/messages/statustexts.h"
+#include "model/platform/text.h"
+#include "model/recorder/recorder.h"
+
+namespace uFCom_Bas {
+
+namespace {
+
+namespace ms = platform::mailslot;
+
+const QByteArray kOpAdd = QByteArrayLiteral("add");
+const QByteArray kOpList = QByteArrayLiteral("list");
+const QByteArray kOpRemove = QByteArrayLiteral("remove");
+const QByteArray kOpImport = QByteArrayLiteral("import");
+const QByteArray kOpExport = QByteArrayLiteral("export");
+const QByteArray kYes = QByteArrayLiteral("1");
+const QString kNotListed = QStringLiteral("該当するｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞがありません。");
+const QString kAccepted = QStringLiteral("取込");
+const QString kLine = QStringLiteral("%1 行: %2");
+const QString kSaveFailed = uFMsg::kFileAccessNG + uFMsg::kFileAccessNGTail;
+constexpr int kStatusColour = kColourLightYellow;
+// The most bytes of one text argument (a message part, a rule word).
+constexpr int kTextArgMax = 1024;
+
+QString text(const QByteArray& ansi)
+{
+    return fromAnsi(ansi);
+}
+
+}  // namespace
+
+RequestServer::RequestServer(QWidget* form, uFConf::MyConf* conf, QString exeName, Services s)
+    : form_(form), conf_(conf), exeName_(std::move(exeName)), s_(std::move(s))
+{}
+
+void RequestServer::say(const char* why, const MessagePart& part) const
+{
+    std::fprintf(stderr, "uPVelmora: a request (message %d from %s) was dropped: %s\n", part.message,
+                 part.replySlot.isEmpty() ? "no reply slot" : part.replySlot.constData(), why);
+    std::fflush(stderr);
+}
+
+void RequestServer::show(const QString& line)
+{
+    if (line.isEmpty()) return;
+    uFHLabel_Bas::HeadMsgShow(form_, uFHLabel_Bas::HeadMode::Show, ColorGet(kStatusColour), line, QString());
+}
+
+void RequestServer::handle(const QByteArray& record)
+{
+    const std::optional<MessagePart> part = DecodePart(record);
+    if (!part || part->code != kRequestCode) {
+        if (slotHeaderCode(record) == kRequestCode) say("not a well-formed part of a message", MessagePart{});
+        return;
+    }
+    const std::optional<QByteArray> payload = assembler_.add(*part);
+    if (!payload) return;
+    const std::optional<QList<QByteArray>> fields = UnpackFields(*payload);
+    if (!fields || fields->isEmpty()) {
+        say("its fields are not well formed", *part);
+        return;
+    }
+    // A request whose answer cannot go anywhere is not carried out.
+    const int slot = part->replySlot.isEmpty() ? ms::kOpenNotFound : ms::SlotOpen(part->replySlot.toStdString());
+    if (slot < 0) {
+        say("its reply slot does not exist", *part);
+        return;
+    }
+    const Reply r = perform(*fields);
+    if (r.status.isNull() && !r.done && r.body.isNull()) {
+        ms::HandleClose(slot);
+        say("it is no request this program knows", *part);
+        return;
+    }
+    const QByteArray payloadOut =
+        PackFields({r.done ? QByteArrayLiteral("0") : QByteArrayLiteral("1"), toAnsi(r.status), r.body});
+    const QList<QByteArray> records = BuildMessage(kReplyCode, static_cast<int>(QCoreApplication::applicationPid()),
+                                                   toAnsi(exeName_), part->message, QByteArray(), payloadOut);
+    if (records.isEmpty()) say("its answer is too long to send", *part);
+    for (const QByteArray& rec : records) ms::SlotWrite(slot, static_cast<int>(rec.size()), rec.constData());
+    ms::HandleClose(slot);
+}
+
+RequestServer::Reply RequestServer::perform(const QList<QByteArray>& fields)
+{
+    const QByteArray& op = fields.first();
+    const QList<QByteArray> args = fields.mid(1);
+    for (const QByteArray& a : args)
+        if (op != kOpImport && a.size() > kTextArgMax) return {};
+    if (op == kOpAdd && args.size() == 5) return add(args);
+    if (op == kOpRemove && args.size() == 3) return remove(args);
+    if (op == kOpList && args.size() == 1) return list(args[0] == kYes);
+    if (op == kOpImport && args.size() == 2) return import(args[1], args[0] == kYes);
+    if (op == kOpExport && args.isEmpty()) return exportCsv();
+    return {};
+}
+
+RequestServer::Reply RequestServer::add(const QList<QByteArray>& args)
+{
+    // due, fixed, variable, rule word (empty: none), options: a row as an
+    // import reads it.
+    const QString due = trimSpaces(text(args[0]));
+    const QString rule = trimSpaces(text(args[3]));
+    const QString time = due.mid(11, 5);
+    const QStringList row = {rule.isEmpty() ? uFConf::kKindGuide : uFConf::kKindRepeat,
+                             due,
+                             rule,
+                             rule.isEmpty() ? QString() : time,
+                             text(args[1]),
+                             text(args[2]),
+                             text(args[4])};
+    const uFConf::ImportRow r = uFConf::RegisterRow(row, *conf_, uFMsg::DueMinute::current());
+    const QString head = s_.head ? s_.head() : QString();
+    if (!r.accepted) {
+        // As the dialog: the same entry again says nothing on the head line.
+        if (r.result != uFMsg::AddResult::Same) show(head + r.reason);
+        return {false, head + r.reason, QByteArray()};
+    }
+    // A save that failed has said so on the head line.
+    if (!r.saved) return {false, head + kSaveFailed, QByteArray()};
+    const QString line =
+        s_.keyMsg ? s_.keyMsg(r.result == uFMsg::AddResult::Updated ? uFMsg::kCycleUpdated : uFMsg::kCycleAdded)
+                  : QString();
+    show(line);
+    return {true, line, QByteArray()};
+}
+
+RequestServer::Reply RequestServer::remove(const QList<QByteArray>& args)
+{
+    const uFMsg::DueMinute due = uFConf::CsvMinute(trimSpaces(text(args[0])));
+    const uFMsg::GuideEntry wanted =
+        uFMsg::GuideEntry::compose(due, trimSpaces(text(args[1])), trimSpaces(text(args[2])));
+    uFMsg::Schedule& schedule = conf_->schedule();
+    const QString head = s_.head ? s_.head() : QString();
+    const int row = schedule.entries().findAnnouncement(wanted);
+    if (row < 0) {
+        show(head + kNotListed);
+        return {false, head + kNotListed, QByteArray()};
+    }
+    const uFMsg::GuideEntry listed = schedule.entries().at(row);
+    // The entry and every rule whose occurrence it is, as ｶﾞｲﾄﾞ部削除 does.
+    const uFMsg::RemoveOutcome removed = schedule.remove(listed.trimmed(), schedule.rulesOf(listed));
+    if (!removed.saved) return {false, head + kSaveFailed, QByteArray()};
+    const QString line = s_.keyMsg ? s_.keyMsg(uFMsg::kCycleDeleted) : QString();
+    show(line);
+    return {true, line, QByteArray()};
+}
+
+RequestServer::Reply RequestServer::list(bool csv) const
+{
+    const QList<QStringList> rows = uFConf::ExportRows(conf_->schedule(), conf_->entries());
+    if (csv) return {true, QString(), uFConf::CsvWrite(rows)};
+    // The guide list as it stands, a line each, with the rules that own an
+    // entry.
+    QString out;
+    const uFMsg::GuideSchedule& entries = conf_->schedule().entries();
+    for (int i = 0; i < entries.size(); ++i) {
+        const uFMsg::GuideEntry& e = entries.at(i);
+        QString line = e.due().text() + QStringLiteral("  ") + e.fixed();
+        if (!e.variable().isEmpty()) line += QStringLiteral("  ") + e.variable();
+        for (const uFMsg::RepeatRule& r : conf_->schedule().rulesOf(e))
+            line += QStringLiteral("  [") + r.rule() + QStringLiteral("]");
+        if (e.options().notice > 0) line += QStringLiteral("  ") + uFMsg::NoticeHead(e.options().notice);
+        out += QString(line).replace(kCRLF, QStringLiteral(" ")) + kCRLF;
+    }
+    return {true, QString(), toAnsi(out)};
+}
+
+RequestServer::Reply RequestServer::import(const QByteArray& csv, bool dryRun)
+{
+    const uFMsg::DueMinute now = uFMsg::DueMinute::current();
+    const uFConf::ImportPlan plan = uFConf::PlanImport(csv, conf_->schedule(), conf_->entries(), now);
+    const QString head = s_.head ? s_.head() : QString();
+    if (dryRun) {
+        QString out;
+        for (const uFConf::ImportRow& r : plan.rows)
+            out += kLine.arg(r.line).arg(r.accepted ? kAccepted : r.reason) + kCRLF;
+        return {plan.refused == 0, QString(), toAnsi(out)};
+    }
+    const uFConf::ImportResult done = uFConf::ApplyImport(plan, *conf_, now);
+    if (!done.saved) return {false, head + kSaveFailed, QByteArray()};
+    const QString line = head + uFConf::ImportedText(done.taken, done.refused);
+    show(line);
+    return {done.refused == 0, line, QByteArray()};
+}
+
+RequestServer::Reply RequestServer::exportCsv() const
+{
+    const QList<QStringList> rows = uFConf::ExportRows(conf_->schedule(), conf_->entries());
+    const QString head = s_.head ? s_.head() : QString();
+    const QString line = head + uFConf::ExportedText(static_cast<int>(rows.size()) - 1);
+    uFHLabel_Bas::HeadMsgShow(form_, uFHLabel_Bas::HeadMode::Show, ColorGet(kStatusColour), line, QString());
+    return {true, line, uFConf::CsvWrite(rows)};
+}
+
+}  // namespace uFCom_Bas
