@@ -8,6 +8,7 @@
 
 #include "core/seam.h"
 #include "gui/dialogs/msgbox.h"
+#include "gui/platform/filechooser.h"
 #include "gui/platform/tray.h"
 #include "gui/platform/workarea.h"
 
@@ -54,6 +55,27 @@ public:
 private:
     Answer next_;
     seam::Use<MsgBoxAnswerer> use_{*this};
+};
+
+// Picks the file set (empty: the operator backs out) without a dialog, and
+// counts the asks.
+class FakeFileChooser : public uFCom_Bas::FileChooser {
+public:
+    QString toRead(QWidget*, const QString&, const QString&) override
+    {
+        ++asked;
+        return path;
+    }
+    QString toWrite(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        ++asked;
+        return path;
+    }
+    QString path;
+    int asked = 0;
+
+private:
+    seam::Use<uFCom_Bas::FileChooser> use_{*this};
 };
 
 }  // namespace testsupport

@@ -15,8 +15,9 @@ const QChar kLF(QLatin1Char('\n'));
 
 bool validUtf8(const QByteArray& bytes)
 {
+    // decode() only decodes once its result becomes a string.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)utf8.decode(bytes);
+    const QString decoded = utf8.decode(bytes);
     return !utf8.hasError();
 }
 

@@ -20,7 +20,9 @@ struct CsvRecord {
 enum class CsvEncoding { Utf8, Cp932 };
 
 // The records of a file's bytes: UTF-8 when they start with its byte order
-// mark or are valid UTF-8, else CP932.  A line break inside a quoted field
+// mark or are valid UTF-8, else CP932.  (CP932 text of ASCII and a few
+// half-width katakana pairs alone can be valid UTF-8 and reads as such; a
+// kanji, as in the header row of an export, settles it.)  A line break inside a quoted field
 // is kept as CR LF; blank lines are no records.  An unterminated quote runs
 // to the end of the bytes.
 QList<CsvRecord> CsvRead(const QByteArray& bytes, CsvEncoding* encoding = nullptr);

@@ -38,6 +38,8 @@ QString ReasonFull(bool guide)
 
 namespace {
 
+const QString kBiweeklyWord = QStringLiteral("隔週");
+
 enum Column { ColKind, ColMinute, ColRule, ColTime, ColFixed, ColVariable, ColOptions };
 
 QString column(const QStringList& fields, int c)
@@ -130,6 +132,15 @@ void take(ImportRow& row, uFMsg::Schedule& schedule, uFMsg::FixedFormEntries& fi
             row.reason = kReasonOption;
         } else {
             row.entry = uFMsg::GuideEntry::compose(at, fixedPart, variable, *options);
+            // Listed by hand with the same notice: the same entry, however
+            // the file that was loaded spaced it.
+            const int listed = schedule.entries().findAnnouncement(row.entry);
+            if (listed >= 0 && !schedule.entries().at(listed).options().placed &&
+                schedule.entries().at(listed).options().notice == options->notice) {
+                row.result = uFMsg::AddResult::Same;
+                row.reason = kReasonExists;
+                return;
+            }
             const uFMsg::AddOutcome added = schedule.add(row.entry, std::nullopt, now);
             row.result = added.result;
             row.saved = added.saved;
@@ -139,11 +150,15 @@ void take(ImportRow& row, uFMsg::Schedule& schedule, uFMsg::FixedFormEntries& fi
         return;
     }
     const int minuteOfDay = uFMsg::MinuteOfDayFromText(column(f, ColTime));
-    const std::optional<uFMsg::RuleOptions> options = uFMsg::RuleOptions::parse(column(f, ColOptions));
+    std::optional<uFMsg::RuleOptions> options = uFMsg::RuleOptions::parse(column(f, ColOptions));
     if (!options) {
         row.reason = kReasonOption;
         return;
     }
+    // Every other week counts from the day given, else from today's week,
+    // unless the row says where it starts.
+    if (column(f, ColRule).startsWith(kBiweeklyWord) && !options->start.isValid())
+        options->start = at.isValid() ? at.day() : now.day();
     row.rule = uFMsg::RepeatRule::make(column(f, ColRule), minuteOfDay, fixedPart, variable, *options);
     if (!row.rule) {
         row.reason = kReasonRule;
