@@ -84,8 +84,16 @@ std::optional<QList<QByteArray>> request(const QStringList& args, QString* file,
             words << a;
         }
     }
+    // A flag belongs to one command; a text longer than the program takes
+    // is refused here rather than dropped there unanswered.
+    const bool isAdd = op == QLatin1String("add"), isList = op == QLatin1String("list"),
+               isImport = op == QLatin1String("import");
+    if ((!isAdd && (!repeat.isNull() || !options.isEmpty())) || (!isList && csv) || (!isImport && dryRun))
+        return std::nullopt;
+    for (const QString& t : QStringList(words) << repeat << options.join(QLatin1Char(';')))
+        if (!isImport && toAnsi(t).size() > uFCom_Bas::kRequestTextMax) return std::nullopt;
     const QByteArray yes = QByteArrayLiteral("1"), no = QByteArrayLiteral("0");
-    if (op == QLatin1String("add") && (words.size() == 2 || words.size() == 3))
+    if (isAdd && (words.size() == 2 || words.size() == 3))
         return QList<QByteArray>{QByteArrayLiteral("add"), toAnsi(words[0]), toAnsi(words[1]),
                                  toAnsi(words.value(2)),   toAnsi(repeat),   toAnsi(options.join(QLatin1Char(';')))};
     if (op == QLatin1String("remove") && (words.size() == 2 || words.size() == 3) && repeat.isEmpty() &&

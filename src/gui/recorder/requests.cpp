@@ -1,11 +1,11 @@
 #include "gui/recorder/requests.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <cstdio>
 
 #include "core/mailslot.h"
-#include "gui/headline/colors.h"
-#include "gui/headline/headline.h"
+#include "gui/messages/msgrules.h"
 #include "model/config/exchange.h"
 #include "model/messages/statustexts.h"
 #include "model/platform/text.h"
@@ -27,13 +27,27 @@ const QString kNotListed = QStringLiteral("該当するｶﾞｲﾄﾞ部ﾒｯ�
 const QString kAccepted = QStringLiteral("取込");
 const QString kLine = QStringLiteral("%1 行: %2");
 const QString kSaveFailed = uFMsg::kFileAccessNG + uFMsg::kFileAccessNGTail;
-constexpr int kStatusColour = kColourLightYellow;
-// The most bytes of one text argument (a message part, a rule word).
-constexpr int kTextArgMax = 1024;
 
 QString text(const QByteArray& ansi)
 {
     return fromAnsi(ansi);
+}
+
+// Letters, digits, '.', '_' and '-', not beginning with '.'.
+RequestServer::Reply dropped(const char* why)
+{
+    RequestServer::Reply r;
+    r.dropped = why;
+    return r;
+}
+
+bool plainSlotName(const QByteArray& name)
+{
+    if (name.isEmpty() || name.startsWith('.')) return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
+               c == '-';
+    });
 }
 
 }  // namespace
@@ -44,15 +58,18 @@ RequestServer::RequestServer(QWidget* form, uFConf::MyConf* conf, QString exeNam
 
 void RequestServer::say(const char* why, const MessagePart& part) const
 {
-    std::fprintf(stderr, "uPVelmora: a request (message %d from %s) was dropped: %s\n", part.message,
-                 part.replySlot.isEmpty() ? "no reply slot" : part.replySlot.constData(), why);
+    // The sender's bytes reach the terminal as printable ASCII only.
+    QByteArray from = part.replySlot.isEmpty() ? QByteArrayLiteral("no reply slot") : part.replySlot;
+    for (char& c : from)
+        if (c < 0x20 || c > 0x7E) c = '?';
+    std::fprintf(stderr, "uPVelmora: a request (message %d from %s) was dropped: %s\n", part.message, from.constData(),
+                 why);
     std::fflush(stderr);
 }
 
-void RequestServer::show(const QString& line)
+void RequestServer::show(const QString& line) const
 {
-    if (line.isEmpty()) return;
-    uFHLabel_Bas::HeadMsgShow(form_, uFHLabel_Bas::HeadMode::Show, ColorGet(kStatusColour), line, QString());
+    uFMsg::StatusShow(form_, line);
 }
 
 void RequestServer::handle(const QByteArray& record)
@@ -62,23 +79,30 @@ void RequestServer::handle(const QByteArray& record)
         if (slotHeaderCode(record) == kRequestCode) say("not a well-formed part of a message", MessagePart{});
         return;
     }
-    const std::optional<QByteArray> payload = assembler_.add(*part);
+    bool dropped = false;
+    const std::optional<QByteArray> payload = assembler_.add(*part, &dropped);
+    if (dropped) say("its parts did not come in order, or too many requests were unfinished", *part);
     if (!payload) return;
     const std::optional<QList<QByteArray>> fields = UnpackFields(*payload);
     if (!fields || fields->isEmpty()) {
         say("its fields are not well formed", *part);
         return;
     }
-    // A request whose answer cannot go anywhere is not carried out.
-    const int slot = part->replySlot.isEmpty() ? ms::kOpenNotFound : ms::SlotOpen(part->replySlot.toStdString());
+    // A request whose answer cannot go anywhere is not carried out; nor is
+    // one that names anything but a plain slot (no path, on any system).
+    if (!plainSlotName(part->replySlot)) {
+        say("its reply slot is no plain slot name", *part);
+        return;
+    }
+    const int slot = ms::SlotOpen(part->replySlot.toStdString());
     if (slot < 0) {
         say("its reply slot does not exist", *part);
         return;
     }
     const Reply r = perform(*fields);
-    if (r.status.isNull() && !r.done && r.body.isNull()) {
+    if (r.dropped) {
         ms::HandleClose(slot);
-        say("it is no request this program knows", *part);
+        say(r.dropped, *part);
         return;
     }
     const QByteArray payloadOut =
@@ -95,13 +119,13 @@ RequestServer::Reply RequestServer::perform(const QList<QByteArray>& fields)
     const QByteArray& op = fields.first();
     const QList<QByteArray> args = fields.mid(1);
     for (const QByteArray& a : args)
-        if (op != kOpImport && a.size() > kTextArgMax) return {};
+        if (op != kOpImport && a.size() > kRequestTextMax) return dropped("an argument is too long");
     if (op == kOpAdd && args.size() == 5) return add(args);
     if (op == kOpRemove && args.size() == 3) return remove(args);
     if (op == kOpList && args.size() == 1) return list(args[0] == kYes);
     if (op == kOpImport && args.size() == 2) return import(args[1], args[0] == kYes);
     if (op == kOpExport && args.isEmpty()) return exportCsv();
-    return {};
+    return dropped("it is no request this program knows");
 }
 
 RequestServer::Reply RequestServer::add(const QList<QByteArray>& args)
@@ -198,7 +222,7 @@ RequestServer::Reply RequestServer::exportCsv() const
     const QList<QStringList> rows = uFConf::ExportRows(conf_->schedule(), conf_->entries());
     const QString head = s_.head ? s_.head() : QString();
     const QString line = head + uFConf::ExportedText(static_cast<int>(rows.size()) - 1);
-    uFHLabel_Bas::HeadMsgShow(form_, uFHLabel_Bas::HeadMode::Show, ColorGet(kStatusColour), line, QString());
+    show(line);
     return {true, line, uFConf::CsvWrite(rows)};
 }
 

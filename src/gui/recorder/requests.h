@@ -36,6 +36,8 @@ public:
         bool done = false;
         QString status;
         QByteArray body;
+        // Why the request is dropped without an answer; null when answered.
+        const char* dropped = nullptr;
     };
     // A whole request's fields performed.
     Reply perform(const QList<QByteArray>& fields);
@@ -47,7 +49,7 @@ private:
     Reply import(const QByteArray& csv, bool dryRun);
     Reply exportCsv() const;
     // Shows line on the head line, as the operator's operation would.
-    void show(const QString& line);
+    void show(const QString& line) const;
     void say(const char* why, const MessagePart& part) const;
 
     QWidget* form_;

@@ -132,11 +132,10 @@ void take(ImportRow& row, uFMsg::Schedule& schedule, uFMsg::FixedFormEntries& fi
             row.reason = kReasonOption;
         } else {
             row.entry = uFMsg::GuideEntry::compose(at, fixedPart, variable, *options);
-            // Listed by hand with the same notice: the same entry, however
-            // the file that was loaded spaced it.
+            // Listed with the same notice (by hand, or as a rule's): the
+            // same entry, however the file that was loaded spaced it.
             const int listed = schedule.entries().findAnnouncement(row.entry);
-            if (listed >= 0 && !schedule.entries().at(listed).options().placed &&
-                schedule.entries().at(listed).options().notice == options->notice) {
+            if (listed >= 0 && schedule.entries().at(listed).options().notice == options->notice) {
                 row.result = uFMsg::AddResult::Same;
                 row.reason = kReasonExists;
                 return;

@@ -68,15 +68,22 @@ std::optional<MessagePart> DecodePart(const QByteArray& record)
     return p;
 }
 
-std::optional<QByteArray> MessageAssembler::add(const MessagePart& part)
+std::optional<QByteArray> MessageAssembler::add(const MessagePart& part, bool* dropped)
 {
+    bool ignored = false;
+    bool& lost = dropped ? *dropped : ignored;
+    lost = false;
     if (part.parts == 1) return part.payload;
     const auto key = std::make_pair(part.replySlot, part.message);
     auto it = pending_.find(key);
     if (it == pending_.end()) {
         // Parts come in order: a message begins with its first.
-        if (part.part != 0) return std::nullopt;
+        if (part.part != 0) {
+            lost = true;
+            return std::nullopt;
+        }
         if (pending_.size() >= kPendingMax) {
+            lost = true;
             auto oldest = pending_.begin();
             for (auto i = pending_.begin(); i != pending_.end(); ++i)
                 if (i->order < oldest->order) oldest = i;
@@ -86,6 +93,7 @@ std::optional<QByteArray> MessageAssembler::add(const MessagePart& part)
     }
     if (it->parts != part.parts || part.part != it->payloads.size()) {
         pending_.erase(it);
+        lost = true;
         return std::nullopt;
     }
     it->payloads << part.payload;

@@ -13,6 +13,7 @@
 //   offset 136  int32  parts in the message, 1 to kMessagePartsMax
 //   offset 140  int32  payload bytes in this part, 0 to kPartPayloadMax
 //   offset 144  32     the slot to reply on (requests), NUL-padded; zeros in replies
+//                      (letters, digits, '.', '_', '-'; not beginning with '.')
 //   offset 176         the part's payload bytes
 //
 // The whole payload, the parts' in order, is a list of fields, each an
@@ -42,6 +43,10 @@ constexpr int kReplySlotField = 32;
 constexpr int kOffPayload = 176;
 }  // namespace RequestLayout
 
+// The most bytes of one text argument of a request (a message part, a rule
+// word, the options); an import's file may be longer.
+constexpr int kRequestTextMax = 1024;
+
 // The most payload one record holds, and the most parts of a message.
 constexpr int kPartPayloadMax = 4032 - RequestLayout::kOffPayload;
 constexpr int kMessagePartsMax = 64;
@@ -70,7 +75,9 @@ class MessageAssembler {
 public:
     static constexpr int kPendingMax = 16;
     // The whole payload once the message's last part is in; none before.
-    std::optional<QByteArray> add(const MessagePart& part);
+    // dropped (when given) tells whether the part ended its message
+    // unfinished or came without one, or put out the oldest waiting one.
+    std::optional<QByteArray> add(const MessagePart& part, bool* dropped = nullptr);
 
 private:
     struct Pending {

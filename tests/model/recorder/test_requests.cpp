@@ -127,10 +127,14 @@ TEST(Requests, PartsArePutTogetherPerSenderAndMessage)
     EXPECT_EQ(add(a[2]), p1);
 
     // Out of order: the message is dropped, and a later whole one is taken.
-    EXPECT_FALSE(add(a[0]));
-    EXPECT_FALSE(add(a[2]));
+    bool dropped = true;
+    EXPECT_FALSE(m.add(*DecodePart(a[0]), &dropped));
+    EXPECT_FALSE(dropped);
+    EXPECT_FALSE(m.add(*DecodePart(a[2]), &dropped));
+    EXPECT_TRUE(dropped);
     EXPECT_FALSE(add(a[1])) << "dropped with its wrong part";
-    EXPECT_FALSE(add(a[1])) << "a message begins with its first part";
+    EXPECT_FALSE(m.add(*DecodePart(a[1]), &dropped)) << "a message begins with its first part";
+    EXPECT_TRUE(dropped);
     EXPECT_FALSE(add(a[0]));
     EXPECT_FALSE(add(a[1]));
     EXPECT_EQ(add(a[2]), p1);
@@ -138,7 +142,9 @@ TEST(Requests, PartsArePutTogetherPerSenderAndMessage)
     // Too many begun: the first goes.
     for (int i = 0; i <= MessageAssembler::kPendingMax; ++i)
         EXPECT_FALSE(add(BuildMessage(kRequestCode, 1, "x", 100 + i, "many", p2).first()));
-    EXPECT_FALSE(add(BuildMessage(kRequestCode, 1, "x", 100, "many", p2)[1])) << "the oldest was dropped";
+    EXPECT_FALSE(m.add(*DecodePart(BuildMessage(kRequestCode, 1, "x", 100, "many", p2)[1]), &dropped))
+        << "the oldest was dropped";
+    EXPECT_TRUE(dropped);
     EXPECT_EQ(add(BuildMessage(kRequestCode, 1, "x", 101, "many", p2)[1]), p2);
 }
 
