@@ -32,7 +32,7 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 win() { env LC_ALL=ja_JP.UTF-8 wine "$@"; }
 drive_c=$WINEPREFIX/drive_c
 installed=$drive_c/Program\ Files/uPVelmora
-user=$(win cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
+user=$(wine_user) || fail "Wine's cmd gives no user name"
 appdata=$drive_c/users/$user/AppData/Roaming/uPVelmora
 shortcut=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/ｳﾞｪﾙﾓﾗ.lnk
 # The Startup folders of the installing user and of all users, whatever

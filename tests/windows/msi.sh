@@ -30,7 +30,7 @@ win() { env LC_ALL=ja_JP.UTF-8 wine "$@"; }
 msiexec() { win msiexec "$1" "$(winepath -w "$2" 2>/dev/null)" "${@:3}" /qn; local rc=$?; wineserver -w; return $rc; }
 drive_c=$WINEPREFIX/drive_c
 installed=$drive_c/Program\ Files/uPVelmora
-user=$(win cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
+user=$(wine_user) || fail "Wine's cmd gives no user name"
 appdata=$drive_c/users/$user/AppData/Roaming/uPVelmora
 # The Start-menu shortcut: Windows puts a per-machine package's in the
 # Start menu of all users; Wine's msi resolves ProgramMenuFolder and
