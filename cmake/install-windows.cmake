@@ -1,9 +1,10 @@
 # Installation on Windows: one folder, as Windows programs ship, holding the
-# programs, exactly the DLLs they need (Qt's and the mingw-w64 runtime's,
-# found by reading their imports), the platform and style plugins in their
-# folders, the starter configuration file (uPVelmora.conf.example) and Qt's
-# licence texts.  The stand-in tools are a component of their own
-# ("tools"); the installer leaves them out.
+# programs (the program, its Start-menu launcher and the command tool
+# uPVelmora-ctl.exe), exactly the DLLs they need (Qt's and the mingw-w64
+# runtime's, found by reading their imports), the platform and style
+# plugins in their folders, the starter configuration file
+# (uPVelmora.conf.example) and Qt's licence texts.  The stand-in tools are
+# a component of their own ("tools"); the installer leaves them out.
 get_filename_component(VELMORA_QT_PREFIX "${Qt6_DIR}/../../.." ABSOLUTE)
 set(VELMORA_QT_PLUGINS
   ${VELMORA_QT_PREFIX}/plugins/platforms/qwindows.dll
@@ -22,7 +23,7 @@ endforeach()
 list(APPEND VELMORA_RUNTIME_DIRS ${CMAKE_FIND_ROOT_PATH})
 find_program(VELMORA_OBJDUMP NAMES x86_64-w64-mingw32-objdump objdump)
 
-install(TARGETS uPVelmora uPVelmora-start RUNTIME DESTINATION . COMPONENT program)
+install(TARGETS uPVelmora uPVelmora-start uPVelmora-ctl RUNTIME DESTINATION . COMPONENT program)
 install(TARGETS uPCorvane slotsend RUNTIME DESTINATION . COMPONENT tools)
 install(FILES ${VELMORA_QT_PREFIX}/plugins/platforms/qwindows.dll DESTINATION platforms COMPONENT program)
 install(FILES ${VELMORA_QT_PREFIX}/plugins/styles/qwindowsvistastyle.dll DESTINATION styles COMPONENT program)
@@ -38,7 +39,7 @@ endif()
 # The DLLs: what the programs and plugins import, found in the Qt and
 # runtime folders; the system's own DLLs are not shipped.
 install(CODE "
-  set(FILES \"$<TARGET_FILE:uPVelmora>\" \"$<TARGET_FILE:uPVelmora-start>\"
+  set(FILES \"$<TARGET_FILE:uPVelmora>\" \"$<TARGET_FILE:uPVelmora-start>\" \"$<TARGET_FILE:uPVelmora-ctl>\"
             \"$<TARGET_FILE:uPCorvane>\" \"$<TARGET_FILE:slotsend>\" ${VELMORA_QT_PLUGINS})
   set(DIRS ${VELMORA_RUNTIME_DIRS})
   set(OBJDUMP \"${VELMORA_OBJDUMP}\")

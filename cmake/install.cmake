@@ -1,6 +1,7 @@
 # Installation (cmake --install) and the Debian packages (cpack -G DEB).
-#   component "program": the program, its launcher, the desktop files, the
-#     starter file, man pages and docs (package upvelmora); a plain
+#   component "program": the program, its launcher, the command tool
+#     uPVelmora-ctl, the desktop files, the starter file, man pages and docs
+#     (package upvelmora); a plain
 #     cmake --install installs this alone;
 #   component "tools": the stand-in recorder uPCorvane and slotsend, for
 #     tests and demonstrations (package upvelmora-tools), installed only when
@@ -13,15 +14,15 @@ set(VELMORA_DOC_PROGRAM ${CMAKE_INSTALL_DATADIR}/doc/upvelmora)
 set(VELMORA_DOC_TOOLS ${CMAKE_INSTALL_DATADIR}/doc/upvelmora-tools)
 set(VELMORA_MAN1 ${CMAKE_INSTALL_MANDIR}/man1)
 
-install(TARGETS uPVelmora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
+install(TARGETS uPVelmora uPVelmora-ctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
 install(TARGETS uPCorvane slotsend RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools EXCLUDE_FROM_ALL)
 
 # Man pages and the Debian changelog, compressed as Debian wants them
 # (gzip -9n: no name, no time stamp, so the bytes are reproducible).
 find_program(VELMORA_GZIP gzip)
 set(VELMORA_GZIPPED "")
-foreach(src data/man/uPVelmora.1 data/man/uPVelmora-start.1 data/man/uPCorvane.1 data/man/slotsend.1
-            data/debian/changelog)
+foreach(src data/man/uPVelmora.1 data/man/uPVelmora-start.1 data/man/uPVelmora-ctl.1 data/man/uPCorvane.1
+            data/man/slotsend.1 data/debian/changelog)
   get_filename_component(name ${src} NAME)
   if(name STREQUAL "changelog")
     set(name changelog.Debian)
@@ -35,7 +36,7 @@ foreach(src data/man/uPVelmora.1 data/man/uPVelmora-start.1 data/man/uPCorvane.1
 endforeach()
 add_custom_target(velmora_gzipped ALL DEPENDS ${VELMORA_GZIPPED})
 install(FILES ${PROJECT_BINARY_DIR}/gz/uPVelmora.1.gz ${PROJECT_BINARY_DIR}/gz/uPVelmora-start.1.gz
-  DESTINATION ${VELMORA_MAN1} COMPONENT program)
+  ${PROJECT_BINARY_DIR}/gz/uPVelmora-ctl.1.gz DESTINATION ${VELMORA_MAN1} COMPONENT program)
 install(FILES ${PROJECT_BINARY_DIR}/gz/uPCorvane.1.gz ${PROJECT_BINARY_DIR}/gz/slotsend.1.gz
   DESTINATION ${VELMORA_MAN1} COMPONENT tools EXCLUDE_FROM_ALL)
 install(FILES ${VELMORA_DATA}/debian/copyright ${PROJECT_BINARY_DIR}/gz/changelog.Debian.gz
@@ -79,7 +80,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/examples/uPVelmora.conf ${VELMORA_DATA}/doc/
 # packages have none.  Last, once every program is in place.
 find_program(VELMORA_OBJCOPY objcopy)
 if(VELMORA_OBJCOPY)
-  foreach(exe uPVelmora uPVelmora-notice uPCorvane slotsend)
+  foreach(exe uPVelmora uPVelmora-ctl uPVelmora-notice uPCorvane slotsend)
     if(exe STREQUAL "uPVelmora-notice")
       set(dest ${CMAKE_INSTALL_LIBEXECDIR}/uPVelmora)
     else()
@@ -140,7 +141,9 @@ set(CPACK_COMPONENT_PROGRAM_DESCRIPTION "Japanese desktop utility that announces
 ｳﾞｪﾙﾓﾗ (uPVelmora) keeps two lists of short messages, ready-made messages
 and messages scheduled for a date and minute, announces each scheduled
 message at its minute in a pop-up with a beep, and forwards it to the
-companion recorder. Its texts are Japanese.")
+companion recorder. Its texts are Japanese. With uPVelmora-ctl, scripts
+add, list and remove scheduled messages of the running program and import
+or export its schedule as CSV.")
 
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME upvelmora-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION devel)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the built Debian packages as a user would get them:
-#  - upvelmora holds the program and its files (man pages, copyright and
-#    changelog under usr/share/doc/upvelmora) and no stand-in: dpkg installs
-#    it alone into a root of its own, and removes it without a trace;
+#  - upvelmora holds the program, the command tool uPVelmora-ctl and their
+#    files (man pages, copyright and changelog under usr/share/doc/upvelmora)
+#    and no stand-in: dpkg installs it alone into a root of its own, and
+#    removes it without a trace;
 #    upvelmora-tools holds uPCorvane and slotsend with their man pages;
 #  - the binaries need no library outside the system's, and apt-get can
 #    resolve the program's dependencies on a machine with nothing installed
@@ -11,6 +12,10 @@
 #  - the program unpacked from it (dpkg -x) starts on an X display of its own
 #    in a working folder holding a configuration file, shows its main window
 #    with its icon, and ends on the close command of the packaged slotsend;
+#    while it runs, the packaged uPVelmora-ctl adds an entry to its schedule,
+#    lists it, exports and imports a CSV file and removes the entry, each
+#    with the program's status line and exit status, and the configuration
+#    file follows; with no program running the tool says so and exits 2;
 #    the desktop menu's launcher does the same in an empty configuration
 #    folder, which it gives the starter file, from a tree without
 #    usr/share/doc and past a link planted in that folder; without a folder
@@ -51,11 +56,12 @@ dpkg -x "$tools_deb" "$tools"
 
 # Files.
 missing=()
-for f in usr/bin/uPVelmora usr/bin/uPVelmora-start \
+for f in usr/bin/uPVelmora usr/bin/uPVelmora-start usr/bin/uPVelmora-ctl \
          usr/libexec/uPVelmora/uPVelmora-notice usr/share/uPVelmora/uPVelmora.conf \
          usr/share/applications/uPVelmora.desktop \
          usr/share/icons/hicolor/scalable/apps/uPVelmora.svg \
          usr/share/man/man1/uPVelmora.1.gz usr/share/man/man1/uPVelmora-start.1.gz \
+         usr/share/man/man1/uPVelmora-ctl.1.gz \
          usr/share/doc/upvelmora/copyright usr/share/doc/upvelmora/changelog.Debian.gz \
          usr/share/doc/upvelmora/uPVelmora.conf usr/share/doc/upvelmora/README; do
   [ -f "$root/$f" ] || missing+=("$f")
@@ -67,7 +73,7 @@ done
 metainfo=$(ls "$root"/usr/share/metainfo/*.metainfo.xml 2>/dev/null | head -1)
 [ -n "$metainfo" ] || missing+=("usr/share/metainfo/*.metainfo.xml")
 [ ${#missing[@]} -eq 0 ] && ok "installed files" || fail "missing: ${missing[*]}"
-extra=$(find "$root/usr/bin" -type f ! -name uPVelmora ! -name uPVelmora-start)
+extra=$(find "$root/usr/bin" -type f ! -name uPVelmora ! -name uPVelmora-start ! -name uPVelmora-ctl)
 [ -z "$extra" ] && ok "upvelmora: no other programs" || fail "upvelmora: not meant to be installed: $extra"
 missing=()
 for f in usr/bin/uPCorvane usr/bin/slotsend usr/share/man/man1/uPCorvane.1.gz usr/share/man/man1/slotsend.1.gz \
@@ -106,8 +112,8 @@ fi
 
 # Libraries: the system's only, found without a run path into a build tree.
 before=$failures
-for exe in "$root/usr/bin/uPVelmora" "$tools/usr/bin/uPCorvane" "$tools/usr/bin/slotsend" \
-           "$root/usr/libexec/uPVelmora/uPVelmora-notice"; do
+for exe in "$root/usr/bin/uPVelmora" "$root/usr/bin/uPVelmora-ctl" "$tools/usr/bin/uPCorvane" \
+           "$tools/usr/bin/slotsend" "$root/usr/libexec/uPVelmora/uPVelmora-notice"; do
   if readelf -d "$exe" | grep -qE 'RPATH|RUNPATH'; then
     fail "$(basename "$exe") has a run path"
   elif env -u LD_LIBRARY_PATH ldd "$exe" | grep -q 'not found'; then
@@ -151,6 +157,89 @@ icon=$(sed -n 's/^Icon=//p' "$desktop")
 [ -x "$root/usr/bin/$exec_cmd" ] && [ -f "$root/usr/share/icons/hicolor/48x48/apps/$icon.png" ] \
   && ok "the entry's Exec and Icon are installed" || fail "Exec=$exec_cmd or Icon=$icon not installed"
 
+# The command tool as a script calls it: its exit status, and what it
+# printed on standard output, exactly.
+ctl=$root/usr/bin/uPVelmora-ctl
+ctl_check() {
+  local what=$1 want_status=$2 want_out=$3 st=0 out
+  shift 3
+  out=$(cd "$work" && LC_ALL=C.UTF-8 "$ctl" "$@" 2>"$work/ctl.err") || st=$?
+  if [ "$st" -eq "$want_status" ] && [ "$out" = "$want_out" ]; then
+    ok "uPVelmora-ctl $what: status $st, printed: ${out//$'\n'/ | }"
+  else
+    fail "uPVelmora-ctl $what: status $st (wanted $want_status), printed '$out' (wanted '$want_out');" \
+      "standard error: $(cat "$work/ctl.err")"
+  fi
+}
+
+# No program runs: the tool says so on standard error and exits 2.
+st=0
+out=$(LC_ALL=C.UTF-8 "$ctl" list 2>"$work/ctl.err") || st=$?
+[ "$st" -eq 2 ] && [ -z "$out" ] && [ "$(cat "$work/ctl.err")" = "ｳﾞｪﾙﾓﾗ は起動されていません。" ] \
+  && ok "uPVelmora-ctl list with no program running: status 2, $(cat "$work/ctl.err")" \
+  || fail "uPVelmora-ctl list with no program running: status $st, printed '$out', said '$(cat "$work/ctl.err")'"
+
+# The configuration file of the program's working folder as text.
+conf_text() { iconv -f CP932 -t UTF-8 "$1/uPVelmora.conf" 2>/dev/null | tr -d '\r'; }
+# Waits up to ten seconds until the file has (or, with "no", lacks) a line
+# matching the extended regex.
+conf_wait() {
+  local dir=$1 want=$2 re=$3
+  for _ in $(seq 1 100); do
+    if [ -f "$dir/uPVelmora.conf" ]; then
+      if conf_text "$dir" | grep -qE "$re"; then [ "$want" = has ] && return 0; else [ "$want" = no ] && return 0; fi
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# While the program runs in $work/run: an entry added, refused the second
+# time, listed, exported, a CSV file tried and imported, the entry removed;
+# each change is in the configuration file when the tool has answered.
+ctl_session() {
+  local dir=$work/run year due due_csv due2 fixed csv
+  year=$(( $(date +%Y) + 1 ))
+  due=$year/12/24-09:30 due_csv="$year/12/24 09:30" due2=$year/12/25-17:00
+  ctl_check "add" 0 "[ｳﾞｪﾙﾓﾗ]ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞに登録されました。" add "$due" 朝礼を開始します。 会議室A
+  conf_wait "$dir" has "^CycleItem_000=$due,朝礼を開始します。,会議室A,\$" && conf_wait "$dir" has '^CycleItems=1$' \
+    && ok "uPVelmora-ctl add: the entry is in uPVelmora.conf" || fail "uPVelmora-ctl add: the file: $(conf_text "$dir")"
+  ctl_check "add, the same again" 1 "[ｳﾞｪﾙﾓﾗ]既に登録されています。" add "$due" 朝礼を開始します。 会議室A
+  ctl_check "list" 0 "$due  朝礼を開始します。  会議室A" list
+
+  # The export: the header, the entry and the fixed-form messages, CP932
+  # with CRLF line ends.
+  fixed=$(conf_text "$dir" | grep -c '^EntryItem_[0-9]*=')
+  csv=$work/exported.csv
+  ctl_check "export" 0 "[ｳﾞｪﾙﾓﾗ]ｴｸｽﾎﾟｰﾄしました。$((fixed + 1)) 件。" export "$csv"
+  if [ -f "$csv" ] && [ "$(grep -c $'\r$' "$csv")" -eq "$(wc -l <"$csv")" ] \
+     && [ "$(iconv -f CP932 -t UTF-8 "$csv" | tr -d '\r' | head -n 2)" \
+          = $'種別,日時,繰り返し,時刻,固定ﾒｯｾｰｼﾞ,可変ﾒｯｾｰｼﾞ,オプション\n'"ｶﾞｲﾄﾞ,$due_csv,,,朝礼を開始します。,会議室A," ] \
+     && [ "$(iconv -f CP932 -t UTF-8 "$csv" | grep -c '^定型,')" -eq "$fixed" ]; then
+    ok "uPVelmora-ctl export: CP932, CRLF, the header, the entry and $fixed fixed-form rows"
+  else
+    fail "uPVelmora-ctl export wrote: $(iconv -f CP932 -t UTF-8 "$csv" 2>&1 | od -c | head -20)"
+  fi
+
+  # A UTF-8 file with LF line ends: one row to take, one whose minute has
+  # passed.  Tried first, which changes nothing.
+  printf '%s\n' '種別,日時,繰り返し,時刻,固定ﾒｯｾｰｼﾞ,可変ﾒｯｾｰｼﾞ,オプション' \
+    "ｶﾞｲﾄﾞ,${due2/-/ },,,終業時刻です。,\"週報, 提出\"" 'ｶﾞｲﾄﾞ,2001/01/01 09:00,,,昼休みです。,,' \
+    'ｶﾞｲﾄﾞ,'"${due2/-/ }"',,,終業時刻です。,週報提出,予告=5' >"$work/import.csv"
+  ctl_check "import --dry-run" 1 $'2 行: ﾒｯｾｰｼﾞにｶﾝﾏ(,)は使えません。\n3 行: 設定日時が現在日時より小さいです。\n4 行: 取込' \
+    import "$work/import.csv" --dry-run
+  conf_wait "$dir" has '^CycleItems=1$' && ! conf_text "$dir" | grep -q "$due2" \
+    && ok "uPVelmora-ctl import --dry-run: the file is unchanged" || fail "import --dry-run changed the file"
+  ctl_check "import" 1 "[ｳﾞｪﾙﾓﾗ]ｲﾝﾎﾟｰﾄしました。取込 1 件、除外 2 件。" import "$work/import.csv"
+  conf_wait "$dir" has "^CycleItem_001=$due2,終業時刻です。,週報提出,予告=5,\$" && conf_wait "$dir" has '^CycleItems=2$' \
+    && ok "uPVelmora-ctl import: the row taken is in uPVelmora.conf" || fail "uPVelmora-ctl import: $(conf_text "$dir")"
+
+  ctl_check "remove" 0 "[ｳﾞｪﾙﾓﾗ]ｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞから削除されました。" remove "$due" 朝礼を開始します。 会議室A
+  conf_wait "$dir" no "$due" && conf_wait "$dir" has '^CycleItems=1$' \
+    && ok "uPVelmora-ctl remove: the entry is gone from uPVelmora.conf" || fail "uPVelmora-ctl remove: $(conf_text "$dir")"
+  ctl_check "remove, once more" 1 "[ｳﾞｪﾙﾓﾗ]該当するｶﾞｲﾄﾞ部ﾒｯｾｰｼﾞがありません。" remove "$due" 朝礼を開始します。 会議室A
+}
+
 # An X display of our own.
 display=""
 . "$(dirname "$(readlink -f "$0")")/../../scripts/xvfb.sh"
@@ -185,6 +274,8 @@ run_once() {
   else
     fail "$what: window icon sizes: ${icons:-none}"
   fi
+  # What the caller asks of the running program, if anything.
+  [ -n "${while_running:-}" ] && "$while_running"
   "$tools/usr/bin/slotsend" uPVelmora || fail "$what: slotsend failed"
   for _ in $(seq 1 100); do
     kill -0 "$prog_pid" 2>/dev/null || break
@@ -206,7 +297,7 @@ else
   echo "package: Xvfb on $display"
   mkdir "$work/run"
   cp "$root/usr/share/doc/upvelmora/uPVelmora.conf" "$work/run/"
-  run_once "uPVelmora" "$work/run" "$root/usr/bin/uPVelmora"
+  while_running=ctl_session run_once "uPVelmora" "$work/run" "$root/usr/bin/uPVelmora"
 
   # The launcher needs nothing under usr/share/doc, which systems may strip,
   # and writes through no link planted in its folder.

@@ -4,8 +4,8 @@
 # Start-menu shortcut to the launcher, the starter file under a name the
 # program never opens (no uPVelmora.conf where a user cannot save it);
 # started through that shortcut's target, the program works in
-# %APPDATA%\uPVelmora, where the starter file is put, shows its window and
-# ends on the close command; the uninstaller removes every file it put and
+# %APPDATA%\uPVelmora, where the starter file is put, shows its window,
+# answers the installed command tool and ends on the close command; the uninstaller removes every file it put and
 # nothing else (a file an administrator left in the folder stays), and the
 # user's folder stays.  A second silent install with /AUTOSTART=1, over a
 # uPVelmora.conf an earlier version left in the folder, puts a shortcut to
@@ -32,7 +32,7 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 win() { env LC_ALL=ja_JP.UTF-8 wine "$@"; }
 drive_c=$WINEPREFIX/drive_c
 installed=$drive_c/Program\ Files/uPVelmora
-user=$(win cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
+user=$(wine_user) || fail "Wine's cmd gives no user name"
 appdata=$drive_c/users/$user/AppData/Roaming/uPVelmora
 shortcut=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/ｳﾞｪﾙﾓﾗ.lnk
 # The Startup folders of the installing user and of all users, whatever
@@ -49,7 +49,7 @@ rm -rf "$appdata"
 win "$setup" /S
 wineserver -w
 missing=""
-for f in uPVelmora.exe uPVelmora-start.exe uPVelmora.conf.example uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
+for f in uPVelmora.exe uPVelmora-start.exe uPVelmora-ctl.exe uPVelmora.conf.example uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
          libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll \
          styles/qwindowsvistastyle.dll qt-licenses/LGPL-3.0-only.txt; do
   [ -f "$installed/$f" ] || missing="$missing $f"
@@ -59,7 +59,7 @@ done
   || fail "uPVelmora.conf was installed under Program Files"
 [ "$(uninstall_entries)" -eq 1 ] && ok "one uninstall entry" || fail "$(uninstall_entries) uninstall entries"
 if [ -n "$cert" ]; then
-  for f in uninstall.exe uPVelmora.exe uPVelmora-start.exe; do
+  for f in uninstall.exe uPVelmora.exe uPVelmora-start.exe uPVelmora-ctl.exe; do
     osslsigncode verify -CAfile "$cert" -in "$installed/$f" >/dev/null 2>&1 && ok "signed: installed $f" \
       || fail "no valid signature: installed $f"
   done
@@ -86,6 +86,12 @@ if cmp -s "$appdata/uPVelmora.conf" "$installed/uPVelmora.conf.example"; then
 else
   fail "no starter file in $appdata"
 fi
+# The installed command tool reaches it: the starter file's guide list is
+# empty, so it lists nothing and is done.
+st=0
+out=$(win 'C:\Program Files\uPVelmora\uPVelmora-ctl.exe' list 2>&1) || st=$?
+[ "$st" -eq 0 ] && [ -z "$out" ] && ok "the installed uPVelmora-ctl.exe lists the running program's empty schedule" \
+  || fail "the installed uPVelmora-ctl.exe list: status $st, printed: $(iconv -f CP932 -t UTF-8 <<<"$out")"
 win "$tools/slotsend.exe" uPVelmora || fail "slotsend.exe failed"
 [ -n "${main:-}" ] && wait_no_window '^ｳﾞｪﾙﾓﾗ \[uPVelmora\]$' 10 \
   && ok "the close command ended it" || fail "still running after the close command"

@@ -68,6 +68,20 @@ shot() {
   import -window "$1" "$2" 2>/dev/null || fail "no screenshot $2"
 }
 
+# The Windows user name in the prefix (the folder under drive_c/users).
+# The first cmd of a Wine just started has been seen to print nothing, so
+# it is asked until it answers, for up to twenty seconds; status 1 when it
+# never does.
+wine_user() {
+  local name
+  for _ in $(seq 1 100); do
+    name=$(env LC_ALL=ja_JP.UTF-8 wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
+    [ -n "$name" ] && [ "$name" != "%USERNAME%" ] && { echo "$name"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
 # The number of uninstall entries of the program, the NSIS installer's and
 # the MSI's alike, read from one export of the system's uninstall list.
 uninstall_entries() {

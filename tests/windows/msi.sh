@@ -30,7 +30,7 @@ win() { env LC_ALL=ja_JP.UTF-8 wine "$@"; }
 msiexec() { win msiexec "$1" "$(winepath -w "$2" 2>/dev/null)" "${@:3}" /qn; local rc=$?; wineserver -w; return $rc; }
 drive_c=$WINEPREFIX/drive_c
 installed=$drive_c/Program\ Files/uPVelmora
-user=$(win cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
+user=$(wine_user) || fail "Wine's cmd gives no user name"
 appdata=$drive_c/users/$user/AppData/Roaming/uPVelmora
 # The Start-menu shortcut: Windows puts a per-machine package's in the
 # Start menu of all users; Wine's msi resolves ProgramMenuFolder and
@@ -80,6 +80,26 @@ template=$(LC_ALL=C.UTF-8 msiinfo suminfo "$msi" | sed -n 's/^Template: //p')
 [ "$rebuilt_code" != "$new_code" ] && [ "$(version_of "$rebuilt")" = "$new_version" ] \
   && ok "the rebuilt package: version $new_version, another product code" \
   || fail "the rebuilt package is no other build of $new_version: $rebuilt_code $(version_of "$rebuilt")"
+# A file keeps its component's GUID from build to build and from version to
+# version, as Windows Installer's component rules want (an upgrade that
+# found another GUID for the same file would count it twice).  Each line:
+# the file's name and its component's GUID.
+components() {
+  join -t $'\t' \
+    <(LC_ALL=C.UTF-8 msiinfo export "$1" Component | tr -d '\r' | tail -n +4 | awk -F'\t' '{print $6 "\t" $2}' | sort) \
+    <(LC_ALL=C.UTF-8 msiinfo export "$1" File | tr -d '\r' | tail -n +4 | awk -F'\t' '{print $1 "\t" $3}' | sort) \
+    | cut -f 2,3 | sort
+}
+new_components=$(components "$msi")
+if grep -q $'\tuPVelmora-ctl.exe$' <<<"$new_components" && [ "$(components "$rebuilt")" = "$new_components" ] \
+   && [ "$(components "$old")" = "$new_components" ]; then
+  ok "each file's component GUID is the same in $old_version, $new_version and its rebuild" \
+    "($(wc -l <<<"$new_components") files, uPVelmora-ctl.exe among them)"
+else
+  fail "the components' GUIDs differ between the packages:"
+  diff <(echo "$new_components") <(components "$rebuilt")
+  diff <(echo "$new_components") <(components "$old")
+fi
 
 # Installed as an administrator's deployment installs it.
 msiexec /i "$msi" || fail "msiexec /i failed"

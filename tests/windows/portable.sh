@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The portable zip under Wine, as an operator who may install nothing uses
-# it: unzipped, it is one folder uPVelmora\ with the program, its DLLs and
-# plugins and the starter file uPVelmora.conf.example, and no uPVelmora.conf
+# it: unzipped, it is one folder uPVelmora\ with the program, the command
+# tool, their DLLs and plugins and the starter file uPVelmora.conf.example,
+# and no uPVelmora.conf
 # that an update could overwrite; the example copied to uPVelmora.conf, the
 # program started in that folder shows its window, announces the entry due
 # at the next minute (pop-up, and the record at the stand-in recorder), and
@@ -23,7 +24,7 @@ begin_work
 unzip -q "$zip" -d "$work" || fail "unzip failed"
 folder=$work/uPVelmora
 missing=""
-for f in uPVelmora.exe uPVelmora.conf.example Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll libstdc++-6.dll \
+for f in uPVelmora.exe uPVelmora-ctl.exe uPVelmora.conf.example Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll libstdc++-6.dll \
          libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
          qt-licenses/LGPL-3.0-only.txt; do
   [ -f "$folder/$f" ] || missing="$missing $f"
