@@ -9,15 +9,21 @@
 //   due N            after second 00, when the pop-up is mapped and the last
 //                    record is sent and reaches the stand-in recorder, with
 //                    one and with 100 entries due, and with 100 while the
-//                    recorder stops for 350 ms: N starts of the program per
+//                    recorder stops for 350 ms, and with one while 1,000
+//                    requests arrive from a second before 00 (each one
+//                    answered, in order): N starts of the program per
 //                    case on a wall clock three seconds before a minute
 //                    (libfaketime)
 // Run from the build folder's parent: build/bench/velmora_bench startup 15
+// Before X11, whose macros clash with Qt's names.
+#include "model/recorder/requests.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -401,6 +407,9 @@ struct DueCase {
     int entries;
     // The recorder stops this long, from 50 ms before second 00 (0: never).
     int stallMs;
+    // Requests sent to the program from 1 s before second 00, as fast as its
+    // slot takes them (an entry added, then removed again: each a save).
+    int requests = 0;
 };
 
 struct DueRound {
@@ -408,7 +417,25 @@ struct DueRound {
     double lastSentMs = -1;  // the last record's own stamp, after second 00
     double lastSeenMs = -1;  // the last record in the recorder's log, after second 00
     bool complete = false;   // every record arrived, in list order
+    int sentBefore00 = 0;    // requests in the program's slot before second 00
+    int answered = 0;        // requests answered, in order
 };
+
+// The requests of a flood, message ids 1 to n.
+std::vector<QByteArray> floodRecords(int n)
+{
+    std::vector<QByteArray> out;
+    for (int i = 1; i <= n; ++i) {
+        QList<QByteArray> fields = {i % 2 ? "add" : "remove", "2026/12/08-10:30", "check", ""};
+        if (i % 2)
+            fields << ""
+                   << "";
+        for (const QByteArray& r : uFCom_Bas::BuildMessage(uFCom_Bas::kRequestCode, getpid(), "bench", i, "bench-reply",
+                                                           uFCom_Bas::PackFields(fields)))
+            out.push_back(r);
+    }
+    return out;
+}
 
 // One start of the program on a wall clock that reaches 10:16:00 three
 // seconds after now, with c.entries entries due then.  The program's clock
@@ -459,6 +486,37 @@ DueRound dueRound(const DueCase& c, int round, const std::string& base, const st
         XCloseDisplay(d);
         return r;
     }
+    // The flood: sent on a thread from 1 s before second 00, answered on
+    // another.
+    std::thread sender, reader;
+    std::atomic<int> sentBefore00{0}, answered{0};
+    if (c.requests > 0) {
+        const int reply = platform::mailslot::SlotCreate("bench-reply", 0);
+        while (realNowMs() < zeroReal - 1000) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        sender = std::thread([&c, zeroReal, &sentBefore00]() {
+            const int slot = platform::mailslot::SlotOpen("uPVelmora");
+            for (const QByteArray& r : floodRecords(c.requests)) {
+                if (platform::mailslot::SlotWriteWaiting(slot, static_cast<int>(r.size()), r.constData(), 10000) !=
+                    r.size())
+                    break;
+                if (realNowMs() < zeroReal) ++sentBefore00;
+            }
+            platform::mailslot::HandleClose(slot);
+        });
+        reader = std::thread([&c, reply, zeroReal, &answered]() {
+            char buffer[platform::mailslot::kMaxMessage];
+            while (answered < c.requests && realNowMs() < zeroReal + 60000) {
+                const int n = platform::mailslot::SlotRead(reply, platform::mailslot::kMaxMessage, buffer);
+                if (n <= 0) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    continue;
+                }
+                const auto p = uFCom_Bas::DecodePart(QByteArray(buffer, n));
+                if (p && p->code == uFCom_Bas::kReplyCode && p->message == answered + 1) ++answered;
+            }
+            platform::mailslot::HandleClose(reply);
+        });
+    }
     std::vector<Logged> lines;
     bool stopped = false, resumed = c.stallMs <= 0;
     const double stopAt = zeroReal - 50, resumeAt = zeroReal - 50 + c.stallMs;
@@ -480,6 +538,10 @@ DueRound dueRound(const DueCase& c, int round, const std::string& base, const st
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (!resumed) kill(recorder, SIGCONT);
+    if (sender.joinable()) sender.join();
+    if (reader.joinable()) reader.join();
+    r.sentBefore00 = sentBefore00;
+    r.answered = answered;
     XCloseDisplay(d);
     sendClose();
     waitpid(v.pid, nullptr, 0);
@@ -527,12 +589,13 @@ int benchDue(int rounds)
         {"one", 1, 0},
         {"hundred", 100, 0},
         {"stalled", 100, 350},
+        {"flooded", 1, 0, 1000},
     };
     int status = 0;
     std::printf("due check, %d cycles per case, times after the program's second 00:\n", rounds);
     for (const DueCase& c : cases) {
-        std::vector<double> popup, sent, seen;
-        int complete = 0;
+        std::vector<double> popup, sent, seen, early;
+        int complete = 0, allAnswered = 0;
         for (int i = 0; i < rounds; ++i) {
             const DueRound r = dueRound(c, i, base, lib, log, recorder.pid, logOffset);
             if (r.popupMs < 0) {
@@ -544,11 +607,21 @@ int benchDue(int rounds)
             sent.push_back(r.lastSentMs);
             seen.push_back(r.lastSeenMs);
             complete += r.complete;
+            early.push_back(r.sentBefore00);
+            allAnswered += r.answered == c.requests;
         }
         const std::string recorderState =
             c.stallMs ? "stopped for " + std::to_string(c.stallMs) + " ms across second 00" : "reading";
         std::printf("  %d entr%s due, recorder %s: %d of %d cycles delivered every record in order\n", c.entries,
                     c.entries == 1 ? "y" : "ies", recorderState.c_str(), complete, rounds);
+        if (c.requests > 0) {
+            std::sort(early.begin(), early.end());
+            std::printf(
+                "    %d requests sent from 1 s before second 00: median %.0f in the slot before 00, "
+                "%d of %d cycles answered every one in order\n",
+                c.requests, median(early), allAnswered, rounds);
+            if (allAnswered != rounds) status = 1;
+        }
         printStat("pop-up mapped", popup);
         printStat("last record sent (its stamp)", sent);
         printStat("last record in the recorder's log", seen);

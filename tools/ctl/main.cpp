@@ -90,7 +90,8 @@ std::optional<QList<QByteArray>> request(const QStringList& args, QString* file,
                isImport = op == QLatin1String("import");
     if ((!isAdd && (!repeat.isNull() || !options.isEmpty())) || (!isList && csv) || (!isImport && dryRun))
         return std::nullopt;
-    for (const QString& t : QStringList(words) << repeat << options.join(QLatin1Char(';')))
+    const QStringList texts = QStringList(words) << repeat << options.join(QLatin1Char(';'));
+    for (const QString& t : texts)
         if (!isImport && toAnsi(t).size() > uFCom_Bas::kRequestTextMax) return std::nullopt;
     const QByteArray yes = QByteArrayLiteral("1"), no = QByteArrayLiteral("0");
     if (isAdd && (words.size() == 2 || words.size() == 3))
