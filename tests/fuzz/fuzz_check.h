@@ -1,7 +1,11 @@
 #pragma once
 // What every fuzz target shares: a check that stops the run with a message
-// (libFuzzer then keeps the input), and the fuzz input reader.
+// (libFuzzer then keeps the input), the fuzz input reader, and the Qt
+// message handler that turns a warning into a failed check.
 #include <fuzzer/FuzzedDataProvider.h>
+
+#include <QString>
+#include <QtGlobal>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,4 +34,11 @@ inline std::string quoted(const std::string& s)
         }
     }
     return out + "\"";
+}
+
+// A Qt warning on the way stops the run, as a failed check does.
+inline void failOnQtWarning(QtMsgType type, const QMessageLogContext&, const QString& msg)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg) return;
+    FUZZ_CHECK(false, "Qt message: " + msg.toStdString());
 }

@@ -13,12 +13,6 @@
 
 namespace {
 
-void failOnQtWarning(QtMsgType type, const QMessageLogContext&, const QString& msg)
-{
-    if (type == QtDebugMsg || type == QtInfoMsg) return;
-    FUZZ_CHECK(false, "Qt message: " + msg.toStdString());
-}
-
 // A list text as the lists hold it: lines joined by CR LF, no NUL, no tabs,
 // no unit separator (the stored form of a line break, which no text box
 // passes on).

@@ -13,12 +13,6 @@ namespace {
 
 using namespace uFConf;
 
-void failOnQtWarning(QtMsgType type, const QMessageLogContext&, const QString& msg)
-{
-    if (type == QtDebugMsg || type == QtInfoMsg) return;
-    FUZZ_CHECK(false, "Qt message: " + msg.toStdString());
-}
-
 // A field as the writer may be given it: text the code page holds, line
 // breaks as CR LF.
 QString field(const std::string& bytes)

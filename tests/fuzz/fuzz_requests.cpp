@@ -15,12 +15,6 @@ namespace {
 
 using namespace uFCom_Bas;
 
-void failOnQtWarning(QtMsgType type, const QMessageLogContext&, const QString& msg)
-{
-    if (type == QtDebugMsg || type == QtInfoMsg) return;
-    FUZZ_CHECK(false, "Qt message: " + msg.toStdString());
-}
-
 QByteArray bytes(const std::string& s)
 {
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
