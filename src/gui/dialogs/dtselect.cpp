@@ -159,7 +159,8 @@ void DTSelect_Dialog::setupControls()
     Date1->setCalendarPopup(true);
     Date1->setAccessibleName(kEnd);
     kit.place(Date1, 3780, 3540, 1695, 300);
-    Label5 = kit.label(Frame1, QStringLiteral("Label5"), kNotice, 2640, 3900, 1095, 300);
+    // Its text in line with 終了日's, behind that check box.
+    Label5 = kit.label(Frame1, QStringLiteral("Label5"), kNotice, 2895, 3900, 840, 300);
     Combo3 = kit.dropDown(Frame1, QStringLiteral("Combo3"), kNotice, 3780, 3900, 1695, 300);
     for (int n : kNotices) Combo3->addItem(n == 0 ? kNoNotice : QString::number(n) + kMinutesBefore);
     Label5->setBuddy(Combo3);

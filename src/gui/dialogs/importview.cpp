@@ -34,19 +34,22 @@ Import_Dialog::Import_Dialog(QWidget* mainWindow, const uFConf::ImportPlan& plan
     setWindowModality(Qt::WindowModal);
     setWindowIcon(mainWindow_ ? mainWindow_->windowIcon() : uFCom_Bas::programIcon());
     const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed(mainWindow_);
-    setFixedSize(kit.px(10800), kit.pxY(6000));
+    setFixedSize(kit.px(13800), kit.pxY(6600));
 
     Table1 = new QTableWidget(static_cast<int>(plan.rows.size()), ColCount, this);
     Table1->setObjectName(QStringLiteral("Table1"));
-    kit.place(Table1, 120, 120, 10560, 5160);
+    kit.place(Table1, 120, 120, 13560, 5760);
     Table1->setFont(uFCom_Bas::gothicFont(9));
     Table1->setAccessibleName(kCaption);
     for (int c = 0; c < ColCount; ++c) Table1->setHorizontalHeaderItem(c, new QTableWidgetItem(kColumns[c]));
     Table1->verticalHeader()->setVisible(false);
     Table1->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Table1->setWordWrap(false);
-    const int widths[] = {540, 900, 1800, 1200, 2400, 1500, 2160};
+    // Tab leaves the table for the buttons; the arrows move within it.
+    Table1->setTabKeyNavigation(false);
+    // Long parts and reasons wrap within their row rather than hide.
+    Table1->setWordWrap(true);
+    const int widths[] = {480, 840, 1680, 1740, 2640, 1440, 4200};
     for (int c = 0; c < ColCount; ++c) Table1->setColumnWidth(c, kit.px(widths[c]));
     Table1->horizontalHeader()->setStretchLastSection(true);
     for (int r = 0; r < plan.rows.size(); ++r) {
@@ -63,11 +66,13 @@ Import_Dialog::Import_Dialog(QWidget* mainWindow, const uFConf::ImportPlan& plan
         }
     }
 
+    Table1->resizeRowsToContents();
+
     Label1 =
-        kit.label(this, QStringLiteral("Label1"), kCounts.arg(plan.accepted).arg(plan.refused), 120, 5400, 5000, 375);
+        kit.label(this, QStringLiteral("Label1"), kCounts.arg(plan.accepted).arg(plan.refused), 120, 6000, 5000, 375);
     Label1->setFont(uFCom_Bas::gothicFont(9, true));
-    Command1[0] = kit.button(this, QStringLiteral("Command1_0"), kTake, 7680, 5400, 1455, 375, QColor(128, 255, 255));
-    Command1[1] = kit.button(this, QStringLiteral("Command1_1"), kCancel, 9225, 5400, 1455, 375);
+    Command1[0] = kit.button(this, QStringLiteral("Command1_0"), kTake, 10680, 6000, 1455, 375, QColor(128, 255, 255));
+    Command1[1] = kit.button(this, QStringLiteral("Command1_1"), kCancel, 12225, 6000, 1455, 375);
     Command1[0]->setEnabled(plan.accepted > 0);
     Command1[1]->setDefault(true);
     connect(Command1[0], &QPushButton::clicked, this, &QDialog::accept);
