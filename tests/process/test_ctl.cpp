@@ -95,7 +95,9 @@ TEST_F(CtlTest, AddListAndRemoveWhileTheProgramRuns)
         EXPECT_EQ(r.exit, s.exit) << r.err.toStdString();
         EXPECT_EQ(r.out, s.out);
         // Saved before the answer: the file says so as soon as the tool ends.
-        if (*s.key) EXPECT_EQ(get(QString(s.key).startsWith("Repeat") ? "Section_Repeat" : "Section_Cycle", s.key), s.value);
+        if (*s.key) {
+            EXPECT_EQ(get(QString(s.key).startsWith("Repeat") ? "Section_Repeat" : "Section_Cycle", s.key), s.value);
+        }
     }
     ASSERT_TRUE(sendCloseCommand());
     ASSERT_TRUE(run->waitEnd(5000));
