@@ -303,7 +303,8 @@ TEST(Import, AScheduleExportedAndImportedGivesTheSameFile)
         }
         for (int i = 0; i < 80; ++i) {
             const QString fixed = i % 7 == 0 ? QStringLiteral("二行の\r\nお知らせ%1").arg(i) : QStringLiteral("案内%1").arg(i);
-            const uFMsg::EntryOptions o = *uFMsg::EntryOptions::parse(i % 4 == 0 ? "予告=10" : "");
+            uFMsg::EntryOptions o;
+            o.notice = i % 4 == 0 ? 10 : 0;
             ASSERT_EQ(original->schedule()
                           .add(uFMsg::GuideEntry::compose(at("2027/01/04-10:01").addMinutes(i * 1441),
                                                           fixed, i % 2 ? "会議室A" : "", o),
