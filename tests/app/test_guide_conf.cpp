@@ -21,10 +21,6 @@ namespace {
 class GuideConfTest : public testsupport::MainWindowTest {
 protected:
     GuideConfTest() : MainWindowTest("vlguide") {}
-    QString get(const char* section, const QString& key) const
-    {
-        return uFCom_Bas::ProfileGet(confQ(), section, key);
-    }
     Form1* load(const std::string& text)
     {
         loadWindow(text);

@@ -85,13 +85,6 @@ protected:
         send(request(fields));
         return answer();
     }
-    static QStringList items(const QListWidget* l)
-    {
-        QStringList out;
-        for (int i = 0; i < l->count(); ++i) out << l->item(i)->text();
-        return out;
-    }
-    QString get(const char* section, const char* key) const { return uFCom_Bas::ProfileGet(confQ(), section, key); }
 
     testsupport::FakeClock clock_;
     QByteArray replyName_ = QByteArrayLiteral("vlreq-reply");

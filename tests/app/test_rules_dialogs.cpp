@@ -64,23 +64,7 @@ protected:
         });
         form_->menu_holiday->trigger();
     }
-    static QStringList column(const QTableWidget* t, int c)
-    {
-        QStringList out;
-        for (int r = 0; r < t->rowCount(); ++r) out << t->item(r, c)->text();
-        return out;
-    }
-    static QStringList items(const QListWidget* l)
-    {
-        QStringList out;
-        for (int i = 0; i < l->count(); ++i) out << l->item(i)->text();
-        return out;
-    }
     QStringList guide() const { return items(form_->List2); }
-    QString get(const QString& section, const QString& key) const
-    {
-        return uFCom_Bas::ProfileGet(confQ(), section, key);
-    }
 
     testsupport::FakeClock clock_;
 };

@@ -32,18 +32,6 @@ protected:
         ASSERT_TRUE(loadWindow(uFCom_Bas::toAnsi(text).toStdString()));
         lines();
     }
-    static QStringList items(const QListWidget* l)
-    {
-        QStringList out;
-        for (int i = 0; i < l->count(); ++i) out << l->item(i)->text();
-        return out;
-    }
-    static QStringList column(const QTableWidget* t, int c)
-    {
-        QStringList out;
-        for (int r = 0; r < t->rowCount(); ++r) out << t->item(r, c)->text();
-        return out;
-    }
     // Runs ｽｹｼﾞｭｰﾙのｲﾝﾎﾟｰﾄ... on a file of these bytes; fn sees the preview
     // and closes it.
     void import(const QByteArray& bytes, const std::function<void(Import_Dialog*)>& fn)
@@ -124,8 +112,8 @@ TEST_F(ScheduleFileTest, ThePreviewShowsEveryRowAndCancelAppliesNothing)
     EXPECT_EQ(guide.size(), guideBefore.size() + 2);
     EXPECT_EQ(guide.filter("2026/12/24-15:00").size(), 1);
     EXPECT_EQ(guide.filter("2026/12/25-17:00").size(), 1) << "the rule's first Friday";
-    EXPECT_EQ(uFCom_Bas::ProfileGet(confQ(), "Section_Repeat", "RepeatItem_001"), "毎週金,17:00,終業です。,,予告=10,");
-    EXPECT_EQ(uFCom_Bas::ProfileGet(confQ(), "Section_Cycle", "CycleItems"), "5");
+    EXPECT_EQ(get("Section_Repeat", "RepeatItem_001"), "毎週金,17:00,終業です。,,予告=10,");
+    EXPECT_EQ(get("Section_Cycle", "CycleItems"), "5");
 
     // A file with nothing to take: 取込 cannot be pressed.
     import("ｶﾞｲﾄﾞ,2026/12/24 09:00,,,過去,,\n", [&](Import_Dialog* d) {

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include "model/config/env.h"
 #include "gui/dialogs/msgbox.h"
 #include "gui/headline/headline.h"
+#include "gui/platform/ufcom.h"
 
 namespace testsupport {
 
@@ -41,6 +43,25 @@ bool MainWindowTest::loadWindow(const std::string& confBytes)
     writeFile(conf(), confBytes);
     form_ = new Form1(uFCom_Bas::EnvInit("ｳﾞｪﾙﾓﾗ"));
     return form_->Form_Load("ｳﾞｪﾙﾓﾗ [" + exe_ + "]", uFCom_Bas::programIcon());
+}
+
+QString MainWindowTest::get(const QString& section, const QString& key) const
+{
+    return uFCom_Bas::ProfileGet(confQ(), section, key);
+}
+
+QStringList MainWindowTest::items(const QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    return out;
+}
+
+QStringList MainWindowTest::column(const QTableWidget* table, int c)
+{
+    QStringList out;
+    for (int r = 0; r < table->rowCount(); ++r) out << table->item(r, c)->text();
+    return out;
 }
 
 platform::LocalTime FakeClock::now()

@@ -18,6 +18,7 @@
 
 class Form1;
 class QListWidget;
+class QTableWidget;
 class QPushButton;
 
 namespace testsupport {
@@ -53,6 +54,11 @@ protected:
     // The status lines shown since the last call, oldest first, without
     // their time stamps.
     QStringList lines();
+    // A key of the window's configuration file, as the program reads it.
+    QString get(const QString& section, const QString& key) const;
+    // The rows of a list, and the cells of a table's column, as shown.
+    static QStringList items(const QListWidget* list);
+    static QStringList column(const QTableWidget* table, int c);
     // Types into 固定ﾒｯｾｰｼﾞ and 可変ﾒｯｾｰｼﾞ.
     void type(const QString& fixed, const QString& variable = QString());
     static void click(QPushButton* b);

@@ -91,10 +91,7 @@ QString twoDigits(int n)
 }  // namespace
 
 DTSelect_Dialog::DTSelect_Dialog(QWidget* mainWindow, Message message)
-    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                              Qt::MSWindowsFixedSizeDialogHint),
-      mainWindow_(mainWindow),
-      m_(std::move(message))
+    : QDialog(mainWindow, uFCom_Bas::kFixedDialogFlags), mainWindow_(mainWindow), m_(std::move(message))
 {
     setObjectName(QStringLiteral("DTSelect_Dialog"));
     setWindowTitle(kCaption);

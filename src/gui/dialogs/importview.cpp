@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "gui/platform/appicon.h"
 #include "gui/platform/fonts.h"
 #include "gui/platform/formkit.h"
 #include "gui/platform/ufcom.h"
@@ -25,14 +24,9 @@ const QColor kRefusedColour(192, 0, 0);
 }  // namespace
 
 Import_Dialog::Import_Dialog(QWidget* mainWindow, const uFConf::ImportPlan& plan)
-    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                              Qt::MSWindowsFixedSizeDialogHint),
-      mainWindow_(mainWindow)
+    : QDialog(mainWindow, uFCom_Bas::kFixedDialogFlags), mainWindow_(mainWindow)
 {
-    setObjectName(QStringLiteral("Import_Dialog"));
-    setWindowTitle(kCaption);
-    setWindowModality(Qt::WindowModal);
-    setWindowIcon(mainWindow_ ? mainWindow_->windowIcon() : uFCom_Bas::programIcon());
+    uFCom_Bas::DialogFrame(this, mainWindow_, QStringLiteral("Import_Dialog"), kCaption);
     const uFCom_Bas::FormKit kit = uFCom_Bas::FormKit::placed(mainWindow_);
     setFixedSize(kit.px(13800), kit.pxY(6600));
 

@@ -25,11 +25,7 @@ constexpr std::array<int, 4> kMax = {14, 14, 15, 15};
 }  // namespace
 
 MsgAdjust_Dialog::MsgAdjust_Dialog(QWidget* mainWindow, const uFCom_Bas::ProgEntry& own, Services services)
-    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                              Qt::MSWindowsFixedSizeDialogHint),
-      mainWindow_(mainWindow),
-      own_(own),
-      s_(std::move(services))
+    : QDialog(mainWindow, uFCom_Bas::kFixedDialogFlags), mainWindow_(mainWindow), own_(own), s_(std::move(services))
 {
     setObjectName(QStringLiteral("MsgAdjust_Dialog"));
     setWindowTitle(kCaption);

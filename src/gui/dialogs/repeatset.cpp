@@ -11,7 +11,6 @@
 #include "gui/dialogs/msgbox.h"
 #include "gui/headline/colors.h"
 #include "gui/headline/headline.h"
-#include "gui/platform/appicon.h"
 #include "gui/platform/fonts.h"
 #include "gui/platform/formkit.h"
 #include "gui/platform/ufcom.h"
@@ -91,16 +90,12 @@ QString nextText(const RuleView& v)
 }  // namespace
 
 RepeatSet_Dialog::RepeatSet_Dialog(QWidget* mainWindow, uFMsg::Schedule* schedule, QString head)
-    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                              Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(mainWindow, uFCom_Bas::kFixedDialogFlags),
       mainWindow_(mainWindow),
       schedule_(schedule),
       head_(std::move(head))
 {
-    setObjectName(QStringLiteral("RepeatSet_Dialog"));
-    setWindowTitle(kCaption);
-    setWindowModality(Qt::WindowModal);
-    setWindowIcon(mainWindow_ ? mainWindow_->windowIcon() : uFCom_Bas::programIcon());
+    uFCom_Bas::DialogFrame(this, mainWindow_, QStringLiteral("RepeatSet_Dialog"), kCaption);
     setupControls();
     uFCom_Bas::PlaceDialog(this, mainWindow_, nullptr, nullptr);
     if (schedule_) observer_ = schedule_->observe([this]() { refresh(); });

@@ -22,9 +22,7 @@ QString Ver_Dialog::versionText()
            QStringLiteral(".") + QString::number(VELMORA_VERSION_PATCH);
 }
 
-Ver_Dialog::Ver_Dialog(QWidget* mainWindow)
-    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                              Qt::MSWindowsFixedSizeDialogHint)
+Ver_Dialog::Ver_Dialog(QWidget* mainWindow) : QDialog(mainWindow, uFCom_Bas::kFixedDialogFlags)
 {
     setObjectName(QStringLiteral("Ver_Dialog"));
     setWindowModality(Qt::WindowModal);

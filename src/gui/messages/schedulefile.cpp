@@ -35,17 +35,16 @@ void ScheduleFile::Export()
     if (!conf_) return;
     const QString path = seam::current<uFCom_Bas::FileChooser>().toWrite(form_, kExportCaption, kSuggested, kFilter);
     if (path.isEmpty()) return;
-    const QList<QStringList> rows = uFConf::ExportRows(conf_->schedule(), conf_->entries());
-    const QByteArray bytes = uFConf::CsvWrite(rows);
+    const uFConf::ExportFile csv = uFConf::ExportCsv(conf_->schedule(), conf_->entries());
     // Written whole or not at all.
     QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(csv.bytes) == csv.bytes.size() && file.commit();
     const QString head = head_ ? head_() : QString();
     if (!written) {
         show(head + kFileAccessNG + kFileAccessNGTail, true);
         return;
     }
-    show(head + uFConf::ExportedText(static_cast<int>(rows.size()) - 1), false);
+    show(head + uFConf::ExportedText(csv.rows), false);
 }
 
 void ScheduleFile::Import()

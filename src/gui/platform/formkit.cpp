@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,10 +14,19 @@
 #include <QStyleFactory>
 #include <cstdlib>
 
+#include "gui/platform/appicon.h"
 #include "gui/platform/fonts.h"
 #include "gui/platform/ufcom.h"
 
 namespace uFCom_Bas {
+
+void DialogFrame(QDialog* dialog, QWidget* mainWindow, const QString& objectName, const QString& caption)
+{
+    dialog->setObjectName(objectName);
+    dialog->setWindowTitle(caption);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setWindowIcon(mainWindow ? mainWindow->windowIcon() : programIcon());
+}
 
 namespace {
 QStyle* frameStyle()

@@ -7,6 +7,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -16,6 +17,14 @@ class QPushButton;
 class QWidget;
 
 namespace uFCom_Bas {
+
+// The frame of the program's fixed-size dialogs: a caption and a close box.
+constexpr Qt::WindowFlags kFixedDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+// A dialog of mainWindow: its object name and caption, modal for that window
+// only (a guide pop-up that opens meanwhile can still be confirmed), and the
+// window's icon (the program's without a window).
+void DialogFrame(QDialog* dialog, QWidget* mainWindow, const QString& objectName, const QString& caption);
 
 class FormKit {
 public:

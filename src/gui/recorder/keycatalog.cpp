@@ -75,11 +75,7 @@ QFont pGothic(int points, bool bold = false)
 }  // namespace
 
 CVMsgKey_Dialog::CVMsgKey_Dialog(QWidget* mainWindow, const QString& head, uFCom_Bas::RecorderLink* recorder)
-    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                              Qt::MSWindowsFixedSizeDialogHint),
-      mainWindow_(mainWindow),
-      head_(head),
-      recorder_(recorder)
+    : QDialog(mainWindow, uFCom_Bas::kFixedDialogFlags), mainWindow_(mainWindow), head_(head), recorder_(recorder)
 {
     setObjectName(QStringLiteral("CVMsgKey_Dialog"));
     setupControls();

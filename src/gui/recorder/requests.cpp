@@ -28,11 +28,6 @@ const QString kAccepted = QStringLiteral("取込");
 const QString kLine = QStringLiteral("%1 行: %2");
 const QString kSaveFailed = uFMsg::kFileAccessNG + uFMsg::kFileAccessNGTail;
 
-QString text(const QByteArray& ansi)
-{
-    return fromAnsi(ansi);
-}
-
 // Letters, digits, '.', '_' and '-', not beginning with '.'.
 RequestServer::Reply dropped(const char* why)
 {
@@ -132,16 +127,16 @@ RequestServer::Reply RequestServer::add(const QList<QByteArray>& args)
 {
     // due, fixed, variable, rule word (empty: none), options: a row as an
     // import reads it.
-    const QString due = trimSpaces(text(args[0]));
-    const QString rule = trimSpaces(text(args[3]));
+    const QString due = trimSpaces(fromAnsi(args[0]));
+    const QString rule = trimSpaces(fromAnsi(args[3]));
     const QString time = due.mid(11, 5);
     const QStringList row = {rule.isEmpty() ? uFConf::kKindGuide : uFConf::kKindRepeat,
                              due,
                              rule,
                              rule.isEmpty() ? QString() : time,
-                             text(args[1]),
-                             text(args[2]),
-                             text(args[4])};
+                             fromAnsi(args[1]),
+                             fromAnsi(args[2]),
+                             fromAnsi(args[4])};
     const uFConf::ImportRow r = uFConf::RegisterRow(row, *conf_, uFMsg::DueMinute::current());
     const QString head = s_.head ? s_.head() : QString();
     if (!r.accepted) {
@@ -160,9 +155,9 @@ RequestServer::Reply RequestServer::add(const QList<QByteArray>& args)
 
 RequestServer::Reply RequestServer::remove(const QList<QByteArray>& args)
 {
-    const uFMsg::DueMinute due = uFConf::CsvMinute(trimSpaces(text(args[0])));
+    const uFMsg::DueMinute due = uFConf::CsvMinute(trimSpaces(fromAnsi(args[0])));
     const uFMsg::GuideEntry wanted =
-        uFMsg::GuideEntry::compose(due, trimSpaces(text(args[1])), trimSpaces(text(args[2])));
+        uFMsg::GuideEntry::compose(due, trimSpaces(fromAnsi(args[1])), trimSpaces(fromAnsi(args[2])));
     uFMsg::Schedule& schedule = conf_->schedule();
     const QString head = s_.head ? s_.head() : QString();
     const int row = schedule.entries().findAnnouncement(wanted);
@@ -181,8 +176,7 @@ RequestServer::Reply RequestServer::remove(const QList<QByteArray>& args)
 
 RequestServer::Reply RequestServer::list(bool csv) const
 {
-    const QList<QStringList> rows = uFConf::ExportRows(conf_->schedule(), conf_->entries());
-    if (csv) return {true, QString(), uFConf::CsvWrite(rows)};
+    if (csv) return {true, QString(), uFConf::ExportCsv(conf_->schedule(), conf_->entries()).bytes};
     // The guide list as it stands, a line each, with the rules that own an
     // entry.
     QString out;
@@ -219,11 +213,11 @@ RequestServer::Reply RequestServer::import(const QByteArray& csv, bool dryRun)
 
 RequestServer::Reply RequestServer::exportCsv() const
 {
-    const QList<QStringList> rows = uFConf::ExportRows(conf_->schedule(), conf_->entries());
+    const uFConf::ExportFile csv = uFConf::ExportCsv(conf_->schedule(), conf_->entries());
     const QString head = s_.head ? s_.head() : QString();
-    const QString line = head + uFConf::ExportedText(static_cast<int>(rows.size()) - 1);
+    const QString line = head + uFConf::ExportedText(csv.rows);
     show(line);
-    return {true, line, uFConf::CsvWrite(rows)};
+    return {true, line, csv.bytes};
 }
 
 }  // namespace uFCom_Bas

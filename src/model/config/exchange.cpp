@@ -94,6 +94,15 @@ QString addRefused(const uFMsg::AddOutcome& o)
     return kReasonMinute;
 }
 
+// What the schedule said to a row's registration.
+void settle(ImportRow& row, const uFMsg::AddOutcome& added)
+{
+    row.result = added.result;
+    row.saved = added.saved;
+    row.reason = addRefused(added);
+    row.accepted = row.reason.isEmpty();
+}
+
 // Checks a row and registers it on the schedule and list given (the plan's
 // copies, or the real ones).
 void take(ImportRow& row, uFMsg::Schedule& schedule, uFMsg::FixedFormEntries& fixed, const uFMsg::DueMinute& now)
@@ -140,11 +149,7 @@ void take(ImportRow& row, uFMsg::Schedule& schedule, uFMsg::FixedFormEntries& fi
                 row.reason = kReasonExists;
                 return;
             }
-            const uFMsg::AddOutcome added = schedule.add(row.entry, std::nullopt, now);
-            row.result = added.result;
-            row.saved = added.saved;
-            row.reason = addRefused(added);
-            row.accepted = row.reason.isEmpty();
+            settle(row, schedule.add(row.entry, std::nullopt, now));
         }
         return;
     }
@@ -171,11 +176,7 @@ void take(ImportRow& row, uFMsg::Schedule& schedule, uFMsg::FixedFormEntries& fi
         return;
     }
     row.entry = uFMsg::GuideEntry::compose(at, fixedPart, variable);
-    const uFMsg::AddOutcome added = schedule.add(row.entry, row.rule, now);
-    row.result = added.result;
-    row.saved = added.saved;
-    row.reason = addRefused(added);
-    row.accepted = row.reason.isEmpty();
+    settle(row, schedule.add(row.entry, row.rule, now));
 }
 
 }  // namespace
@@ -200,6 +201,12 @@ QList<QStringList> ExportRows(const uFMsg::Schedule& schedule, const uFMsg::Fixe
     for (int i = 0; i < fixed.size(); ++i)
         rows << QStringList{kKindFixed, QString(), QString(), QString(), fixed.at(i).message(), QString(), QString()};
     return rows;
+}
+
+ExportFile ExportCsv(const uFMsg::Schedule& schedule, const uFMsg::FixedFormEntries& fixed)
+{
+    const QList<QStringList> rows = ExportRows(schedule, fixed);
+    return {CsvWrite(rows), static_cast<int>(rows.size()) - 1};
 }
 
 ImportPlan PlanImport(const QByteArray& csv, const uFMsg::Schedule& schedule, const uFMsg::FixedFormEntries& fixed,

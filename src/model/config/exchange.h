@@ -30,6 +30,14 @@ inline const QString kKindFixed = QStringLiteral("定型");
 // each fixed-form message, in list order.
 QList<QStringList> ExportRows(const uFMsg::Schedule& schedule, const uFMsg::FixedFormEntries& fixed);
 
+// The file an export writes (CP932, CRLF) and how many rows it holds
+// after the header.
+struct ExportFile {
+    QByteArray bytes;
+    int rows = 0;
+};
+ExportFile ExportCsv(const uFMsg::Schedule& schedule, const uFMsg::FixedFormEntries& fixed);
+
 // One row of a file to import: what it registers, or why it is refused.
 struct ImportRow {
     int line = 0;

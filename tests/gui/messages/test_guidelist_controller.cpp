@@ -22,6 +22,7 @@
 #include "gui/platform/timer.h"
 #include "gui_fakes.h"
 #include "model/messages/statustexts.h"
+#include "schedule_fakes.h"
 #include "test_support.h"
 
 using namespace uFMsg;
@@ -29,17 +30,6 @@ using namespace uFMsg;
 namespace {
 
 const QString kHead = QStringLiteral("[ｳﾞｪﾙﾓﾗ]");
-
-class Store : public ScheduleStore {
-public:
-    bool saveSchedule() override
-    {
-        ++saves;
-        return ok;
-    }
-    int saves = 0;
-    bool ok = true;
-};
 
 // The controls the controller works on, a head line, and the schedule.
 class GuideListControllerTest : public ::testing::Test {
@@ -94,7 +84,7 @@ protected:
     QComboBox history;
     uFCom_Bas::Timer* timer = nullptr;
     uFHLabel_Bas::HeadLine* line = nullptr;
-    Store store;
+    testsupport::CountingStore store;
     FixedFormEntries entries;
     Schedule schedule{&store};
     GuideList controller{{&form, &text1, &text2, &text3, &list1, &list2, &dummy},

@@ -6,23 +6,14 @@
 #include <QRegularExpression>
 
 #include "model/messages/schedule.h"
+#include "schedule_fakes.h"
 #include "test_support.h"
 
 using namespace uFMsg;
 
 namespace {
 
-// Counts the saves; a save fails while ok is false.
-class CountingStore : public ScheduleStore {
-public:
-    bool saveSchedule() override
-    {
-        ++saves;
-        return ok;
-    }
-    int saves = 0;
-    bool ok = true;
-};
+using testsupport::CountingStore;
 
 DueMinute at(const char* text)
 {
